@@ -1,0 +1,49 @@
+# make run    installs what is missing, builds, opens the program on samples/
+# make check  installs what is missing, builds, runs every test
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
+FUZZ_SECONDS ?= 600
+
+.PHONY: all deps build run check test asan fuzz bench clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+build: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	$(BUILD)/oculane-cli info samples/*
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# The core tests, the CLI smoke run and the fuzz corpus replay under
+# AddressSanitizer and UBSan.
+asan: deps
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOCULANE_SANITIZE=ON
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j $(JOBS)
+
+check: test asan
+
+# libFuzzer over every decoder; new findings land in $(FUZZ_BUILD)/artifacts.
+fuzz: deps
+	CC=clang-14 CXX=clang++-14 cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DOCULANE_FUZZ=ON -DOCULANE_TESTS=OFF
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz-decode
+	mkdir -p $(FUZZ_BUILD)/work $(FUZZ_BUILD)/artifacts
+	$(FUZZ_BUILD)/fuzz-decode -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=4096 -timeout=10 \
+	    -artifact_prefix=$(FUZZ_BUILD)/artifacts/ $(FUZZ_BUILD)/work fuzz/corpus
+
+bench: build
+	@scripts/install-deps --bench
+	bench/decode-bench.sh
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

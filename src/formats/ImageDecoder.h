@@ -1,0 +1,58 @@
+// CImageDecoder: the base of every per-format decoder, and the helpers they
+// share: depth choice, error raising, tracing and the pixel-memory cap.
+#pragma once
+
+#include "formats/ByteSource.h"
+#include "formats/TextException.h"
+#include "image/Bmp.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CImageDecoder {
+public:
+    CImageDecoder() = default;
+    virtual ~CImageDecoder();
+    CImageDecoder(const CImageDecoder&) = delete;
+    CImageDecoder& operator=(const CImageDecoder&) = delete;
+
+    // Maps the file and decodes it; failures are CTextException.
+    void DecodeFile(const std::string& path, CBmp& bitmap, int bitsPerPixel);
+    // Decodes a block of memory; name plays the file name (its extension counts).
+    void DecodeMemory(const std::string& name, const uint8_t* data, size_t size, CBmp& bitmap, int bitsPerPixel);
+    virtual void DecodeSource(CByteSource& source, CBmp& bitmap, int bitsPerPixel);
+
+    // Messages of a decode that succeeded with reservations, for the caller to show.
+    const std::vector<std::string>& GetNotices() const { return m_Notices; }
+
+protected:
+    // The per-format hook. paletteOut may receive a 256-entry buffer; it is freed
+    // when the decode ends, thrown or not.
+    virtual void ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>& paletteOut, int bitsPerPixel,
+                           CByteSource& source);
+
+    // Create with the size checks every decoder needs: positive size within
+    // the memory cap, else code 2 or 10 before anything is allocated.
+    static void CreateBitmap(CBmp& bitmap, int64_t width, int64_t height, int bitsPerPixel, bool hasAlpha);
+
+    void AddNotice(const std::string& text) { m_Notices.push_back(text); }
+    void ClearNotices() { m_Notices.clear(); }
+
+    std::vector<std::string> m_Notices;
+};
+
+// 0 asks for the file's own class of depth: 8 up to 8 bits, else 32.
+int ChooseDepth(int fileBitsPerPixel, int bitsPerPixel);
+
+// Traces "Decoder error: <text>" at level 0 and throws CTextException(code, text).
+[[noreturn]] void RaiseDecoderError(int code, const std::string& text);
+
+// Appends text to the trace file when one is set and level is within its level.
+void DecoderTrace(int level, const std::string& text);
+// Sets the trace file (empty: none) and its level (0 errors … 3 details).
+void SetDecoderTrace(const std::string& file, int level);
+
+// Largest pixel block a decoder may allocate: OCULANE_MAX_IMAGE_BYTES, default 4 GiB.
+uint64_t MaxImageBytes();

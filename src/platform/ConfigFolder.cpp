@@ -1,0 +1,39 @@
+#include "platform/ConfigFolder.h"
+
+#include <cstdlib>
+#include <pwd.h>
+#include <system_error>
+#include <filesystem>
+#include <unistd.h>
+
+std::string JoinPath(const std::string& folder, const std::string& name)
+{
+    if (folder.empty())
+        return name;
+    if (folder.back() == '/')
+        return folder + name;
+    return folder + "/" + name;
+}
+
+std::string ConfigFolder()
+{
+    if (const char* dir = std::getenv("OCULANE_CONFIG_DIR"); dir && *dir)
+        return dir;
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg)
+        return JoinPath(xdg, "oculane");
+    std::string home;
+    if (const char* h = std::getenv("HOME"); h && *h)
+        home = h;
+    else if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir)
+        home = pw->pw_dir;
+    else
+        home = ".";
+    return JoinPath(JoinPath(home, ".config"), "oculane");
+}
+
+bool EnsureFolder(const std::string& path)
+{
+    std::error_code ec;
+    std::filesystem::create_directories(path, ec);
+    return std::filesystem::is_directory(path, ec);
+}

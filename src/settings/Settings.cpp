@@ -1,0 +1,62 @@
+#include "settings/Settings.h"
+
+#include "platform/ConfigFolder.h"
+
+#include <utility>
+
+void CSettings::SetDefaults()
+{
+    CSettings fresh(std::move(m_Folder));
+    *this = std::move(fresh);
+}
+
+std::string CSettings::Folder() const
+{
+    // Asked at each use so that a record built before the environment is
+    // settled (tests, start-up) still finds the right folder.
+    return m_Folder.empty() ? ConfigFolder() : m_Folder;
+}
+
+std::string CSettings::FilePath() const
+{
+    return JoinPath(Folder(), kFileName);
+}
+
+std::string CSettings::LegacyFilePath() const
+{
+    return JoinPath(Folder(), kLegacyFileName);
+}
+
+static char AsciiLower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+int CSettings::AssociationIndex(std::string_view extension)
+{
+    if (!extension.empty() && extension.front() == '.')
+        extension.remove_prefix(1);
+    for (int i = 0; i < kAssociationCount; ++i) {
+        std::string_view known = kAssociationExtensions[i];
+        if (known.size() != extension.size())
+            continue;
+        bool same = true;
+        for (size_t k = 0; k < known.size() && same; ++k)
+            same = AsciiLower(extension[k]) == known[k];
+        if (same)
+            return i;
+    }
+    return -1;
+}
+
+int32_t* CSettings::FindAssociation(std::string_view extension)
+{
+    int i = AssociationIndex(extension);
+    return i < 0 ? nullptr : &Associate[i];
+}
+
+const int32_t* CSettings::FindAssociation(std::string_view extension) const
+{
+    int i = AssociationIndex(extension);
+    return i < 0 ? nullptr : &Associate[i];
+}
