@@ -15,6 +15,7 @@ usage error.
 """
 
 import os
+import shlex
 import shutil
 import struct
 import subprocess
@@ -140,8 +141,8 @@ def build_stb(work):
     if os.path.exists(exe) and os.path.getmtime(exe) >= os.path.getmtime(src):
         return exe
     log("building %s" % exe)
-    cc = os.environ.get("CC", "cc")
-    subprocess.run([cc, "-O2", "-w", "-o", exe, src, "-lm"], check=True)
+    cc = shlex.split(os.environ.get("CC") or "cc")
+    subprocess.run(cc + ["-O2", "-w", "-o", exe, src, "-lm"], check=True)
     return exe
 
 
@@ -263,8 +264,9 @@ def main(argv):
     runs, cli, work = parse_args(argv)
 
     missing = []
+    cc = shlex.split(os.environ.get("CC") or "cc")
     for exe, pkg in ((MAGICK, "imagemagick"), (VIPS, "libvips-tools"),
-                     (os.environ.get("CC", "cc"), "build-essential")):
+                     (cc[0] if cc else "cc", "build-essential")):
         if not shutil.which(exe):
             missing.append("%s (Debian package %s)" % (exe, pkg))
     if not os.access(TIME_BIN, os.X_OK):

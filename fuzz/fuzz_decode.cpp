@@ -11,7 +11,7 @@
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     // Keep hostile sizes well inside the fuzzer's memory limit.
-    setenv("OCULANE_MAX_IMAGE_BYTES", "268435456", 0);
+    setenv("OCULANE_MAX_IMAGE_BYTES", "16777216", 0);
     return 0;
 }
 

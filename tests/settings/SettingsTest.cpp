@@ -6,7 +6,6 @@
 #include <csignal>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -383,6 +382,7 @@ TEST_F(SettingsSaveFailureTest, ReadOnlyFolder)
 
 TEST_F(SettingsSaveFailureTest, FolderUnderARegularFile)
 {
+    // The old settings file itself blocks the folder, so nobody can create it.
     CSettings s((m_Dir / "oc18.set" / "config").string());
     EXPECT_FALSE(s.Save());
     ExpectOldFileKept();

@@ -1,0 +1,269 @@
+#include "formats/AutoDecoder.h"
+#include "image/WinBmp.h"
+
+#include "formats/BmpFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace {
+
+const std::vector<uint32_t> kFourColours = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF};
+
+uint32_t Opaque(uint32_t rgb)
+{
+    return 0xFF000000u | rgb;
+}
+
+struct Decoded {
+    CWinBmp Bitmap;
+    int Code = 0;
+    std::string Text;
+};
+
+void Decode(const std::vector<uint8_t>& file, Decoded& out, int depth = 32, const char* name = "test.bmp")
+{
+    CAutoDecoder decoder;
+    try {
+        decoder.DecodeMemory(name, file.data(), file.size(), out.Bitmap, depth);
+    } catch (const CTextException& e) {
+        out.Code = e.GetCode();
+        out.Text = e.GetText();
+    }
+}
+
+// Rows top to bottom as 0xAARRGGBB words.
+std::vector<std::vector<uint32_t>> Rows32(const CBmp& bmp)
+{
+    std::vector<std::vector<uint32_t>> rows;
+    for (int y = 0; y < bmp.Height; ++y)
+        rows.emplace_back(bmp.Row32(y), bmp.Row32(y) + bmp.Width);
+    return rows;
+}
+
+std::vector<std::vector<uint8_t>> Rows8(const CBmp& bmp)
+{
+    std::vector<std::vector<uint8_t>> rows;
+    for (int y = 0; y < bmp.Height; ++y)
+        rows.emplace_back(bmp.Lines[y], bmp.Lines[y] + bmp.Width);
+    return rows;
+}
+
+TEST(BMPDecoderTest, UncompressedDepths)
+{
+    using Rows = std::vector<std::vector<uint32_t>>;
+    struct Case {
+        const char* Name;
+        BmpSpec Spec;
+        Rows Expected;
+    };
+    const Case cases[] = {
+        {"1 bit uses its palette",
+         {9, 2, 1, 0, 0, 40, {0xFFFFFF, 0x102030}, {0x80, 0x80, 0, 0, 0x7F, 0x00, 0, 0}},
+         {{Opaque(0xFFFFFF), Opaque(0x102030), Opaque(0x102030), Opaque(0x102030), Opaque(0x102030),
+           Opaque(0x102030), Opaque(0x102030), Opaque(0x102030), Opaque(0xFFFFFF)},
+          {Opaque(0x102030), Opaque(0xFFFFFF), Opaque(0xFFFFFF), Opaque(0xFFFFFF), Opaque(0xFFFFFF),
+           Opaque(0xFFFFFF), Opaque(0xFFFFFF), Opaque(0xFFFFFF), Opaque(0x102030)}}},
+        {"4 bit, high nibble first",
+         {3, 1, 4, 0, 4, 40, kFourColours, {0x12, 0x30, 0, 0}},
+         {{Opaque(0xFF0000), Opaque(0x00FF00), Opaque(0x0000FF)}}},
+        {"8 bit",
+         {2, 2, 8, 0, 4, 40, kFourColours, {1, 2, 0, 0, 3, 0, 0, 0}},
+         {{Opaque(0x0000FF), Opaque(0x000000)}, {Opaque(0xFF0000), Opaque(0x00FF00)}}},
+        {"24 bit, width 1 pads to 4",
+         {1, 2, 24, 0, 0, 40, {}, {0x01, 0x02, 0x03, 0xEE, 0x04, 0x05, 0x06, 0xEE}},
+         {{Opaque(0x060504)}, {Opaque(0x030201)}}},
+        {"32 bit copies all four bytes; first stored row is the bottom",
+         {2, 2, 32, 0, 0, 40, {}, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}},
+         {{0x0C0B0A09u, 0x100F0E0Du}, {0x04030201u, 0x08070605u}}},
+        {"negative height stores rows top-down",
+         {1, -2, 24, 0, 0, 40, {}, {0x01, 0x02, 0x03, 0, 0x04, 0x05, 0x06, 0}},
+         {{Opaque(0x030201)}, {Opaque(0x060504)}}},
+    };
+    for (const Case& c : cases) {
+        Decoded d;
+        Decode(MakeBmp(c.Spec), d);
+        ASSERT_EQ(d.Code, 0) << c.Name << ": " << d.Text;
+        EXPECT_EQ(d.Bitmap.BitsPerPixel, 32) << c.Name;
+        EXPECT_EQ(d.Bitmap.SourceBitsPerPixel, c.Spec.Bits) << c.Name;
+        EXPECT_FALSE(d.Bitmap.HasAlpha) << c.Name;
+        EXPECT_EQ(Rows32(d.Bitmap), c.Expected) << c.Name;
+    }
+}
+
+TEST(BMPDecoderTest, PaletteFilesAtEightBits)
+{
+    Decoded d;
+    Decode(MakeBmp({9, 1, 1, 0, 0, 40, {0xFFFFFF, 0x000000}, {0x80, 0x80, 0, 0}}), d, 0);
+    ASSERT_EQ(d.Code, 0) << d.Text;
+    EXPECT_EQ(d.Bitmap.BitsPerPixel, 8);
+    EXPECT_EQ(Rows8(d.Bitmap), (std::vector<std::vector<uint8_t>>{{1, 0, 0, 0, 0, 0, 0, 0, 1}}));
+    EXPECT_EQ(d.Bitmap.Palette[0].Red, 255); // index 0 stays white
+    EXPECT_EQ(d.Bitmap.Palette[1].Red, 0);
+
+    Decoded four;
+    Decode(MakeBmp({3, 1, 4, 0, 4, 40, kFourColours, {0x12, 0x30, 0, 0}}), four, 8);
+    ASSERT_EQ(four.Code, 0) << four.Text;
+    EXPECT_EQ(Rows8(four.Bitmap), (std::vector<std::vector<uint8_t>>{{1, 2, 3}}));
+    EXPECT_EQ(four.Bitmap.Palette[3].Blue, 255);
+    EXPECT_EQ(four.Bitmap.Palette[3].Alpha, 255);
+
+    // True colour asked for at 8 bits still decodes, at 32.
+    Decoded rgb;
+    Decode(MakeBmp({1, 1, 24, 0, 0, 40, {}, {1, 2, 3, 0}}), rgb, 8);
+    ASSERT_EQ(rgb.Code, 0);
+    EXPECT_EQ(rgb.Bitmap.BitsPerPixel, 32);
+}
+
+TEST(BMPDecoderTest, Rle8)
+{
+    using Rows = std::vector<std::vector<uint8_t>>;
+    struct Case {
+        const char* Name;
+        int Width, Height;
+        std::vector<uint8_t> Data;
+        Rows Expected;
+    };
+    const Case cases[] = {
+        {"runs and end of row", 4, 2, {2, 1, 2, 2, 0, 0, 4, 3, 0, 0, 0, 1}, {{3, 3, 3, 3}, {1, 1, 2, 2}}},
+        {"absolute run with pad", 4, 1, {0, 3, 1, 2, 3, 0xAA, 1, 3, 0, 1}, {{1, 2, 3, 3}}},
+        {"absolute run without pad", 4, 1, {0, 4, 3, 2, 1, 0, 0, 1}, {{3, 2, 1, 0}}},
+        {"end of bitmap after two rows leaves the rest at 0", 2, 3, {2, 1, 0, 0, 2, 2, 0, 0, 0, 1},
+         {{0, 0}, {2, 2}, {1, 1}}},
+        {"runs past the row end are clipped", 3, 2, {9, 1, 0, 0, 0, 5, 2, 2, 2, 2, 2, 0, 0, 0},
+         {{2, 2, 2}, {1, 1, 1}}},
+        {"a stream past the last row stops", 2, 1, {2, 1, 0, 0, 2, 3, 0, 0, 2, 3}, {{1, 1}}},
+        {"a short row is filled with 0", 3, 1, {1, 2, 0, 1}, {{2, 0, 0}}},
+    };
+    for (const Case& c : cases) {
+        Decoded d;
+        Decode(MakeBmp({c.Width, c.Height, 8, 1, 4, 40, kFourColours, c.Data}), d, 0);
+        ASSERT_EQ(d.Code, 0) << c.Name << ": " << d.Text;
+        EXPECT_EQ(Rows8(d.Bitmap), c.Expected) << c.Name;
+    }
+    Decoded wide;
+    Decode(MakeBmp({2, 1, 8, 1, 4, 40, kFourColours, {1, 3, 1, 1, 0, 1}}), wide, 32);
+    ASSERT_EQ(wide.Code, 0);
+    EXPECT_EQ(Rows32(wide.Bitmap), (std::vector<std::vector<uint32_t>>{{Opaque(0x0000FF), Opaque(0xFF0000)}}));
+}
+
+TEST(BMPDecoderTest, Rle4)
+{
+    using Rows = std::vector<std::vector<uint8_t>>;
+    struct Case {
+        const char* Name;
+        int Width, Height;
+        std::vector<uint8_t> Data;
+        Rows Expected;
+    };
+    const Case cases[] = {
+        {"run alternates nibbles", 5, 1, {5, 0x12, 0, 1}, {{1, 2, 1, 2, 1}}},
+        {"absolute run of 3 uses 2 bytes, no pad", 4, 1, {0, 3, 0x12, 0x30, 1, 0x33, 0, 1}, {{1, 2, 3, 3}}},
+        {"absolute run of 5 uses 3 bytes and a pad", 6, 1, {0, 5, 0x12, 0x31, 0x20, 0xEE, 1, 0x11, 0, 1},
+         {{1, 2, 3, 1, 2, 1}}},
+        {"end of row moves up", 2, 2, {2, 0x11, 0, 0, 2, 0x22, 0, 1}, {{2, 2}, {1, 1}}},
+        {"runs past the row end are clipped", 3, 1, {8, 0x12, 0, 1}, {{1, 2, 1}}},
+    };
+    for (const Case& c : cases) {
+        Decoded d;
+        Decode(MakeBmp({c.Width, c.Height, 4, 2, 4, 40, kFourColours, c.Data}), d, 0);
+        ASSERT_EQ(d.Code, 0) << c.Name << ": " << d.Text;
+        EXPECT_EQ(Rows8(d.Bitmap), c.Expected) << c.Name;
+    }
+}
+
+TEST(BMPDecoderTest, Errors)
+{
+    struct Case {
+        const char* Name;
+        std::vector<uint8_t> File;
+        int Code;
+        const char* Text;
+    };
+    BmpSpec header41;
+    header41.HeaderSize = 41;
+    header41.Pixels = {1, 2, 3, 0};
+    BmpSpec sixteen{1, 1, 16, 0, 0, 40, {}, {1, 2, 3, 4}};
+    BmpSpec delta8{2, 2, 8, 1, 4, 40, kFourColours, {0, 2, 1, 1, 0, 1}};
+    BmpSpec delta4{2, 2, 4, 2, 4, 40, kFourColours, {0, 2, 1, 1, 0, 1}};
+    BmpSpec sizeOver3{1, 1, 24, 0, 0, 40, {}, {1, 2, 3, 0}, 3};
+    BmpSpec cutPixels{4, 4, 24, 0, 0, 40, {}, std::vector<uint8_t>(40, 7)};
+    BmpSpec cutPalette{1, 1, 8, 0, 0, 40, {0, 1, 2}, {}};
+    BmpSpec cutRle{4, 4, 8, 1, 4, 40, kFourColours, {4, 1, 0, 0, 0, 5, 1}};
+    BmpSpec zeroWidth{0, 1, 24, 0, 0, 40, {}, {}};
+    BmpSpec negativeWidth{-5, 1, 24, 0, 0, 40, {}, std::vector<uint8_t>(20)};
+    const std::vector<uint8_t> notBmpPrefix = MakeBmp(sixteen);
+    std::vector<uint8_t> notBmp = MakeBmp(sixteen);
+    notBmp[1] = 'X';
+    const Case cases[] = {
+        {"header size other than 40", MakeBmp(header41), 2, "Bitmap decoder: BITMAPINFOHEADER has wrong size."},
+        {"16 bits", MakeBmp(sixteen), 2, "Decoding bmp: Illegal bpp value."},
+        {"RLE8 delta escape", MakeBmp(delta8), 6, "Encountered delta escape."},
+        {"RLE4 delta escape", MakeBmp(delta4), 6, "Encountered delta escape."},
+        {"size field 3 bytes over the file", MakeBmp(sizeOver3), 7, nullptr},
+        {"pixel rows cut short", MakeBmp(cutPixels), 7, nullptr},
+        {"palette cut short", MakeBmp(cutPalette), 7, nullptr},
+        {"RLE stream cut short", MakeBmp(cutRle), 7, nullptr},
+        {"header cut short", std::vector<uint8_t>(notBmpPrefix.begin(), notBmpPrefix.begin() + 30), 7, nullptr},
+        {"zero width", MakeBmp(zeroWidth), 2, nullptr},
+        {"negative width", MakeBmp(negativeWidth), 2, nullptr},
+        {"starts BM but is no bitmap", std::vector<uint8_t>{'B', 'M', 0, 0}, 7, nullptr},
+        {"not BM at all", notBmp, 8, "Unknown file type."},
+    };
+    for (const Case& c : cases) {
+        Decoded d;
+        Decode(c.File, d);
+        EXPECT_EQ(d.Code, c.Code) << c.Name << ": " << d.Text;
+        if (c.Text) {
+            EXPECT_EQ(d.Text, c.Text) << c.Name;
+        }
+    }
+}
+
+TEST(BMPDecoderTest, SizeFieldMayOverstateByTwo)
+{
+    for (int extra : {-10, 0, 1, 2}) {
+        Decoded d;
+        Decode(MakeBmp({1, 1, 24, 0, 0, 40, {}, {1, 2, 3, 0}, extra}), d);
+        EXPECT_EQ(d.Code, 0) << extra << ": " << d.Text;
+    }
+}
+
+TEST(BMPDecoderTest, LargeColourCountKeepsPixelsInPlace)
+{
+    // 300 entries: the first 256 are used, the pixel data follows all 300.
+    BmpSpec spec{2, 1, 8, 0, 300, 40, {}, {1, 255, 0, 0}};
+    for (uint32_t i = 0; i < 300; ++i)
+        spec.Palette.push_back(i < 256 ? i * 0x010101 : 0xABCDEF);
+    Decoded d;
+    Decode(MakeBmp(spec), d);
+    ASSERT_EQ(d.Code, 0) << d.Text;
+    EXPECT_EQ(Rows32(d.Bitmap), (std::vector<std::vector<uint32_t>>{{Opaque(0x010101), Opaque(0xFFFFFF)}}));
+}
+
+TEST(BMPDecoderTest, HugeSizesFailBeforeAllocating)
+{
+    // Claims 30000 x 30000 at 32 bits (3.6 GB) with a 1 KB RLE file.
+    BmpSpec rle{30000, 30000, 8, 1, 4, 40, kFourColours, std::vector<uint8_t>(1024, 0)};
+    setenv("OCULANE_MAX_IMAGE_BYTES", "100000000", 1);
+    Decoded d;
+    Decode(MakeBmp(rle), d);
+    unsetenv("OCULANE_MAX_IMAGE_BYTES");
+    EXPECT_EQ(d.Code, 10);
+    EXPECT_EQ(d.Text, "Out of memory.");
+
+    // Over the 4 GiB default: no allocation is attempted.
+    BmpSpec huge{INT32_MAX, INT32_MAX, 8, 1, 4, 40, kFourColours, {0, 1}};
+    Decoded h;
+    Decode(MakeBmp(huge), h);
+    EXPECT_EQ(h.Code, 10);
+
+    // Uncompressed rows that the file cannot hold fail as a short file, before allocating.
+    BmpSpec flat{100000, 100000, 24, 0, 0, 40, {}, std::vector<uint8_t>(64)};
+    Decoded f;
+    Decode(MakeBmp(flat), f);
+    EXPECT_EQ(f.Code, 7);
+}
+
+} // namespace
