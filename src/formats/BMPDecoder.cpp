@@ -85,48 +85,42 @@ private:
     uint32_t m_Colors[kPaletteCapacity];
 };
 
-void Decode1(const RowWriter& out, const uint8_t* data, size_t stride, int rows)
+// Palette rows: index(row, x) reads pixel x's index from a file row.
+template <typename IndexOf>
+void DecodeIndexed(const RowWriter& out, const uint8_t* data, size_t stride, int rows, IndexOf index)
 {
-    DecoderTrace(2, "Decoding 1 bit per pixel bitmap.\n");
     const int w = out.Width();
     for (int r = 0; r < rows; ++r, data += stride) {
         uint8_t* row = out.Row(r);
         if (out.Is32()) {
             uint32_t* dst = reinterpret_cast<uint32_t*>(row);
             for (int x = 0; x < w; ++x)
-                dst[x] = out.Color((data[x >> 3] >> (7 - (x & 7))) & 1);
+                dst[x] = out.Color(index(data, x));
         } else {
             for (int x = 0; x < w; ++x)
-                row[x] = (data[x >> 3] >> (7 - (x & 7))) & 1;
+                row[x] = index(data, x);
         }
     }
+}
+
+void Decode1(const RowWriter& out, const uint8_t* data, size_t stride, int rows)
+{
+    DecoderTrace(2, "Decoding 1 bit per pixel bitmap.\n");
+    DecodeIndexed(out, data, stride, rows,
+                  [](const uint8_t* row, int x) { return uint8_t((row[x >> 3] >> (7 - (x & 7))) & 1); });
 }
 
 void Decode4(const RowWriter& out, const uint8_t* data, size_t stride, int rows)
 {
     DecoderTrace(2, "Decoding uncompressed 4 bit per pixel bitmap.\n");
-    const int w = out.Width();
-    for (int r = 0; r < rows; ++r, data += stride) {
-        uint8_t* row = out.Row(r);
-        for (int x = 0; x < w; ++x)
-            out.Put(row, x, (x & 1) ? (data[x >> 1] & 0x0F) : (data[x >> 1] >> 4));
-    }
+    DecodeIndexed(out, data, stride, rows,
+                  [](const uint8_t* row, int x) { return uint8_t((x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4)); });
 }
 
 void Decode8(const RowWriter& out, const uint8_t* data, size_t stride, int rows)
 {
     DecoderTrace(2, "Decoding uncompressed 8 bit per pixel bitmap.\n");
-    const int w = out.Width();
-    for (int r = 0; r < rows; ++r, data += stride) {
-        uint8_t* row = out.Row(r);
-        if (out.Is32()) {
-            uint32_t* dst = reinterpret_cast<uint32_t*>(row);
-            for (int x = 0; x < w; ++x)
-                dst[x] = out.Color(data[x]);
-        } else {
-            std::memcpy(row, data, static_cast<size_t>(w));
-        }
-    }
+    DecodeIndexed(out, data, stride, rows, [](const uint8_t* row, int x) { return row[x]; });
 }
 
 void Decode24(const RowWriter& out, const uint8_t* data, size_t stride, int rows)

@@ -116,16 +116,26 @@ TEST(BMPDecoderTest, PaletteFilesAtEightBits)
     EXPECT_EQ(rgb.Bitmap.BitsPerPixel, 32);
 }
 
+struct RleCase {
+    const char* Name;
+    int Width, Height;
+    std::vector<uint8_t> Data;
+    std::vector<std::vector<uint8_t>> Expected;
+};
+
+void CheckRle(uint16_t bits, uint32_t compression, const std::vector<RleCase>& cases)
+{
+    for (const RleCase& c : cases) {
+        Decoded d;
+        Decode(MakeBmp({c.Width, c.Height, bits, compression, 4, 40, kFourColours, c.Data}), d, 0);
+        ASSERT_EQ(d.Code, 0) << c.Name << ": " << d.Text;
+        EXPECT_EQ(Rows8(d.Bitmap), c.Expected) << c.Name;
+    }
+}
+
 TEST(BMPDecoderTest, Rle8)
 {
-    using Rows = std::vector<std::vector<uint8_t>>;
-    struct Case {
-        const char* Name;
-        int Width, Height;
-        std::vector<uint8_t> Data;
-        Rows Expected;
-    };
-    const Case cases[] = {
+    CheckRle(8, 1, {
         {"runs and end of row", 4, 2, {2, 1, 2, 2, 0, 0, 4, 3, 0, 0, 0, 1}, {{3, 3, 3, 3}, {1, 1, 2, 2}}},
         {"absolute run with pad", 4, 1, {0, 3, 1, 2, 3, 0xAA, 1, 3, 0, 1}, {{1, 2, 3, 3}}},
         {"absolute run without pad", 4, 1, {0, 4, 3, 2, 1, 0, 0, 1}, {{3, 2, 1, 0}}},
@@ -135,13 +145,7 @@ TEST(BMPDecoderTest, Rle8)
          {{2, 2, 2}, {1, 1, 1}}},
         {"a stream past the last row stops", 2, 1, {2, 1, 0, 0, 2, 3, 0, 0, 2, 3}, {{1, 1}}},
         {"a short row is filled with 0", 3, 1, {1, 2, 0, 1}, {{2, 0, 0}}},
-    };
-    for (const Case& c : cases) {
-        Decoded d;
-        Decode(MakeBmp({c.Width, c.Height, 8, 1, 4, 40, kFourColours, c.Data}), d, 0);
-        ASSERT_EQ(d.Code, 0) << c.Name << ": " << d.Text;
-        EXPECT_EQ(Rows8(d.Bitmap), c.Expected) << c.Name;
-    }
+    });
     Decoded wide;
     Decode(MakeBmp({2, 1, 8, 1, 4, 40, kFourColours, {1, 3, 1, 1, 0, 1}}), wide, 32);
     ASSERT_EQ(wide.Code, 0);
@@ -150,27 +154,14 @@ TEST(BMPDecoderTest, Rle8)
 
 TEST(BMPDecoderTest, Rle4)
 {
-    using Rows = std::vector<std::vector<uint8_t>>;
-    struct Case {
-        const char* Name;
-        int Width, Height;
-        std::vector<uint8_t> Data;
-        Rows Expected;
-    };
-    const Case cases[] = {
+    CheckRle(4, 2, {
         {"run alternates nibbles", 5, 1, {5, 0x12, 0, 1}, {{1, 2, 1, 2, 1}}},
         {"absolute run of 3 uses 2 bytes, no pad", 4, 1, {0, 3, 0x12, 0x30, 1, 0x33, 0, 1}, {{1, 2, 3, 3}}},
         {"absolute run of 5 uses 3 bytes and a pad", 6, 1, {0, 5, 0x12, 0x31, 0x20, 0xEE, 1, 0x11, 0, 1},
          {{1, 2, 3, 1, 2, 1}}},
         {"end of row moves up", 2, 2, {2, 0x11, 0, 0, 2, 0x22, 0, 1}, {{2, 2}, {1, 1}}},
         {"runs past the row end are clipped", 3, 1, {8, 0x12, 0, 1}, {{1, 2, 1}}},
-    };
-    for (const Case& c : cases) {
-        Decoded d;
-        Decode(MakeBmp({c.Width, c.Height, 4, 2, 4, 40, kFourColours, c.Data}), d, 0);
-        ASSERT_EQ(d.Code, 0) << c.Name << ": " << d.Text;
-        EXPECT_EQ(Rows8(d.Bitmap), c.Expected) << c.Name;
-    }
+    });
 }
 
 TEST(BMPDecoderTest, Errors)
