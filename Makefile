@@ -6,7 +6,7 @@ FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 FUZZ_SECONDS ?= 600
 
-.PHONY: all deps build run check test asan fuzz bench clean
+.PHONY: all deps build run check test asan fuzz bench crosscheck clean
 
 all: build
 
@@ -44,6 +44,11 @@ fuzz: deps
 bench: build
 	@scripts/install-deps --bench
 	bench/decode-bench.sh
+
+# Pixel comparison of every sample against ImageMagick.
+crosscheck: build
+	@scripts/install-deps --bench
+	tests/crosscheck.py
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

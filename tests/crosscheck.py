@@ -1,0 +1,107 @@
+#!/usr/bin/env python3
+"""Decodes image files with oculane-cli and with ImageMagick and compares pixels.
+
+Usage: tests/crosscheck.py [--cli PATH] [FILE_OR_FOLDER ...]   (default: samples/)
+
+For each file both decoders read, every pixel must match exactly (JPEG and
+JPEG-bearing formats: within 2 per channel). Colour channels of pixels that the
+peer says are fully transparent are not compared. Files only one decoder reads
+are listed but do not fail the run. Exit status 1 when any file differs.
+"""
+import argparse
+import os
+import subprocess
+import sys
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+LOSSY = {".jpg", ".jpeg", ".pct", ".pict"}  # PICT may carry QuickTime JPEG
+
+
+def read_pam(data):
+    """Returns (width, height, rgba bytes) of a P7 RGB_ALPHA file."""
+    header_end = data.index(b"ENDHDR\n") + len(b"ENDHDR\n")
+    fields = {}
+    for line in data[:header_end].decode("ascii").splitlines()[1:]:
+        parts = line.split()
+        if len(parts) == 2:
+            fields[parts[0]] = parts[1]
+    return int(fields["WIDTH"]), int(fields["HEIGHT"]), data[header_end:]
+
+
+def ours(cli, path):
+    r = subprocess.run([cli, "dump", path, "-"], capture_output=True)
+    if r.returncode != 0:
+        return None, r.stderr.decode(errors="replace").strip()
+    return read_pam(r.stdout), None
+
+
+def peer(path):
+    size = subprocess.run(["identify-im6.q16", "-format", "%w %h\n", path + "[0]"], capture_output=True)
+    if size.returncode != 0:
+        return None, size.stderr.decode(errors="replace").strip().splitlines()[-1:] or ["unreadable"]
+    w, h = (int(v) for v in size.stdout.split()[:2])
+    r = subprocess.run(["convert-im6.q16", path + "[0]", "-depth", "8", "rgba:-"], capture_output=True)
+    if r.returncode != 0 or len(r.stdout) != w * h * 4:
+        return None, ["peer failed"]
+    return (w, h, r.stdout), None
+
+
+def compare(a, b, tolerance):
+    aw, ah, ap = a
+    bw, bh, bp = b
+    if (aw, ah) != (bw, bh):
+        return "size %dx%d, peer %dx%d" % (aw, ah, bw, bh)
+    worst = 0
+    bad = 0
+    first = None
+    for i in range(0, len(ap), 4):
+        if bp[i + 3] == 0 and ap[i + 3] == 0:
+            continue
+        d = max(abs(ap[i + k] - bp[i + k]) for k in range(4)) if bp[i + 3] else abs(ap[i + 3] - bp[i + 3])
+        if d > tolerance:
+            bad += 1
+            if first is None:
+                first = (i // 4 % aw, i // 4 // aw, tuple(ap[i:i + 4]), tuple(bp[i:i + 4]))
+        worst = max(worst, d)
+    if bad:
+        x, y, pa, pb = first
+        return "%d pixels differ (worst %d); first at %d,%d: ours %s, peer %s" % (bad, worst, x, y, pa, pb)
+    return None
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--cli", default=os.path.join(ROOT, "build", "oculane-cli"))
+    ap.add_argument("paths", nargs="*", default=[os.path.join(ROOT, "samples")])
+    args = ap.parse_args()
+    files = []
+    for p in args.paths:
+        if os.path.isdir(p):
+            files += sorted(os.path.join(p, f) for f in os.listdir(p) if os.path.isfile(os.path.join(p, f)))
+        else:
+            files.append(p)
+    failed = 0
+    for f in files:
+        mine, my_err = ours(args.cli, f)
+        theirs, their_err = peer(f)
+        name = os.path.relpath(f, ROOT)
+        if mine is None and theirs is None:
+            print("both fail  %s" % name)
+        elif mine is None:
+            print("OURS FAIL  %s: %s" % (name, my_err))
+        elif theirs is None:
+            print("peer fails %s (%s)" % (name, their_err[0] if their_err else ""))
+        else:
+            tolerance = 2 if os.path.splitext(f)[1].lower() in LOSSY else 0
+            problem = compare(mine, theirs, tolerance)
+            if problem:
+                failed += 1
+                print("DIFFER     %s: %s" % (name, problem))
+            else:
+                print("same       %s" % name)
+    print("%d file(s), %d differ" % (len(files), failed))
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
