@@ -1,6 +1,11 @@
 #include "formats/AutoDecoder.h"
 
 #include "formats/BMPDecoder.h"
+#include "formats/ICODecoder.h"
+#include "formats/JPEGDecoder.h"
+#include "formats/PICTDecoder.h"
+#include "formats/PNGDecoder.h"
+#include "formats/TIFFDecoder.h"
 #include "image/LittleEndian.h"
 
 #include <algorithm>
@@ -134,7 +139,17 @@ ImageFormat DetectFormat(const std::string& name, const uint8_t* header, size_t 
 
 CAutoDecoder::CAutoDecoder()
 {
-    m_Decoders[static_cast<size_t>(ImageFormat::BMP)] = std::make_unique<CBMPDecoder>();
+    auto slot = [this](ImageFormat format) -> std::unique_ptr<CImageDecoder>& {
+        return m_Decoders[static_cast<size_t>(format)];
+    };
+    auto jpeg = std::make_unique<CJPEGDecoder>();
+    slot(ImageFormat::BMP) = std::make_unique<CBMPDecoder>();
+    slot(ImageFormat::TIFF) = std::make_unique<CTIFFDecoder>();
+    slot(ImageFormat::PICT) = std::make_unique<CPICTDecoder>(jpeg.get());
+    slot(ImageFormat::JPEG) = std::move(jpeg);
+    slot(ImageFormat::PNG) = std::make_unique<CPNGDecoder>();
+    slot(ImageFormat::EPS) = std::make_unique<CTIFFDecoder>();
+    slot(ImageFormat::ICO) = std::make_unique<CICODecoder>();
 }
 
 CAutoDecoder::~CAutoDecoder() = default;

@@ -1,0 +1,241 @@
+#include "formats/PNGDecoder.h"
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+
+#include <png.h>
+
+namespace {
+
+constexpr int kPaletteCapacity = 256;
+// Limits on what a file may make libpng allocate or keep; the pixel memory
+// itself is capped when the bitmap is created.
+constexpr png_uint_32 kMaxWidth = 1000000;
+constexpr png_uint_32 kMaxHeight = 1000000;
+constexpr png_uint_32 kMaxCachedChunks = 1000;
+constexpr png_alloc_size_t kMaxChunkBytes = 8 * 1024 * 1024;
+
+// Text of the source's own end-of-data failure: the read callback runs inside
+// libpng and may not throw, so it raises the same failure through this record.
+constexpr const char* kEndOfData = "Unexpected end of file.";
+
+// Everything the library calls back into, and what the steps report. The
+// first failure recorded wins; libpng's own errors are code 2.
+struct PngJob {
+    png_structp Png = nullptr;
+    png_infop Info = nullptr;
+    const uint8_t* Data = nullptr;
+    size_t Size = 0;
+    size_t Offset = 0;
+    int Code = 0;
+    char Text[256] = {};
+
+    png_uint_32 Width = 0;
+    png_uint_32 Height = 0;
+    int BitDepth = 0;
+    int ColorType = 0;
+    bool HasTransparency = false;
+    int PaletteCount = 0;
+    png_color Palette[kPaletteCapacity] = {};
+    size_t RowBytes = 0;
+};
+
+void OnError(png_structp png, png_const_charp message)
+{
+    auto* job = static_cast<PngJob*>(png_get_error_ptr(png));
+    if (job->Code == 0) {
+        job->Code = ErrFormat;
+        std::snprintf(job->Text, sizeof(job->Text), "%s", message ? message : "");
+    }
+    png_longjmp(png, 1);
+}
+
+void OnWarning(png_structp, png_const_charp) {}
+
+void OnRead(png_structp png, png_bytep out, size_t count)
+{
+    auto* job = static_cast<PngJob*>(png_get_io_ptr(png));
+    if (count > job->Size - job->Offset) {
+        job->Code = ErrInternal;
+        std::snprintf(job->Text, sizeof(job->Text), "%s", kEndOfData);
+        png_error(png, kEndOfData);
+    }
+    std::memcpy(out, job->Data + job->Offset, count);
+    job->Offset += count;
+}
+
+// The steps below return false after a library error (recorded in the job).
+// Their locals are plain values: a longjmp out of libpng skips no destructor.
+
+bool ReadInfoStep(PngJob* job)
+{
+    if (setjmp(png_jmpbuf(job->Png)))
+        return false;
+    png_structp png = job->Png;
+    png_set_user_limits(png, kMaxWidth, kMaxHeight);
+    png_set_chunk_cache_max(png, kMaxCachedChunks);
+    png_set_chunk_malloc_max(png, kMaxChunkBytes);
+    png_set_read_fn(png, job, OnRead);
+    png_read_info(png, job->Info);
+    int interlace = 0;
+    png_get_IHDR(png, job->Info, &job->Width, &job->Height, &job->BitDepth, &job->ColorType, &interlace, nullptr,
+                 nullptr);
+    job->HasTransparency = png_get_valid(png, job->Info, PNG_INFO_tRNS) != 0;
+    png_colorp palette = nullptr;
+    int count = 0;
+    if (job->ColorType == PNG_COLOR_TYPE_PALETTE && png_get_PLTE(png, job->Info, &palette, &count) && palette) {
+        job->PaletteCount = count < kPaletteCapacity ? count : kPaletteCapacity;
+        std::memcpy(job->Palette, palette, sizeof(png_color) * static_cast<size_t>(job->PaletteCount));
+    }
+    return true;
+}
+
+// Rows come out either as one byte per pixel (8-bit target) or as blue,
+// green, red and alpha or filler (32-bit target).
+bool TransformStep(PngJob* job, bool to32, bool alpha)
+{
+    if (setjmp(png_jmpbuf(job->Png)))
+        return false;
+    png_structp png = job->Png;
+    if (job->BitDepth == 16)
+        png_set_strip_16(png);
+    if (to32) {
+        switch (job->ColorType) {
+        case PNG_COLOR_TYPE_GRAY:
+        case PNG_COLOR_TYPE_GRAY_ALPHA:
+            png_set_gray_to_rgb(png);
+            png_set_expand(png);
+            break;
+        case PNG_COLOR_TYPE_PALETTE:
+            png_set_expand(png);
+            break;
+        case PNG_COLOR_TYPE_RGB:
+            if (job->HasTransparency)
+                png_set_tRNS_to_alpha(png);
+            break;
+        default:
+            break;
+        }
+        png_set_bgr(png);
+        if (!alpha)
+            png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
+    } else if (job->BitDepth < 8) {
+        png_set_packing(png);
+    }
+    png_set_interlace_handling(png);
+    png_read_update_info(png, job->Info);
+    job->RowBytes = png_get_rowbytes(png, job->Info);
+    return true;
+}
+
+bool ReadRowsStep(PngJob* job, png_bytepp rows)
+{
+    if (setjmp(png_jmpbuf(job->Png)))
+        return false;
+    png_read_image(job->Png, rows);
+    png_read_end(job->Png, nullptr);
+    return true;
+}
+
+// Frees the library's structures on every way out of the decode.
+struct PngStructs {
+    PngJob& Job;
+    ~PngStructs()
+    {
+        if (Job.Png)
+            png_destroy_read_struct(&Job.Png, Job.Info ? &Job.Info : nullptr, nullptr);
+    }
+};
+
+[[noreturn]] void RaiseJobError(const PngJob& job)
+{
+    RaiseDecoderError(job.Code ? job.Code : ErrFormat, job.Text);
+}
+
+} // namespace
+
+void CPNGDecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>& paletteOut, int bitsPerPixel,
+                            CByteSource& source)
+{
+    PngJob job;
+    job.Data = source.GetPosition();
+    job.Size = source.Remaining();
+    PngStructs structs{job};
+    job.Png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &job, OnError, OnWarning);
+    if (job.Png)
+        job.Info = png_create_info_struct(job.Png);
+    if (!job.Png || !job.Info)
+        RaiseDecoderError(ErrNoMemory, "Out of memory.");
+
+    if (!ReadInfoStep(&job))
+        RaiseJobError(job);
+
+    // The table of colour types: file depth for SourceBitsPerPixel, and whether
+    // the pixels carry alpha. Transparency chunks of the alpha-less types become
+    // alpha when the image is expanded to 32 bits.
+    int fileDepth = 8;
+    bool alpha = false;
+    bool paletteFile = false;
+    switch (job.ColorType) {
+    case PNG_COLOR_TYPE_GRAY:
+        DecoderTrace(2, "Decoding greyscale PNG.\n");
+        paletteFile = true;
+        break;
+    case PNG_COLOR_TYPE_PALETTE:
+        DecoderTrace(2, "Decoding palette PNG.\n");
+        paletteFile = true;
+        break;
+    case PNG_COLOR_TYPE_RGB:
+        DecoderTrace(2, "Decoding RGB PNG.\n");
+        fileDepth = 24;
+        break;
+    case PNG_COLOR_TYPE_GRAY_ALPHA:
+        DecoderTrace(2, "Decoding greyscale PNG with alpha.\n");
+        alpha = true;
+        break;
+    case PNG_COLOR_TYPE_RGB_ALPHA:
+        DecoderTrace(2, "Decoding RGBA PNG.\n");
+        fileDepth = 32;
+        alpha = true;
+        break;
+    default:
+        RaiseDecoderError(ErrFormat, "Unknown PNG colour type.");
+    }
+    // Only grey and palette files can be written as indices; any other
+    // request than 8 bits decodes at 32.
+    const int depth = paletteFile && ChooseDepth(8, bitsPerPixel) == 8 ? 8 : 32;
+    if (depth == 32 && job.HasTransparency)
+        alpha = true;
+
+    if (!TransformStep(&job, depth == 32, alpha))
+        RaiseJobError(job);
+
+    CreateBitmap(bitmap, job.Width, job.Height, depth, depth == 32 && alpha);
+    bitmap.SourceBitsPerPixel = fileDepth;
+    if (job.RowBytes != static_cast<size_t>(bitmap.Width) * static_cast<size_t>(depth / 8))
+        RaiseDecoderError(ErrInternal, "PNG rows do not fit the bitmap.");
+
+    if (depth == 8) {
+        paletteOut = std::make_unique<PaletteEntry[]>(kPaletteCapacity);
+        for (int i = 0; i < kPaletteCapacity; ++i)
+            paletteOut[i] = PaletteEntry{0, 0, 0, 255};
+        if (job.ColorType == PNG_COLOR_TYPE_GRAY) {
+            const int bits = job.BitDepth < 8 ? job.BitDepth : 8;
+            const int n = 1 << bits;
+            for (int i = 0; i < n; ++i) {
+                const auto v = static_cast<uint8_t>(i * 255 / (n - 1));
+                paletteOut[i] = PaletteEntry{v, v, v, 255};
+            }
+        } else {
+            for (int i = 0; i < job.PaletteCount; ++i)
+                paletteOut[i] = PaletteEntry{job.Palette[i].blue, job.Palette[i].green, job.Palette[i].red, 255};
+        }
+        bitmap.SetPalette(paletteOut.get());
+    }
+
+    if (!ReadRowsStep(&job, bitmap.Lines.get()))
+        RaiseJobError(job);
+    source.SkipBytes(job.Offset);
+    DecoderTrace(3, "Decoding finished.\n");
+}

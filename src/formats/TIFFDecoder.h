@@ -1,0 +1,22 @@
+// TIFF files through libtiff, and the TIFF preview inside an EPS file (the
+// source then stands at the preview's first byte). Files of one sample of up
+// to 8 bits keep their palette; everything else goes through libtiff's RGBA
+// reader.
+#pragma once
+
+#include "formats/ImageDecoder.h"
+
+struct tiff;
+
+class CTIFFDecoder : public CImageDecoder {
+protected:
+    void ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>& paletteOut, int bitsPerPixel,
+                   CByteSource& source) override;
+
+private:
+    // lastError is libtiff's last error text for this file, kept up to date
+    // while the library runs.
+    static void ReadTrueColor(CBmp& bitmap, tiff* tif, const char* lastError);
+    static void DoLoColor(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>& paletteOut, int bitsPerPixel, tiff* tif,
+                          const char* lastError);
+};

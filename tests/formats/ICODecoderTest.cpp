@@ -1,0 +1,239 @@
+#include "formats/ICODecoder.h"
+#include "image/WinBmp.h"
+
+#include "support/Bytes.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include <png.h>
+
+namespace {
+
+// One icon image as a BMP without file header: 40-byte header (height doubled),
+// palette, colour rows and mask rows exactly as stored (bottom row first).
+struct IconImage {
+    int32_t Width = 3;
+    int32_t Height = 2;
+    uint16_t Bits = 4;
+    uint32_t HeaderSize = 40;
+    std::vector<uint32_t> Palette; // 0x00RRGGBB
+    std::vector<uint8_t> Colour;
+    std::vector<uint8_t> Mask;
+};
+
+std::vector<uint8_t> ImageBytes(const IconImage& i)
+{
+    ByteWriter w;
+    w.LE32(i.HeaderSize).LE32(uint32_t(i.Width)).LE32(uint32_t(i.Height * 2)).LE16(1).LE16(i.Bits);
+    w.LE32(0).LE32(0).LE32(0).LE32(0).LE32(uint32_t(i.Palette.size())).LE32(0);
+    if (i.HeaderSize > 40)
+        w.Repeat(0, i.HeaderSize - 40);
+    for (uint32_t c : i.Palette)
+        w.U8(uint8_t(c)).U8(uint8_t(c >> 8)).U8(uint8_t(c >> 16)).U8(0);
+    w.Append(i.Colour).Append(i.Mask);
+    return w.Bytes();
+}
+
+// An icon file whose images are stored in reverse order after a gap, so the
+// first entry's image is not the one right after the directory.
+std::vector<uint8_t> MakeIco(const std::vector<std::vector<uint8_t>>& images, uint16_t count = 0xFFFF)
+{
+    const size_t n = images.size();
+    ByteWriter w;
+    w.LE16(0).LE16(1).LE16(count == 0xFFFF ? uint16_t(n) : count);
+    size_t offset = 6 + 16 * n + 10;
+    std::vector<size_t> offsets(n);
+    for (size_t k = n; k-- > 0;) {
+        offsets[k] = offset;
+        offset += images[k].size();
+    }
+    for (size_t k = 0; k < n; ++k)
+        w.U8(16).U8(16).U8(0).U8(0).LE16(1).LE16(32).LE32(uint32_t(images[k].size())).LE32(uint32_t(offsets[k]));
+    w.Repeat(0xEE, 10);
+    for (size_t k = n; k-- > 0;)
+        w.Append(images[k]);
+    return w.Bytes();
+}
+
+struct Result {
+    CWinBmp Bitmap;
+    int Code = 0;
+    std::string Text;
+};
+
+void Decode(const std::vector<uint8_t>& file, Result& out, int depth = 32)
+{
+    CICODecoder decoder;
+    try {
+        decoder.DecodeMemory("test.ico", file.data(), file.size(), out.Bitmap, depth);
+    } catch (const CTextException& e) {
+        out.Code = e.GetCode();
+        out.Text = e.GetText();
+    }
+}
+
+std::vector<uint32_t> Pixels32(const CBmp& bmp)
+{
+    std::vector<uint32_t> all;
+    for (int y = 0; y < bmp.Height; ++y)
+        all.insert(all.end(), bmp.Row32(y), bmp.Row32(y) + bmp.Width);
+    return all;
+}
+
+// Mask rows of a 3-pixel-wide image: stored bottom row first, 4 bytes each.
+// The top row's middle pixel is transparent.
+const std::vector<uint8_t> kMask = {0x00, 0, 0, 0, 0x40, 0, 0, 0};
+const std::vector<uint32_t> kPalette = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF};
+const uint32_t R = 0xFFFF0000u, G = 0xFF00FF00u, B = 0xFF0000FFu, K = 0xFF000000u;
+
+IconImage Paletted(uint16_t bits, std::vector<uint8_t> colour)
+{
+    IconImage i;
+    i.Bits = bits;
+    i.Palette = kPalette;
+    i.Colour = std::move(colour);
+    i.Mask = kMask;
+    return i;
+}
+
+IconImage Direct(uint16_t bits, std::vector<uint8_t> colour, std::vector<uint8_t> mask = kMask)
+{
+    IconImage i;
+    i.Bits = bits;
+    i.Colour = std::move(colour);
+    i.Mask = std::move(mask);
+    return i;
+}
+
+std::vector<uint8_t> Png2x1()
+{
+    png_image image = {};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = 2;
+    image.height = 1;
+    image.format = PNG_FORMAT_RGBA;
+    const uint8_t pixels[8] = {10, 20, 30, 40, 50, 60, 70, 255};
+    png_alloc_size_t size = 0;
+    png_image_write_to_memory(&image, nullptr, &size, 0, pixels, 0, nullptr);
+    std::vector<uint8_t> out(size);
+    png_image_write_to_memory(&image, out.data(), &size, 0, pixels, 0, nullptr);
+    out.resize(size);
+    return out;
+}
+
+TEST(ICODecoderTest, EveryDepthWithTheMaskAsAlpha)
+{
+    // Top row red, green, blue (the middle masked out); bottom row black, blue, red.
+    const uint32_t T = 0x0000FF00u; // green made transparent
+    struct Case {
+        const char* Name;
+        std::vector<uint8_t> File;
+        int SourceBits;
+        bool Alpha;
+        std::vector<uint32_t> Expected;
+    };
+    const Case cases[] = {
+        {"1 bit", MakeIco({ImageBytes(Paletted(1, {0x40, 0, 0, 0, 0xA0, 0, 0, 0}))}), 1, true,
+         {R, 0x00000000u, R, K, R, K}},
+        {"4 bit", MakeIco({ImageBytes(Paletted(4, {0x03, 0x10, 0, 0, 0x12, 0x30, 0, 0}))}), 4, true,
+         {R, T, B, K, B, R}},
+        {"8 bit", MakeIco({ImageBytes(Paletted(8, {0, 3, 1, 0, 1, 2, 3, 0}))}), 8, true, {R, T, B, K, B, R}},
+        {"24 bit", MakeIco({ImageBytes(Direct(24, {0, 0, 0, 255, 0, 0, 0, 0, 255, 0, 0, 0,
+                                                   0, 0, 255, 0, 255, 0, 255, 0, 0, 0, 0, 0}))}),
+         24, true, {R, T, B, K, B, R}},
+        {"32 bit without alpha of its own", MakeIco({ImageBytes(Direct(32, {0, 0, 0, 0, 255, 0, 0, 0, 0, 0, 255, 0,
+                                                                             0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 0}))}),
+         32, true, {R, T, B, K, B, R}},
+        {"32 bit with alpha of its own: the mask is not used",
+         MakeIco({ImageBytes(Direct(32, {0, 0, 0, 255, 255, 0, 0, 128, 0, 0, 255, 0,
+                                         0, 0, 255, 255, 0, 255, 0, 255, 255, 0, 0, 255}))}),
+         32, true, {R, 0xFF00FF00u, B, K, 0x800000FFu, 0x00FF0000u}},
+        {"no mask in the file: opaque", MakeIco({ImageBytes(Direct(24, {0, 0, 0, 255, 0, 0, 0, 0, 255, 0, 0, 0,
+                                                                       0, 0, 255, 0, 255, 0, 255, 0, 0, 0, 0, 0},
+                                                                      {}))}),
+         24, false, {R, G, B, K, B, R}},
+        {"the first entry is read, wherever its image is stored",
+         MakeIco({ImageBytes(Paletted(8, {0, 3, 1, 0, 1, 2, 3, 0})), ImageBytes(Paletted(8, {0, 0, 0, 0, 0, 0, 0, 0})),
+                  Png2x1()}),
+         8, true, {R, T, B, K, B, R}},
+        {"PNG image", MakeIco({Png2x1(), ImageBytes(Paletted(8, {0, 3, 1, 0, 1, 2, 3, 0}))}), 32, true,
+         {0x280A141Eu, 0xFF323C46u}},
+        {"longer information header", [] {
+             IconImage i = Paletted(8, {0, 3, 1, 0, 1, 2, 3, 0});
+             i.HeaderSize = 108;
+             return MakeIco({ImageBytes(i)});
+         }(),
+         8, true, {R, T, B, K, B, R}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        for (int depth : {32, 0, 8}) {
+            Result r;
+            Decode(c.File, r, depth);
+            ASSERT_EQ(r.Code, 0) << r.Text;
+            ASSERT_EQ(r.Bitmap.BitsPerPixel, 32);
+            EXPECT_EQ(r.Bitmap.SourceBitsPerPixel, c.SourceBits);
+            EXPECT_EQ(r.Bitmap.HasAlpha, c.Alpha);
+            EXPECT_EQ(Pixels32(r.Bitmap), c.Expected);
+        }
+    }
+}
+
+TEST(ICODecoderTest, DamagedAndHostileFiles)
+{
+    const auto image = ImageBytes(Paletted(8, {0, 3, 1, 0, 1, 2, 3, 0}));
+    auto withOffset = [&](uint32_t offset) {
+        auto file = MakeIco({image});
+        for (int i = 0; i < 4; ++i)
+            file[6 + 12 + i] = uint8_t(offset >> (8 * i));
+        return file;
+    };
+    IconImage wide = Paletted(8, {});
+    wide.Width = 0x7FFFFFFF;
+    wide.Height = 0x3FFFFFFF;
+    struct Case {
+        const char* Name;
+        std::vector<uint8_t> File;
+        int Code;
+        const char* Text;
+    };
+    const Case cases[] = {
+        {"no images", MakeIco({image}, 0), 2, "Icon decoder: The icon file holds no image."},
+        {"directory cut short", MakeIco({image}, 40), 7, "Unexpected end of file."},
+        {"image offset past the end", withOffset(100000), 7, "Unexpected end of file."},
+        {"image offset at the end", withOffset(uint32_t(MakeIco({image}).size())), 7, "Unexpected end of file."},
+        {"colour rows cut short", [&] {
+             auto file = MakeIco({image});
+             file.resize(file.size() - kMask.size() - 2);
+             return file;
+         }(),
+         7, "Unexpected end of file."},
+        {"16 bits per pixel", MakeIco({ImageBytes(Direct(16, std::vector<uint8_t>(16, 0)))}), 2,
+         "Icon decoder: Illegal bpp value."},
+        {"short information header", [] {
+             IconImage i = Paletted(8, {0, 3, 1, 0, 1, 2, 3, 0});
+             i.HeaderSize = 12;
+             return MakeIco({ImageBytes(i)});
+         }(),
+         2, "Icon decoder: BITMAPINFOHEADER has wrong size."},
+        {"zero width", [] {
+             IconImage i = Paletted(8, {});
+             i.Width = 0;
+             return MakeIco({ImageBytes(i)});
+         }(),
+         2, "Icon decoder: Illegal image size."},
+        {"huge size, no data", MakeIco({ImageBytes(wide)}), 7, "Unexpected end of file."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Result r;
+        Decode(c.File, r);
+        EXPECT_EQ(r.Code, c.Code);
+        EXPECT_EQ(r.Text, c.Text);
+    }
+}
+
+} // namespace
