@@ -1,7 +1,9 @@
 #include "formats/AutoDecoder.h"
 
 #include "formats/BMPDecoder.h"
+#include "formats/GIFCodec.h"
 #include "formats/ICODecoder.h"
+#include "formats/IFFCodec.h"
 #include "formats/JPEGDecoder.h"
 #include "formats/PICTDecoder.h"
 #include "formats/PNGDecoder.h"
@@ -149,6 +151,8 @@ CAutoDecoder::CAutoDecoder()
     slot(ImageFormat::JPEG) = std::move(jpeg);
     slot(ImageFormat::PNG) = std::make_unique<CPNGDecoder>();
     slot(ImageFormat::EPS) = std::make_unique<CTIFFDecoder>();
+    slot(ImageFormat::GIF) = std::make_unique<CGIFDecoder>();
+    slot(ImageFormat::IFF) = std::make_unique<CIFFDecoder>();
     slot(ImageFormat::ICO) = std::make_unique<CICODecoder>();
 }
 

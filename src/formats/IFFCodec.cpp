@@ -1,0 +1,341 @@
+#include "formats/IFFCodec.h"
+
+#include "image/LittleEndian.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr size_t kChunkHeader = 8;
+constexpr size_t kBmhdSize = 20;
+constexpr int kMaxColours = 1024;      // the largest colour map any plane count can address
+constexpr int kMaxIndexedPlanes = 10;  // 2^10 = kMaxColours
+constexpr int kMaxHamPlanes = 12;      // 10 value bits and 2 control bits
+constexpr int kTrueColourPlanes = 24;
+constexpr uint32_t kCamgHam = 0x800;
+constexpr uint32_t kCamgHalfBrite = 0x80;
+
+struct Bmhd {
+    int Width = 0;
+    int Height = 0;
+    int Planes = 0;
+    int Masking = 0;
+    int Compression = 0;
+};
+
+struct ColourMap {
+    std::array<uint8_t, kMaxColours> Red{}, Green{}, Blue{};
+    int Count = 0;
+};
+
+// Bits 7…0 of a plane byte become bytes 0…7 (pixels left to right) of a word,
+// so one OR places eight pixels' bits of one plane.
+struct SpreadTable {
+    uint64_t Words[256];
+    SpreadTable()
+    {
+        for (int b = 0; b < 256; ++b) {
+            uint8_t bytes[8];
+            for (int j = 0; j < 8; ++j)
+                bytes[j] = static_cast<uint8_t>((b >> (7 - j)) & 1);
+            std::memcpy(&Words[b], bytes, 8);
+        }
+    }
+};
+const SpreadTable kSpread;
+
+// Ors bit `bit` of every pixel of one plane row into an index row of 8 * bytes entries.
+void AddPlane(uint8_t* indices, const uint8_t* plane, size_t bytes, int bit)
+{
+    for (size_t i = 0; i < bytes; ++i) {
+        uint64_t word;
+        std::memcpy(&word, indices + 8 * i, 8);
+        word |= kSpread.Words[plane[i]] << bit;
+        std::memcpy(indices + 8 * i, &word, 8);
+    }
+}
+
+void AddPlane(uint16_t* indices, const uint8_t* plane, size_t bytes, int bit)
+{
+    for (size_t i = 0; i < bytes; ++i) {
+        const unsigned b = plane[i];
+        for (int j = 0; j < 8; ++j)
+            indices[8 * i + j] = static_cast<uint16_t>(indices[8 * i + j] | (((b >> (7 - j)) & 1u) << bit));
+    }
+}
+
+void UnpackByteRun1(CByteSource& body, uint8_t* dst, size_t size)
+{
+    size_t x = 0;
+    while (x < size) {
+        const uint8_t control = body.ReadByte();
+        if (control < 128) {
+            const size_t n = size_t(control) + 1;
+            if (n > size - x)
+                RaiseDecoderError(ErrUnsupported, "Error doing ByteRun decompression");
+            std::memcpy(dst + x, body.ReadBytes(n), n);
+            x += n;
+        } else if (control > 128) {
+            const size_t n = 257 - size_t(control);
+            if (n > size - x)
+                RaiseDecoderError(ErrUnsupported, "Error doing ByteRun decompression");
+            std::memset(dst + x, body.ReadByte(), n);
+            x += n;
+        }
+        // 128 is a no-op.
+    }
+}
+
+// Maps 0…range onto 0…255.
+uint8_t Scale(int value, int range)
+{
+    return range == 0 ? 0 : static_cast<uint8_t>((value * 255 + range / 2) / range);
+}
+
+// Hands out the plane rows of the body one after the other.
+class PlaneReader {
+public:
+    PlaneReader(CByteSource& body, size_t bytes, bool compressed) :
+        m_Body(body), m_Bytes(bytes), m_Compressed(compressed), m_Buffer(compressed ? bytes : 0)
+    {
+    }
+    const uint8_t* Next()
+    {
+        if (!m_Compressed)
+            return m_Body.ReadBytes(m_Bytes);
+        UnpackByteRun1(m_Body, m_Buffer.data(), m_Bytes);
+        return m_Buffer.data();
+    }
+
+private:
+    CByteSource& m_Body;
+    size_t m_Bytes;
+    bool m_Compressed;
+    std::vector<uint8_t> m_Buffer;
+};
+
+// Index rows of every plane count but 24, one row at a time.
+template <typename Index>
+class IndexRows {
+public:
+    IndexRows(PlaneReader& planes, size_t bytesPerPlane, int planeCount, int planeRows) :
+        m_Planes(planes), m_Bytes(bytesPerPlane), m_PlaneCount(planeCount), m_PlaneRows(planeRows),
+        m_Row(8 * bytesPerPlane)
+    {
+    }
+    const Index* Next()
+    {
+        std::fill(m_Row.begin(), m_Row.end(), Index(0));
+        for (int p = 0; p < m_PlaneRows; ++p) {
+            const uint8_t* plane = m_Planes.Next();
+            if (p < m_PlaneCount) // the mask plane is read over
+                AddPlane(m_Row.data(), plane, m_Bytes, p);
+        }
+        return m_Row.data();
+    }
+
+private:
+    PlaneReader& m_Planes;
+    size_t m_Bytes;
+    int m_PlaneCount;
+    int m_PlaneRows;
+    std::vector<Index> m_Row;
+};
+
+template <typename Index>
+void DecodeLookup(CBmp& bitmap, IndexRows<Index>& rows, const std::vector<uint32_t>& lut)
+{
+    for (int y = 0; y < bitmap.Height; ++y) {
+        const Index* index = rows.Next();
+        uint32_t* dst = bitmap.Row32(y);
+        for (int x = 0; x < bitmap.Width; ++x)
+            dst[x] = lut[index[x]];
+    }
+}
+
+// What a hold-and-modify index does to the previous pixel: keep these bits, set those.
+struct HamStep {
+    uint32_t Keep;
+    uint32_t Set;
+};
+
+template <typename Index>
+void DecodeHam(CBmp& bitmap, IndexRows<Index>& rows, const std::vector<HamStep>& steps)
+{
+    for (int y = 0; y < bitmap.Height; ++y) {
+        const Index* index = rows.Next();
+        uint32_t* dst = bitmap.Row32(y);
+        uint32_t previous = PackPixel(0, 0, 0);
+        for (int x = 0; x < bitmap.Width; ++x) {
+            const HamStep& step = steps[index[x]];
+            previous = (previous & step.Keep) | step.Set;
+            dst[x] = previous;
+        }
+    }
+}
+
+void DecodeTrueColour(CBmp& bitmap, PlaneReader& planes, size_t bytesPerPlane, int planeRows)
+{
+    std::vector<uint8_t> channels[3];
+    for (auto& c : channels)
+        c.resize(8 * bytesPerPlane);
+    for (int y = 0; y < bitmap.Height; ++y) {
+        for (auto& c : channels)
+            std::fill(c.begin(), c.end(), uint8_t(0));
+        for (int p = 0; p < planeRows; ++p) {
+            const uint8_t* plane = planes.Next();
+            if (p < kTrueColourPlanes)
+                AddPlane(channels[p / 8].data(), plane, bytesPerPlane, p % 8);
+        }
+        uint32_t* dst = bitmap.Row32(y);
+        for (int x = 0; x < bitmap.Width; ++x)
+            dst[x] = PackPixel(channels[0][x], channels[1][x], channels[2][x]);
+    }
+}
+
+} // namespace
+
+void CIFFDecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>&, int, CByteSource& source)
+{
+    const uint8_t* form = source.ReadBytes(12);
+    if (std::memcmp(form, "FORM", 4) != 0 || std::memcmp(form + 8, "ILBM", 4) != 0)
+        RaiseDecoderError(ErrWrongSignature, "IFF decoder: This isn't an ILBM file.");
+    const uint64_t formSize = GetBE32(form + 4);
+
+    // Every chunk is cut to the bytes the file really holds; a header that
+    // does not fit ends the walk.
+    Bmhd header;
+    ColourMap colours;
+    uint32_t camg = 0;
+    const uint8_t* bodyData = nullptr;
+    size_t bodySize = 0;
+    uint64_t offset = 12;
+    while (offset < formSize && source.Remaining() >= kChunkHeader) {
+        const uint8_t* chunk = source.ReadBytes(kChunkHeader);
+        uint32_t size = GetBE32(chunk + 4);
+        if (size & 0x80000000u)
+            size = 0;
+        const uint8_t* data = source.GetPosition();
+        const size_t available = source.Remaining();
+        const size_t present = std::min<size_t>(size, available);
+
+        if (std::memcmp(chunk, "BMHD", 4) == 0) {
+            if (available < kBmhdSize)
+                source.ReadBytes(available + 1); // raises: the header leaves the file
+            header.Width = GetBE16(data);
+            header.Height = GetBE16(data + 2);
+            header.Planes = data[8];
+            header.Masking = data[9];
+            header.Compression = data[10];
+        } else if (std::memcmp(chunk, "CMAP", 4) == 0) {
+            colours = ColourMap{};
+            colours.Count = static_cast<int>(std::min<size_t>(present / 3, kMaxColours));
+            for (int i = 0; i < colours.Count; ++i) {
+                colours.Red[i] = data[3 * i];
+                colours.Green[i] = data[3 * i + 1];
+                colours.Blue[i] = data[3 * i + 2];
+            }
+        } else if (std::memcmp(chunk, "CAMG", 4) == 0) {
+            if (available < 4)
+                source.ReadBytes(available + 1);
+            camg = GetBE32(data);
+        } else if (std::memcmp(chunk, "BODY", 4) == 0) {
+            bodyData = data;
+            bodySize = present;
+            break; // nothing after the body is used
+        }
+        // Chunks of odd size are followed by a pad byte.
+        const size_t skip = present + ((size & 1) && present < available ? 1 : 0);
+        source.SkipBytes(skip);
+        offset += kChunkHeader + skip;
+    }
+
+    if (header.Width == 0)
+        RaiseDecoderError(ErrFormat, "No BMHD chunk found.");
+    if (!bodyData)
+        RaiseDecoderError(ErrFormat, "No BODY chunk found.");
+
+    const int planes = header.Planes;
+    bool ham = (camg & kCamgHam) && planes != kTrueColourPlanes;
+    if (ham && planes < 2)
+        ham = false; // no room for the two control bits
+    if (ham ? planes > kMaxHamPlanes : (planes != kTrueColourPlanes && planes > kMaxIndexedPlanes))
+        RaiseDecoderError(ErrUnsupported, "nPlanes is too large");
+    if (header.Compression > 1)
+        RaiseDecoderError(ErrUnsupported, "Unknown compression type.");
+
+    const size_t bytesPerPlane = 2 * ((size_t(header.Width) + 15) / 16);
+    const int planeRows = planes + (header.Masking == 1 ? 1 : 0);
+    CByteSource body;
+    body.Open(source.GetName(), bodyData, bodySize);
+    // Even fully compressed, each plane row takes two bytes per 128; a body
+    // that cannot hold that much fails before memory is taken for the image.
+    const uint64_t perPlaneRow = header.Compression ? 2 * ((bytesPerPlane + 127) / 128) : bytesPerPlane;
+    if (perPlaneRow * uint64_t(planeRows) * uint64_t(header.Height) > bodySize)
+        body.ReadBytes(bodySize + 1);
+
+    CreateBitmap(bitmap, header.Width, header.Height, 32, false);
+    bitmap.SourceBitsPerPixel = planes;
+
+    PlaneReader planeReader(body, bytesPerPlane, header.Compression == 1);
+    if (planes == kTrueColourPlanes) {
+        DecodeTrueColour(bitmap, planeReader, bytesPerPlane, planeRows);
+    } else if (ham) {
+        // Values and the colour map are cut to the value bits, then spread
+        // over 0…255 so that 4-bit guns still reach full intensity.
+        const int valueBits = planes - 2;
+        const int mask = (1 << valueBits) - 1;
+        std::vector<uint8_t> scale(size_t(mask) + 1);
+        for (int v = 0; v <= mask; ++v)
+            scale[v] = Scale(v, mask);
+        // More than eight value bits: the entry's top bits repeat below it, so 255 stays full.
+        auto cut = [&](uint8_t c) {
+            return valueBits <= 8 ? c >> (8 - valueBits) : (c << (valueBits - 8)) | (c >> (16 - valueBits));
+        };
+        // The two top index bits pick the step: 0 a base colour, 1 blue, 2 red, 3 green.
+        std::vector<HamStep> steps(size_t(4) << valueBits);
+        for (int v = 0; v <= mask; ++v) {
+            const uint32_t level = scale[v];
+            steps[v] = {0, colours.Count < mask ? PackPixel(scale[v], scale[v], scale[v])
+                                                : PackPixel(scale[cut(colours.Red[v])], scale[cut(colours.Green[v])],
+                                                            scale[cut(colours.Blue[v])])};
+            steps[(1 << valueBits) + v] = {0xFFFFFF00u, level};
+            steps[(2 << valueBits) + v] = {0xFF00FFFFu, level << 16};
+            steps[(3 << valueBits) + v] = {0xFFFF00FFu, level << 8};
+        }
+        if (planes <= 8) {
+            IndexRows<uint8_t> rows(planeReader, bytesPerPlane, planes, planeRows);
+            DecodeHam(bitmap, rows, steps);
+        } else {
+            IndexRows<uint16_t> rows(planeReader, bytesPerPlane, planes, planeRows);
+            DecodeHam(bitmap, rows, steps);
+        }
+    } else {
+        if ((camg & kCamgHalfBrite) && colours.Count > 0) {
+            const int n = colours.Count;
+            for (int i = 0; i < n && n + i < kMaxColours; ++i) {
+                colours.Red[n + i] = colours.Red[i] >> 1;
+                colours.Green[n + i] = colours.Green[i] >> 1;
+                colours.Blue[n + i] = colours.Blue[i] >> 1;
+            }
+            colours.Count = std::min(2 * n, kMaxColours);
+        }
+        const int entries = 1 << planes;
+        const int range = entries - 1;
+        std::vector<uint32_t> lut(static_cast<size_t>(entries));
+        for (int i = 0; i < entries; ++i)
+            lut[i] = colours.Count > 0 ? PackPixel(colours.Red[i], colours.Green[i], colours.Blue[i])
+                                       : PackPixel(Scale(i, range), Scale(i, range), Scale(i, range));
+        if (planes <= 8) {
+            IndexRows<uint8_t> rows(planeReader, bytesPerPlane, planes, planeRows);
+            DecodeLookup(bitmap, rows, lut);
+        } else {
+            IndexRows<uint16_t> rows(planeReader, bytesPerPlane, planes, planeRows);
+            DecodeLookup(bitmap, rows, lut);
+        }
+    }
+    DecoderTrace(3, "Decoding finished.\n");
+}
