@@ -21,6 +21,9 @@ PEER_DEFINES = ["-define", "jpeg:fancy-upsampling=off", "-define", "jpeg:dct-met
 KNOWN = {
     "png-grey16-interlaced.png": (1, "16-bit samples keep their high byte; the peer rounds"),
     "jpeg-cmyk-adobe.jpg": (3, "CMYK to RGB rounding differs"),
+    "psd-grey-16bit.psd": (1, "16-bit samples keep their high byte; the peer rounds"),
+    "dds-dxt1.dds": (7, "5- and 6-bit block colours are shifted up, not bit-replicated"),
+    "dds-dxt5-alpha.dds": (7, "5- and 6-bit block colours are shifted up, not bit-replicated"),
 }
 
 

@@ -1,12 +1,14 @@
 #include "formats/AutoDecoder.h"
 
 #include "formats/BMPDecoder.h"
+#include "formats/DDSCodec.h"
 #include "formats/GIFCodec.h"
 #include "formats/ICODecoder.h"
 #include "formats/IFFCodec.h"
 #include "formats/JPEGDecoder.h"
 #include "formats/PICTDecoder.h"
 #include "formats/PNGDecoder.h"
+#include "formats/PSDDecoder.h"
 #include "formats/TIFFDecoder.h"
 #include "image/LittleEndian.h"
 
@@ -154,6 +156,8 @@ CAutoDecoder::CAutoDecoder()
     slot(ImageFormat::GIF) = std::make_unique<CGIFDecoder>();
     slot(ImageFormat::IFF) = std::make_unique<CIFFDecoder>();
     slot(ImageFormat::ICO) = std::make_unique<CICODecoder>();
+    slot(ImageFormat::PSD) = std::make_unique<CPSDDecoder>();
+    slot(ImageFormat::DDS) = std::make_unique<CDDSDecoder>();
 }
 
 CAutoDecoder::~CAutoDecoder() = default;

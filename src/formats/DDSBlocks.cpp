@@ -1,0 +1,127 @@
+#include "formats/DDSBlocks.h"
+
+#include "image/LittleEndian.h"
+
+#include <algorithm>
+
+namespace {
+
+struct Rgb {
+    uint32_t R, G, B;
+};
+
+Rgb Expand565(uint16_t c)
+{
+    return {uint32_t(c >> 11) << 3, uint32_t((c >> 5) & 0x3F) << 2, uint32_t(c & 0x1F) << 3};
+}
+
+uint32_t Pack(uint32_t r, uint32_t g, uint32_t b, uint32_t a)
+{
+    return b | (g << 8) | (r << 16) | (a << 24);
+}
+
+void DecodeColors(const uint8_t* block, bool threeColorMode, uint32_t out[16])
+{
+    const uint16_t c0 = GetLE16(block);
+    const uint16_t c1 = GetLE16(block + 2);
+    const Rgb a = Expand565(c0);
+    const Rgb b = Expand565(c1);
+    uint32_t palette[4];
+    palette[0] = Pack(a.R, a.G, a.B, 255);
+    palette[1] = Pack(b.R, b.G, b.B, 255);
+    // The fourth entry of a three-colour block keeps its colour; only its alpha is 0.
+    palette[3] = Pack((a.R + 2 * b.R + 1) / 3, (a.G + 2 * b.G + 1) / 3, (a.B + 2 * b.B + 1) / 3,
+                      threeColorMode && c0 <= c1 ? 0 : 255);
+    if (threeColorMode && c0 <= c1)
+        palette[2] = Pack((a.R + b.R) / 2, (a.G + b.G) / 2, (a.B + b.B) / 2, 255);
+    else
+        palette[2] = Pack((2 * a.R + b.R + 1) / 3, (2 * a.G + b.G + 1) / 3, (2 * a.B + b.B + 1) / 3, 255);
+    const uint32_t indices = GetLE32(block + 4);
+    for (int i = 0; i < 16; ++i)
+        out[i] = palette[(indices >> (2 * i)) & 3];
+}
+
+void SetAlpha(uint32_t& pixel, uint32_t alpha)
+{
+    pixel = (pixel & 0x00FFFFFFu) | (alpha << 24);
+}
+
+void DecodeExplicitAlpha(const uint8_t* block, uint32_t out[16])
+{
+    for (int y = 0; y < 4; ++y) {
+        const uint16_t row = GetLE16(block + 2 * y);
+        for (int x = 0; x < 4; ++x)
+            SetAlpha(out[4 * y + x], ((row >> (4 * x)) & 0xF) * 17);
+    }
+}
+
+void DecodeInterpolatedAlpha(const uint8_t* block, uint32_t out[16])
+{
+    const uint32_t a0 = block[0];
+    const uint32_t a1 = block[1];
+    uint32_t palette[8] = {a0, a1};
+    if (a0 > a1) {
+        for (uint32_t k = 2; k < 8; ++k)
+            palette[k] = ((8 - k) * a0 + (k - 1) * a1 + 3) / 7;
+    } else {
+        for (uint32_t k = 2; k < 6; ++k)
+            palette[k] = ((6 - k) * a0 + (k - 1) * a1 + 2) / 5;
+        palette[6] = 0;
+        palette[7] = 255;
+    }
+    uint64_t bits = 0;
+    for (int i = 0; i < 6; ++i)
+        bits |= uint64_t(block[2 + i]) << (8 * i);
+    for (int i = 0; i < 16; ++i)
+        SetAlpha(out[i], palette[(bits >> (3 * i)) & 7]);
+}
+
+} // namespace
+
+void DecodeDxtBlock(const uint8_t* block, DxtAlpha alpha, uint32_t out[16])
+{
+    switch (alpha) {
+    case DxtAlpha::None:
+        DecodeColors(block, true, out);
+        break;
+    case DxtAlpha::Explicit:
+        DecodeColors(block + 8, false, out);
+        DecodeExplicitAlpha(block, out);
+        break;
+    case DxtAlpha::Interpolated:
+        DecodeColors(block + 8, false, out);
+        DecodeInterpolatedAlpha(block, out);
+        break;
+    }
+}
+
+void DecodeDxtSurface(const uint8_t* data, DxtAlpha alpha, int width, int height, CBmp& bitmap, int left)
+{
+    const int blockBytes = DxtBlockBytes(alpha);
+    uint32_t pixels[16];
+    for (int by = 0; by < height; by += 4) {
+        const int rows = std::min(4, height - by);
+        for (int bx = 0; bx < width; bx += 4, data += blockBytes) {
+            DecodeDxtBlock(data, alpha, pixels);
+            // Pixels of edge blocks that fall outside the image are dropped.
+            const int columns = std::min(4, width - bx);
+            for (int y = 0; y < rows; ++y)
+                std::copy(pixels + 4 * y, pixels + 4 * y + columns, bitmap.Row32(by + y) + left + bx);
+        }
+    }
+}
+
+void Unpremultiply(CBmp& bitmap, int left, int width)
+{
+    for (int y = 0; y < bitmap.Height; ++y) {
+        uint32_t* row = bitmap.Row32(y) + left;
+        for (int x = 0; x < width; ++x) {
+            const uint32_t p = row[x];
+            const uint32_t a = p >> 24;
+            if (a == 0 || a == 255)
+                continue;
+            const auto plain = [a](uint32_t c) { return std::min<uint32_t>(255, (c * 255 + a / 2) / a); };
+            row[x] = Pack(plain((p >> 16) & 0xFF), plain((p >> 8) & 0xFF), plain(p & 0xFF), a);
+        }
+    }
+}

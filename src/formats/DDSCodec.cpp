@@ -1,0 +1,334 @@
+#include "formats/DDSCodec.h"
+
+#include "formats/DDSBlocks.h"
+#include "image/LittleEndian.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr size_t kHeaderBytes = 128;
+constexpr uint32_t kMaxDepth = 32; // deeper volumes are read as a single slice
+
+constexpr uint32_t kFlagPitch = 0x8;
+constexpr uint32_t kFlagLinearSize = 0x80000;
+constexpr uint32_t kFormatAlphaPixels = 0x1;
+constexpr uint32_t kFormatFourCC = 0x4;
+constexpr uint32_t kCapsComplex = 0x8;
+constexpr uint32_t kCaps2CubeMap = 0x200;
+constexpr uint32_t kCaps2Volume = 0x200000;
+constexpr uint32_t kCubeFaces[6] = {0x400, 0x800, 0x1000, 0x2000, 0x4000, 0x8000}; // +X −X +Y −Y +Z −Z
+
+uint64_t MulSat(uint64_t a, uint64_t b)
+{
+    if (b != 0 && a > UINT64_MAX / b)
+        return UINT64_MAX;
+    return a * b;
+}
+
+uint64_t AddSat(uint64_t a, uint64_t b)
+{
+    return a > UINT64_MAX - b ? UINT64_MAX : a + b;
+}
+
+// One channel of a masked pixel: value = ((pixel & Mask) >> Down << Up) & 0xFF.
+// Channels wider than 8 bits keep their top 8 bits.
+struct ChannelShift {
+    uint32_t Mask = 0;
+    int Down = 0;
+    int Up = 0;
+    int Width = 0;
+};
+
+ChannelShift MakeShift(uint32_t mask)
+{
+    ChannelShift c;
+    if (mask == 0)
+        return c;
+    int shift = 0;
+    while (!((mask >> shift) & 1))
+        ++shift;
+    int width = 0;
+    while (shift + width < 32 && ((mask >> (shift + width)) & 1))
+        ++width;
+    c.Mask = mask;
+    if (width > 8) {
+        c.Down = shift + width - 8;
+        c.Width = 8;
+    } else {
+        c.Down = shift;
+        c.Up = 8 - width;
+        c.Width = width;
+    }
+    return c;
+}
+
+inline uint32_t Extract(uint32_t pixel, const ChannelShift& c)
+{
+    return (((pixel & c.Mask) >> c.Down) << c.Up) & 0xFF;
+}
+
+enum class AlphaRule { Opaque, OneBit, Replicate, Plain };
+
+struct MaskLayout {
+    ChannelShift Red, Green, Blue, Alpha;
+    AlphaRule Rule;
+};
+
+template <int Bytes>
+inline uint32_t LoadPixel(const uint8_t* p)
+{
+    if constexpr (Bytes == 1)
+        return p[0];
+    else if constexpr (Bytes == 2)
+        return GetLE16(p);
+    else if constexpr (Bytes == 3)
+        return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16);
+    else
+        return GetLE32(p);
+}
+
+template <int Bytes>
+void DecodeMaskedRows(const uint8_t* data, int width, int height, const MaskLayout& m, CBmp& bitmap, int left)
+{
+    const size_t stride = size_t(width) * Bytes;
+    for (int y = 0; y < height; ++y, data += stride) {
+        uint32_t* dst = bitmap.Row32(y) + left;
+        const uint8_t* src = data;
+        for (int x = 0; x < width; ++x, src += Bytes) {
+            const uint32_t p = LoadPixel<Bytes>(src);
+            uint32_t a = 255;
+            switch (m.Rule) {
+            case AlphaRule::Opaque:
+                break;
+            case AlphaRule::OneBit:
+                a = Extract(p, m.Alpha) ? 255 : 0;
+                break;
+            case AlphaRule::Replicate:
+                a = Extract(p, m.Alpha);
+                a |= a >> 4;
+                break;
+            case AlphaRule::Plain:
+                a = Extract(p, m.Alpha);
+                break;
+            }
+            dst[x] = Extract(p, m.Blue) | (Extract(p, m.Green) << 8) | (Extract(p, m.Red) << 16) | (a << 24);
+        }
+    }
+}
+
+} // namespace
+
+void CDDSDecoder::ReadHeader(CByteSource& source)
+{
+    const uint8_t* h = source.ReadBytes(kHeaderBytes);
+    m_Header.Size = GetLE32(h + 4);
+    m_Header.Flags = GetLE32(h + 8);
+    m_Header.Height = GetLE32(h + 12);
+    m_Header.Width = GetLE32(h + 16);
+    m_Header.PitchOrLinearSize = GetLE32(h + 20);
+    m_Header.Depth = GetLE32(h + 24);
+    if (m_Header.Depth == 0)
+        m_Header.Depth = 1;
+    m_Header.MipMapCount = GetLE32(h + 28);
+    m_Header.FormatSize = GetLE32(h + 76);
+    m_Header.FormatFlags = GetLE32(h + 80);
+    std::memcpy(m_Header.FourCC, h + 84, 4);
+    m_Header.RgbBitCount = GetLE32(h + 88);
+    m_Header.RedMask = GetLE32(h + 92);
+    m_Header.GreenMask = GetLE32(h + 96);
+    m_Header.BlueMask = GetLE32(h + 100);
+    m_Header.AlphaMask = GetLE32(h + 104);
+    m_Header.Caps = GetLE32(h + 108);
+    m_Header.Caps2 = GetLE32(h + 112);
+    if (std::memcmp(h, "DDS ", 4) != 0)
+        RaiseDecoderError(ErrUnsupported, "DDS decoder: This isn't a DDS file.");
+}
+
+uint64_t CDDSDecoder::SurfaceSize(uint64_t width, uint64_t height, uint64_t depth) const
+{
+    if (m_Kind >= KindDxt1) {
+        const uint64_t blocks = MulSat(MulSat((width + 3) / 4, (height + 3) / 4), (depth + 3) / 4);
+        return MulSat(blocks, m_Kind == KindDxt1 ? 8 : 16);
+    }
+    return MulSat(MulSat(MulSat(height, m_Header.RgbBitCount / 8), depth), width);
+}
+
+void CDDSDecoder::DecodeUncompressed(CBmp& bitmap, const uint8_t* data, int left) const
+{
+    MaskLayout m;
+    m.Red = MakeShift(m_Header.RedMask);
+    m.Green = MakeShift(m_Header.GreenMask);
+    m.Blue = MakeShift(m_Header.BlueMask);
+    m.Alpha = MakeShift(m_Header.AlphaMask);
+    // A file that says it has alpha but gives it no bits is shown opaque.
+    if (m_Kind == KindRgb || m.Alpha.Mask == 0)
+        m.Rule = AlphaRule::Opaque;
+    else if (m.Alpha.Width == 1)
+        m.Rule = AlphaRule::OneBit;
+    else if (m.Alpha.Width <= 4)
+        m.Rule = AlphaRule::Replicate;
+    else
+        m.Rule = AlphaRule::Plain;
+
+    const int width = static_cast<int>(m_Width);
+    const int height = static_cast<int>(m_Height);
+    const int bytes = static_cast<int>(m_Header.RgbBitCount / 8);
+    // The common 24- and 32-bit layouts are already in our pixel order.
+    const bool bgr =
+        m_Header.RedMask == 0x00FF0000 && m_Header.GreenMask == 0x0000FF00 && m_Header.BlueMask == 0x000000FF;
+    if (bgr && bytes == 4 && (m.Rule == AlphaRule::Opaque || m_Header.AlphaMask == 0xFF000000u)) {
+        const uint32_t fill = m.Rule == AlphaRule::Opaque ? 0xFF000000u : 0;
+        for (int y = 0; y < height; ++y, data += size_t(4) * width) {
+            uint32_t* dst = bitmap.Row32(y) + left;
+            for (int x = 0; x < width; ++x)
+                dst[x] = GetLE32(data + 4 * x) | fill;
+        }
+        return;
+    }
+    if (bgr && bytes == 3 && m.Rule == AlphaRule::Opaque) {
+        for (int y = 0; y < height; ++y, data += size_t(3) * width) {
+            uint32_t* dst = bitmap.Row32(y) + left;
+            const uint8_t* src = data;
+            for (int x = 0; x < width; ++x, src += 3)
+                dst[x] = 0xFF000000u | uint32_t(src[0]) | (uint32_t(src[1]) << 8) | (uint32_t(src[2]) << 16);
+        }
+        return;
+    }
+    switch (bytes) {
+    case 1:
+        DecodeMaskedRows<1>(data, width, height, m, bitmap, left);
+        break;
+    case 2:
+        DecodeMaskedRows<2>(data, width, height, m, bitmap, left);
+        break;
+    case 3:
+        DecodeMaskedRows<3>(data, width, height, m, bitmap, left);
+        break;
+    default:
+        DecodeMaskedRows<4>(data, width, height, m, bitmap, left);
+        break;
+    }
+}
+
+void CDDSDecoder::DecodeSurface(CBmp& bitmap, const uint8_t* data, int left) const
+{
+    const int width = static_cast<int>(m_Width);
+    const int height = static_cast<int>(m_Height);
+    switch (m_Kind) {
+    case KindRgba:
+    case KindRgb:
+        DecodeUncompressed(bitmap, data, left);
+        break;
+    case KindDxt1:
+        DecodeDxtSurface(data, DxtAlpha::None, width, height, bitmap, left);
+        break;
+    case KindDxt2:
+    case KindDxt3:
+        DecodeDxtSurface(data, DxtAlpha::Explicit, width, height, bitmap, left);
+        break;
+    case KindDxt4:
+    case KindDxt5:
+        DecodeDxtSurface(data, DxtAlpha::Interpolated, width, height, bitmap, left);
+        break;
+    case KindUnsupported:
+        RaiseDecoderError(ErrFormat, "Invalid file header.");
+    }
+    if (m_Kind == KindDxt2 || m_Kind == KindDxt4)
+        Unpremultiply(bitmap, left, width);
+}
+
+void CDDSDecoder::ReadCubeMap(CBmp& bitmap, CByteSource& source)
+{
+    // The mip levels after each face: never more than the chain down to 1 x 1 x 1.
+    uint32_t levels = std::max<uint32_t>(m_Header.MipMapCount, 1);
+    uint64_t w = m_Width, h = m_Height, d = m_Depth;
+    uint64_t tail = 0;
+    for (uint32_t level = 1; level < levels && (w > 1 || h > 1 || d > 1); ++level) {
+        w = std::max<uint64_t>(w / 2, 1);
+        h = std::max<uint64_t>(h / 2, 1);
+        d = std::max<uint64_t>(d / 2, 1);
+        tail = AddSat(tail, SurfaceSize(w, h, d));
+    }
+    int faces = 0;
+    for (uint32_t bit : kCubeFaces)
+        faces += (m_Header.Caps2 & bit) ? 1 : 0;
+    if (faces == 0)
+        RaiseDecoderError(ErrFormat, "DDS decoder: Cube map without faces.");
+    // Every face that is read must be in the file before memory is taken.
+    const uint64_t needed = AddSat(MulSat(faces, m_DataSize), MulSat(faces - 1, tail));
+    if (needed > source.Remaining())
+        RaiseDecoderError(ErrInternal, "Unexpected end of file.");
+
+    CreateBitmap(bitmap, int64_t(m_Width) * 6, m_Height, 32, m_Kind != KindRgb);
+    bitmap.SourceBitsPerPixel = m_Kind == KindRgb ? 24 : 32;
+    // Faces the file leaves out show as empty (transparent black) columns.
+    const uint32_t empty = m_Kind == KindRgb ? 0xFF000000u : 0;
+    for (int y = 0; y < bitmap.Height; ++y)
+        std::fill(bitmap.Row32(y), bitmap.Row32(y) + bitmap.Width, empty);
+
+    int read = 0;
+    for (m_Face = 0; m_Face < 6; ++m_Face) {
+        if (!(m_Header.Caps2 & kCubeFaces[m_Face]))
+            continue;
+        const uint8_t* data = source.ReadBytes(static_cast<size_t>(m_DataSize));
+        DecodeSurface(bitmap, data, m_Face * static_cast<int>(m_Width));
+        if (++read < faces)
+            source.SkipBytes(static_cast<size_t>(tail));
+    }
+}
+
+void CDDSDecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>&, int, CByteSource& source)
+{
+    DecoderTrace(2, "Decoding DDS.\n");
+    ReadHeader(source);
+    m_Width = m_Header.Width;
+    m_Height = m_Header.Height;
+    m_Depth = m_Header.Depth > kMaxDepth ? 1 : m_Header.Depth;
+    m_Face = 0;
+
+    if (m_Header.FormatFlags & kFormatFourCC) {
+        const uint8_t* c = m_Header.FourCC;
+        m_Kind = KindUnsupported;
+        if (c[0] == 'D' && c[1] == 'X' && c[2] == 'T' && c[3] >= '1' && c[3] <= '5')
+            m_Kind = static_cast<Kind>(KindDxt1 + (c[3] - '1'));
+    } else {
+        m_Kind = (m_Header.FormatFlags & kFormatAlphaPixels) ? KindRgba : KindRgb;
+        // Pixels are whole bytes, one to four of them.
+        const uint32_t bits = m_Header.RgbBitCount;
+        if (bits != 8 && bits != 16 && bits != 24 && bits != 32)
+            m_Kind = KindUnsupported;
+    }
+    if (m_Kind == KindUnsupported)
+        RaiseDecoderError(ErrFormat, "Invalid file header.");
+    m_DataSize = SurfaceSize(m_Width, m_Height, m_Depth);
+    if (!(m_Header.Flags & (kFlagPitch | kFlagLinearSize))) {
+        m_Header.PitchOrLinearSize = static_cast<uint32_t>(std::min<uint64_t>(m_DataSize, UINT32_MAX));
+        m_Header.Flags |= kFlagLinearSize;
+    }
+
+    if (m_Header.Caps & kCapsComplex) {
+        if (m_Header.Caps2 & kCaps2CubeMap) {
+            try {
+                ReadCubeMap(bitmap, source);
+            } catch (const CTextException& e) {
+                if (e.GetCode() == ErrNoMemory)
+                    throw;
+                RaiseDecoderError(ErrUnsupported, "DDS decoder: CubeMaps not supported.");
+            }
+            return;
+        }
+        if (m_Header.Caps2 & kCaps2Volume)
+            RaiseDecoderError(ErrUnsupported, "DDS decoder: Volume textures not supported.");
+    }
+
+    // The surface is decoded in place. Its size comes from the pixel layout:
+    // a stored linear size or pitch that disagrees with it is not trusted.
+    if (m_DataSize > source.Remaining())
+        RaiseDecoderError(ErrInternal, "Unexpected end of file.");
+    const uint8_t* data = source.ReadBytes(static_cast<size_t>(m_DataSize));
+    CreateBitmap(bitmap, m_Width, m_Height, 32, m_Kind != KindRgb);
+    bitmap.SourceBitsPerPixel = m_Kind == KindRgb ? 24 : 32;
+    DecodeSurface(bitmap, data, 0);
+}
