@@ -50,7 +50,9 @@ def peer(path):
     if size.returncode != 0:
         return None, size.stderr.decode(errors="replace").strip().splitlines()[-1:] or ["unreadable"]
     w, h = (int(v) for v in size.stdout.split()[:2])
-    r = subprocess.run(["convert-im6.q16"] + PEER_DEFINES + [path + "[0]", "-depth", "8", "rgba:-"],
+    # The peer leaves bottom-up TGA rows as stored and only tags the orientation.
+    orient = ["-auto-orient"] if path.lower().endswith(".tga") else []
+    r = subprocess.run(["convert-im6.q16"] + PEER_DEFINES + [path + "[0]"] + orient + ["-depth", "8", "rgba:-"],
                        capture_output=True)
     if r.returncode != 0 or len(r.stdout) != w * h * 4:
         return None, ["peer failed"]

@@ -6,9 +6,13 @@
 #include "formats/ICODecoder.h"
 #include "formats/IFFCodec.h"
 #include "formats/JPEGDecoder.h"
+#include "formats/PCXCodec.h"
 #include "formats/PICTDecoder.h"
 #include "formats/PNGDecoder.h"
+#include "formats/PNMCodec.h"
 #include "formats/PSDDecoder.h"
+#include "formats/RASCodec.h"
+#include "formats/TGADecoder.h"
 #include "formats/TIFFDecoder.h"
 #include "image/LittleEndian.h"
 
@@ -148,13 +152,17 @@ CAutoDecoder::CAutoDecoder()
     };
     auto jpeg = std::make_unique<CJPEGDecoder>();
     slot(ImageFormat::BMP) = std::make_unique<CBMPDecoder>();
+    slot(ImageFormat::TGA) = std::make_unique<CTGADecoder>();
     slot(ImageFormat::TIFF) = std::make_unique<CTIFFDecoder>();
     slot(ImageFormat::PICT) = std::make_unique<CPICTDecoder>(jpeg.get());
     slot(ImageFormat::JPEG) = std::move(jpeg);
     slot(ImageFormat::PNG) = std::make_unique<CPNGDecoder>();
     slot(ImageFormat::EPS) = std::make_unique<CTIFFDecoder>();
     slot(ImageFormat::GIF) = std::make_unique<CGIFDecoder>();
+    slot(ImageFormat::PCX) = std::make_unique<CPCXDecoder>();
     slot(ImageFormat::IFF) = std::make_unique<CIFFDecoder>();
+    slot(ImageFormat::PNM) = std::make_unique<CPNMDecoder>();
+    slot(ImageFormat::RAS) = std::make_unique<CRASDecoder>();
     slot(ImageFormat::ICO) = std::make_unique<CICODecoder>();
     slot(ImageFormat::PSD) = std::make_unique<CPSDDecoder>();
     slot(ImageFormat::DDS) = std::make_unique<CDDSDecoder>();

@@ -1,0 +1,12 @@
+// Truevision TGA files: colour-mapped, true-colour and greyscale images at 8,
+// 15, 16, 24 and 32 bits per pixel, uncompressed or run-length encoded, stored
+// bottom-up or top-down.
+#pragma once
+
+#include "formats/ImageDecoder.h"
+
+class CTGADecoder : public CImageDecoder {
+protected:
+    void ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>& paletteOut, int bitsPerPixel,
+                   CByteSource& source) override;
+};
