@@ -24,6 +24,7 @@ KNOWN = {
     "png-grey16-interlaced.png": (1, "16-bit samples keep their high byte; the peer rounds"),
     "jpeg-cmyk-adobe.jpg": (3, "CMYK to RGB rounding differs"),
     "eps-tiff-preview.eps": (1, "libtiff truncates 16-bit colour-map values; the peer rounds"),
+    "iff-ham6.iff": (15, "hold-and-modify values are scaled to 0-255; the peer only shifts them"),
     "psd-grey-16bit.psd": (1, "16-bit samples keep their high byte; the peer rounds"),
     "dds-dxt1.dds": (7, "5- and 6-bit block colours are shifted up, not bit-replicated"),
     "dds-dxt5-alpha.dds": (7, "5- and 6-bit block colours are shifted up, not bit-replicated"),
@@ -63,7 +64,26 @@ def tiff_preview(path):
     return name
 
 
+def ilbm_as_ppm(path):
+    """ImageMagick has no ILBM reader; netpbm's ilbmtoppm stands in."""
+    handle, name = tempfile.mkstemp(suffix=".ppm")
+    with os.fdopen(handle, "wb") as out:
+        r = subprocess.run(["ilbmtoppm", path], stdout=out, stderr=subprocess.DEVNULL)
+    if r.returncode != 0:
+        os.unlink(name)
+        return None
+    return name
+
+
 def peer(path):
+    if path.lower().endswith((".iff", ".ilbm")):
+        converted = ilbm_as_ppm(path)
+        if not converted:
+            return None, ["ilbmtoppm failed"]
+        try:
+            return peer(converted)
+        finally:
+            os.unlink(converted)
     # The peer refuses PostScript; its TIFF preview is what we decode anyway.
     preview = tiff_preview(path) if path.lower().endswith(".eps") else None
     if preview:
