@@ -2,6 +2,7 @@
 #include "image/WinBmp.h"
 
 #include "formats/BmpFixture.h"
+#include "support/DecodeHelpers.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -92,28 +93,18 @@ TEST(AutoDecoderTest, MetafilesGoByExtension)
     EXPECT_EQ(DetectFormat("a.wmf/pic", bmp.data(), bmp.size(), bmp.size()), ImageFormat::BMP);
 
     std::vector<uint8_t> wmf = {0xD7, 0xCD, 0xC6, 0x9A, 0, 0};
-    CAutoDecoder decoder;
-    CWinBmp bmpOut;
-    try {
-        decoder.DecodeMemory("picture.bin", wmf.data(), wmf.size(), bmpOut, 32);
-        FAIL() << "decoded";
-    } catch (const CTextException& e) {
-        EXPECT_EQ(e.GetCode(), 8);
-        EXPECT_EQ(e.GetText(), "Unknown file type.");
-    }
+    const DecodeResult d = DecodeBytes(wmf, 32, "picture.bin");
+    EXPECT_EQ(d.Code, 8);
+    EXPECT_EQ(d.Text, "Unknown file type.");
 }
 
 int CodeOfFile(const std::string& path)
 {
-    CAutoDecoder decoder;
-    CWinBmp bmp;
-    try {
-        decoder.DecodeFile(path, bmp, 32);
-    } catch (const CTextException& e) {
-        EXPECT_EQ(e.GetText(), "Opening " + path + " failed");
-        return e.GetCode();
+    const DecodeResult d = DecodePath(path);
+    if (!d.Ok()) {
+        EXPECT_EQ(d.Text, "Opening " + path + " failed");
     }
-    return 0;
+    return d.Code;
 }
 
 TEST(AutoDecoderTest, OpeningFailures)
@@ -138,16 +129,10 @@ TEST(AutoDecoderTest, OpeningFailures)
 TEST(AutoDecoderTest, LongTextsAreCut)
 {
     const std::string path = "/no-such-folder/" + std::string(400, 'x') + ".bmp";
-    CAutoDecoder decoder;
-    CWinBmp bmp;
-    try {
-        decoder.DecodeFile(path, bmp, 32);
-        FAIL();
-    } catch (const CTextException& e) {
-        EXPECT_EQ(e.GetCode(), 3);
-        EXPECT_LE(e.GetText().size() + 16, 255u);
-        EXPECT_EQ(e.GetText().rfind("Opening /no-such-folder/xxx", 0), 0u);
-    }
+    const DecodeResult d = DecodePath(path);
+    EXPECT_EQ(d.Code, 3);
+    EXPECT_LE(d.Text.size() + 16, 255u);
+    EXPECT_EQ(d.Text.rfind("Opening /no-such-folder/xxx", 0), 0u);
 }
 
 TEST(AutoDecoderTest, TraceWritesWhenConfigured)

@@ -1,7 +1,5 @@
-#include "formats/AutoDecoder.h"
-#include "image/WinBmp.h"
-
 #include "formats/BmpFixture.h"
+#include "support/DecodeHelpers.h"
 
 #include <gtest/gtest.h>
 
@@ -11,52 +9,12 @@ namespace {
 
 const std::vector<uint32_t> kFourColours = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF};
 
-uint32_t Opaque(uint32_t rgb)
-{
-    return 0xFF000000u | rgb;
-}
-
-struct Decoded {
-    CWinBmp Bitmap;
-    int Code = 0;
-    std::string Text;
-};
-
-void Decode(const std::vector<uint8_t>& file, Decoded& out, int depth = 32, const char* name = "test.bmp")
-{
-    CAutoDecoder decoder;
-    try {
-        decoder.DecodeMemory(name, file.data(), file.size(), out.Bitmap, depth);
-    } catch (const CTextException& e) {
-        out.Code = e.GetCode();
-        out.Text = e.GetText();
-    }
-}
-
-// Rows top to bottom as 0xAARRGGBB words.
-std::vector<std::vector<uint32_t>> Rows32(const CBmp& bmp)
-{
-    std::vector<std::vector<uint32_t>> rows;
-    for (int y = 0; y < bmp.Height; ++y)
-        rows.emplace_back(bmp.Row32(y), bmp.Row32(y) + bmp.Width);
-    return rows;
-}
-
-std::vector<std::vector<uint8_t>> Rows8(const CBmp& bmp)
-{
-    std::vector<std::vector<uint8_t>> rows;
-    for (int y = 0; y < bmp.Height; ++y)
-        rows.emplace_back(bmp.Lines[y], bmp.Lines[y] + bmp.Width);
-    return rows;
-}
-
 TEST(BMPDecoderTest, UncompressedDepths)
 {
-    using Rows = std::vector<std::vector<uint32_t>>;
     struct Case {
         const char* Name;
         BmpSpec Spec;
-        Rows Expected;
+        PixelRows Expected;
     };
     const Case cases[] = {
         {"1 bit uses its palette",
@@ -82,8 +40,7 @@ TEST(BMPDecoderTest, UncompressedDepths)
          {{Opaque(0x030201)}, {Opaque(0x060504)}}},
     };
     for (const Case& c : cases) {
-        Decoded d;
-        Decode(MakeBmp(c.Spec), d);
+        const DecodeResult d = DecodeBytes(MakeBmp(c.Spec));
         ASSERT_EQ(d.Code, 0) << c.Name << ": " << d.Text;
         EXPECT_EQ(d.Bitmap.BitsPerPixel, 32) << c.Name;
         EXPECT_EQ(d.Bitmap.SourceBitsPerPixel, c.Spec.Bits) << c.Name;
@@ -94,24 +51,21 @@ TEST(BMPDecoderTest, UncompressedDepths)
 
 TEST(BMPDecoderTest, PaletteFilesAtEightBits)
 {
-    Decoded d;
-    Decode(MakeBmp({9, 1, 1, 0, 0, 40, {0xFFFFFF, 0x000000}, {0x80, 0x80, 0, 0}}), d, 0);
+    const DecodeResult d = DecodeBytes(MakeBmp({9, 1, 1, 0, 0, 40, {0xFFFFFF, 0x000000}, {0x80, 0x80, 0, 0}}), 0);
     ASSERT_EQ(d.Code, 0) << d.Text;
     EXPECT_EQ(d.Bitmap.BitsPerPixel, 8);
-    EXPECT_EQ(Rows8(d.Bitmap), (std::vector<std::vector<uint8_t>>{{1, 0, 0, 0, 0, 0, 0, 0, 1}}));
+    EXPECT_EQ(Rows8(d.Bitmap), (ByteRows{{1, 0, 0, 0, 0, 0, 0, 0, 1}}));
     EXPECT_EQ(d.Bitmap.Palette[0].Red, 255); // index 0 stays white
     EXPECT_EQ(d.Bitmap.Palette[1].Red, 0);
 
-    Decoded four;
-    Decode(MakeBmp({3, 1, 4, 0, 4, 40, kFourColours, {0x12, 0x30, 0, 0}}), four, 8);
+    const DecodeResult four = DecodeBytes(MakeBmp({3, 1, 4, 0, 4, 40, kFourColours, {0x12, 0x30, 0, 0}}), 8);
     ASSERT_EQ(four.Code, 0) << four.Text;
-    EXPECT_EQ(Rows8(four.Bitmap), (std::vector<std::vector<uint8_t>>{{1, 2, 3}}));
+    EXPECT_EQ(Rows8(four.Bitmap), (ByteRows{{1, 2, 3}}));
     EXPECT_EQ(four.Bitmap.Palette[3].Blue, 255);
     EXPECT_EQ(four.Bitmap.Palette[3].Alpha, 255);
 
     // True colour asked for at 8 bits still decodes, at 32.
-    Decoded rgb;
-    Decode(MakeBmp({1, 1, 24, 0, 0, 40, {}, {1, 2, 3, 0}}), rgb, 8);
+    const DecodeResult rgb = DecodeBytes(MakeBmp({1, 1, 24, 0, 0, 40, {}, {1, 2, 3, 0}}), 8);
     ASSERT_EQ(rgb.Code, 0);
     EXPECT_EQ(rgb.Bitmap.BitsPerPixel, 32);
 }
@@ -126,8 +80,8 @@ struct RleCase {
 void CheckRle(uint16_t bits, uint32_t compression, const std::vector<RleCase>& cases)
 {
     for (const RleCase& c : cases) {
-        Decoded d;
-        Decode(MakeBmp({c.Width, c.Height, bits, compression, 4, 40, kFourColours, c.Data}), d, 0);
+        const DecodeResult d =
+            DecodeBytes(MakeBmp({c.Width, c.Height, bits, compression, 4, 40, kFourColours, c.Data}), 0);
         ASSERT_EQ(d.Code, 0) << c.Name << ": " << d.Text;
         EXPECT_EQ(Rows8(d.Bitmap), c.Expected) << c.Name;
     }
@@ -146,10 +100,9 @@ TEST(BMPDecoderTest, Rle8)
         {"a stream past the last row stops", 2, 1, {2, 1, 0, 0, 2, 3, 0, 0, 2, 3}, {{1, 1}}},
         {"a short row is filled with 0", 3, 1, {1, 2, 0, 1}, {{2, 0, 0}}},
     });
-    Decoded wide;
-    Decode(MakeBmp({2, 1, 8, 1, 4, 40, kFourColours, {1, 3, 1, 1, 0, 1}}), wide, 32);
+    const DecodeResult wide = DecodeBytes(MakeBmp({2, 1, 8, 1, 4, 40, kFourColours, {1, 3, 1, 1, 0, 1}}), 32);
     ASSERT_EQ(wide.Code, 0);
-    EXPECT_EQ(Rows32(wide.Bitmap), (std::vector<std::vector<uint32_t>>{{Opaque(0x0000FF), Opaque(0xFF0000)}}));
+    EXPECT_EQ(Rows32(wide.Bitmap), (PixelRows{{Opaque(0x0000FF), Opaque(0xFF0000)}}));
 }
 
 TEST(BMPDecoderTest, Rle4)
@@ -203,8 +156,7 @@ TEST(BMPDecoderTest, Errors)
         {"not BM at all", notBmp, 8, "Unknown file type."},
     };
     for (const Case& c : cases) {
-        Decoded d;
-        Decode(c.File, d);
+        const DecodeResult d = DecodeBytes(c.File);
         EXPECT_EQ(d.Code, c.Code) << c.Name << ": " << d.Text;
         if (c.Text) {
             EXPECT_EQ(d.Text, c.Text) << c.Name;
@@ -215,8 +167,7 @@ TEST(BMPDecoderTest, Errors)
 TEST(BMPDecoderTest, SizeFieldMayOverstateByTwo)
 {
     for (int extra : {-10, 0, 1, 2}) {
-        Decoded d;
-        Decode(MakeBmp({1, 1, 24, 0, 0, 40, {}, {1, 2, 3, 0}, extra}), d);
+        const DecodeResult d = DecodeBytes(MakeBmp({1, 1, 24, 0, 0, 40, {}, {1, 2, 3, 0}, extra}));
         EXPECT_EQ(d.Code, 0) << extra << ": " << d.Text;
     }
 }
@@ -227,10 +178,9 @@ TEST(BMPDecoderTest, LargeColourCountKeepsPixelsInPlace)
     BmpSpec spec{2, 1, 8, 0, 300, 40, {}, {1, 255, 0, 0}};
     for (uint32_t i = 0; i < 300; ++i)
         spec.Palette.push_back(i < 256 ? i * 0x010101 : 0xABCDEF);
-    Decoded d;
-    Decode(MakeBmp(spec), d);
+    const DecodeResult d = DecodeBytes(MakeBmp(spec));
     ASSERT_EQ(d.Code, 0) << d.Text;
-    EXPECT_EQ(Rows32(d.Bitmap), (std::vector<std::vector<uint32_t>>{{Opaque(0x010101), Opaque(0xFFFFFF)}}));
+    EXPECT_EQ(Rows32(d.Bitmap), (PixelRows{{Opaque(0x010101), Opaque(0xFFFFFF)}}));
 }
 
 TEST(BMPDecoderTest, HugeSizesFailBeforeAllocating)
@@ -238,22 +188,19 @@ TEST(BMPDecoderTest, HugeSizesFailBeforeAllocating)
     // Claims 30000 x 30000 at 32 bits (3.6 GB) with a 1 KB RLE file.
     BmpSpec rle{30000, 30000, 8, 1, 4, 40, kFourColours, std::vector<uint8_t>(1024, 0)};
     setenv("OCULANE_MAX_IMAGE_BYTES", "100000000", 1);
-    Decoded d;
-    Decode(MakeBmp(rle), d);
+    const DecodeResult d = DecodeBytes(MakeBmp(rle));
     unsetenv("OCULANE_MAX_IMAGE_BYTES");
     EXPECT_EQ(d.Code, 10);
     EXPECT_EQ(d.Text, "Out of memory.");
 
     // Over the 4 GiB default: no allocation is attempted.
     BmpSpec huge{INT32_MAX, INT32_MAX, 8, 1, 4, 40, kFourColours, {0, 1}};
-    Decoded h;
-    Decode(MakeBmp(huge), h);
+    const DecodeResult h = DecodeBytes(MakeBmp(huge));
     EXPECT_EQ(h.Code, 10);
 
     // Uncompressed rows that the file cannot hold fail as a short file, before allocating.
     BmpSpec flat{100000, 100000, 24, 0, 0, 40, {}, std::vector<uint8_t>(64)};
-    Decoded f;
-    Decode(MakeBmp(flat), f);
+    const DecodeResult f = DecodeBytes(MakeBmp(flat));
     EXPECT_EQ(f.Code, 7);
 }
 

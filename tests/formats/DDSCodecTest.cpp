@@ -2,16 +2,14 @@
 #include "image/WinBmp.h"
 
 #include "support/Bytes.h"
+#include "support/DecodeHelpers.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
 
 namespace {
-
-using Rows = std::vector<std::vector<uint32_t>>;
 
 constexpr uint32_t kPitch = 0x8;
 constexpr uint32_t kLinearSize = 0x80000;
@@ -115,42 +113,12 @@ std::vector<uint8_t> Times(const std::vector<uint8_t>& part, int n)
     return all;
 }
 
-struct Decoded {
-    CWinBmp Bitmap;
-    int Code = 0;
-    std::string Text;
-};
-
-void Decode(const std::vector<uint8_t>& file, Decoded& out, int depth = 32)
-{
-    CDDSDecoder decoder;
-    try {
-        decoder.DecodeMemory("test.dds", file.data(), file.size(), out.Bitmap, depth);
-    } catch (const CTextException& e) {
-        out.Code = e.GetCode();
-        out.Text = e.GetText();
-    }
-}
-
-Rows Rows32(const CBmp& bmp)
-{
-    Rows rows;
-    for (int y = 0; y < bmp.Height; ++y)
-        rows.emplace_back(bmp.Row32(y), bmp.Row32(y) + bmp.Width);
-    return rows;
-}
-
-uint32_t Argb(uint8_t a, uint8_t r, uint8_t g, uint8_t b)
-{
-    return PackPixel(r, g, b, a);
-}
-
 TEST(DDSCodecTest, UncompressedMasks)
 {
     struct Case {
         const char* Name;
         DdsSpec Spec;
-        Rows Expected;
+        PixelRows Expected;
         bool HasAlpha;
         int SourceBits;
     };
@@ -186,8 +154,7 @@ TEST(DDSCodecTest, UncompressedMasks)
     };
     for (const Case& c : cases) {
         for (int depth : {32, 0, 8}) {
-            Decoded d;
-            Decode(MakeDds(c.Spec), d, depth);
+            const DecodeResult d = DecodeBytes<CDDSDecoder>(MakeDds(c.Spec), depth);
             ASSERT_EQ(d.Code, 0) << c.Name << ": " << d.Text;
             EXPECT_EQ(d.Bitmap.BitsPerPixel, 32) << c.Name;
             EXPECT_EQ(d.Bitmap.HasAlpha, c.HasAlpha) << c.Name;
@@ -206,45 +173,43 @@ TEST(DDSCodecTest, SurfaceSizeComesFromTheLayout)
         DdsSpec spec = Masked(2, 2, 32, {0xFF0000, 0xFF00, 0xFF, 0}, false, pixels);
         spec.Flags = 0x1007 | flags;
         spec.PitchOrLinearSize = stored;
-        Decoded d;
-        Decode(MakeDds(spec), d);
+        const DecodeResult d = DecodeBytes<CDDSDecoder>(MakeDds(spec));
         ASSERT_EQ(d.Code, 0) << flags << "/" << stored << ": " << d.Text;
-        EXPECT_EQ(Rows32(d.Bitmap), (Rows{{Argb(255, 3, 2, 1), Argb(255, 7, 6, 5)},
-                                          {Argb(255, 11, 10, 9), Argb(255, 15, 14, 13)}}));
+        EXPECT_EQ(Rows32(d.Bitmap), (PixelRows{{Argb(255, 3, 2, 1), Argb(255, 7, 6, 5)},
+                                               {Argb(255, 11, 10, 9), Argb(255, 15, 14, 13)}}));
     }
     // DXT1 with the pitch flag only.
     DdsSpec dxt = Blocks("DXT1", 1, 1, ColorBlock(To565(255, 0, 0), 0, {0}));
     dxt.Flags = 0x1007 | kPitch;
-    Decoded d;
-    Decode(MakeDds(dxt), d);
+    const DecodeResult d = DecodeBytes<CDDSDecoder>(MakeDds(dxt));
     ASSERT_EQ(d.Code, 0) << d.Text;
-    EXPECT_EQ(Rows32(d.Bitmap), (Rows{{Argb(255, 248, 0, 0)}}));
+    EXPECT_EQ(Rows32(d.Bitmap), (PixelRows{{Argb(255, 248, 0, 0)}}));
 }
 
 TEST(DDSCodecTest, Dxt1)
 {
     const uint16_t white = 0xFFFF, black = 0;
     // Four colours: c0 > c1, thirds rounded.
-    Decoded four;
-    Decode(MakeDds(Blocks("DXT1", 4, 1, ColorBlock(white, black, {0, 1, 2, 3}))), four);
+    const DecodeResult four =
+        DecodeBytes<CDDSDecoder>(MakeDds(Blocks("DXT1", 4, 1, ColorBlock(white, black, {0, 1, 2, 3}))));
     ASSERT_EQ(four.Code, 0) << four.Text;
     EXPECT_TRUE(four.Bitmap.HasAlpha);
     EXPECT_EQ(four.Bitmap.SourceBitsPerPixel, 32);
     EXPECT_EQ(Rows32(four.Bitmap),
-              (Rows{{Argb(255, 248, 252, 248), Argb(255, 0, 0, 0), Argb(255, 165, 168, 165), Argb(255, 83, 84, 83)}}));
+              (PixelRows{
+                  {Argb(255, 248, 252, 248), Argb(255, 0, 0, 0), Argb(255, 165, 168, 165), Argb(255, 83, 84, 83)}}));
 
     // Three colours: c0 <= c1, the average truncated, index 3 transparent with the one-third colour.
     const uint16_t c0 = To565(16, 0, 0), c1 = To565(40, 4, 0);
-    Decoded three;
-    Decode(MakeDds(Blocks("DXT1", 4, 1, ColorBlock(c0, c1, {0, 1, 2, 3}))), three);
+    const DecodeResult three =
+        DecodeBytes<CDDSDecoder>(MakeDds(Blocks("DXT1", 4, 1, ColorBlock(c0, c1, {0, 1, 2, 3}))));
     ASSERT_EQ(three.Code, 0) << three.Text;
     EXPECT_EQ(Rows32(three.Bitmap),
-              (Rows{{Argb(255, 16, 0, 0), Argb(255, 40, 4, 0), Argb(255, 28, 2, 0), Argb(0, 32, 3, 0)}}));
+              (PixelRows{{Argb(255, 16, 0, 0), Argb(255, 40, 4, 0), Argb(255, 28, 2, 0), Argb(0, 32, 3, 0)}}));
 
     // Equal endpoints are a three-colour block too.
-    Decoded equal;
-    Decode(MakeDds(Blocks("DXT1", 1, 1, ColorBlock(white, white, {3}))), equal);
-    EXPECT_EQ(Rows32(equal.Bitmap), (Rows{{Argb(0, 248, 252, 248)}}));
+    const DecodeResult equal = DecodeBytes<CDDSDecoder>(MakeDds(Blocks("DXT1", 1, 1, ColorBlock(white, white, {3}))));
+    EXPECT_EQ(Rows32(equal.Bitmap), (PixelRows{{Argb(0, 248, 252, 248)}}));
 
     // 5 x 5: four blocks, row of blocks by row of blocks; pixels past the edge are dropped.
     std::vector<uint8_t> data;
@@ -253,13 +218,12 @@ TEST(DDSCodecTest, Dxt1)
         const std::vector<uint8_t> block = ColorBlock(c, black, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1});
         data.insert(data.end(), block.begin(), block.end());
     }
-    Decoded five;
-    Decode(MakeDds(Blocks("DXT1", 5, 5, data)), five);
+    const DecodeResult five = DecodeBytes<CDDSDecoder>(MakeDds(Blocks("DXT1", 5, 5, data)));
     ASSERT_EQ(five.Code, 0) << five.Text;
     const uint32_t r = Argb(255, 248, 0, 0), g = Argb(255, 0, 252, 0), b = Argb(255, 0, 0, 248),
                    w = Argb(255, 248, 252, 248), k = Argb(255, 0, 0, 0);
-    EXPECT_EQ(Rows32(five.Bitmap), (Rows{{r, r, r, r, g}, {r, r, r, r, g}, {r, r, r, r, g}, {r, r, r, k, g},
-                                         {b, b, b, b, w}}));
+    EXPECT_EQ(Rows32(five.Bitmap), (PixelRows{{r, r, r, r, g}, {r, r, r, r, g}, {r, r, r, r, g}, {r, r, r, k, g},
+                                              {b, b, b, b, w}}));
 }
 
 std::vector<uint8_t> ExplicitAlpha(std::initializer_list<uint16_t> rows)
@@ -277,12 +241,12 @@ TEST(DDSCodecTest, AlphaBlocks)
     const std::vector<uint8_t> grey = ColorBlock(To565(64, 64, 64), To565(160, 160, 160), {3, 2, 1, 0});
     const auto g = [](uint8_t a, uint8_t v) { return Argb(a, v, v, v); };
 
-    Decoded dxt3;
-    Decode(MakeDds(Blocks("DXT3", 4, 2, Concat({ExplicitAlpha({0xF210, 0x0F00, 0, 0}), grey}))), dxt3);
+    const DecodeResult dxt3 =
+        DecodeBytes<CDDSDecoder>(MakeDds(Blocks("DXT3", 4, 2, Concat({ExplicitAlpha({0xF210, 0x0F00, 0, 0}), grey}))));
     ASSERT_EQ(dxt3.Code, 0) << dxt3.Text;
     EXPECT_TRUE(dxt3.Bitmap.HasAlpha);
-    EXPECT_EQ(Rows32(dxt3.Bitmap), (Rows{{g(0, 128), g(17, 96), g(34, 160), g(255, 64)},
-                                         {g(0, 64), g(0, 64), g(255, 64), g(0, 64)}}));
+    EXPECT_EQ(Rows32(dxt3.Bitmap), (PixelRows{{g(0, 128), g(17, 96), g(34, 160), g(255, 64)},
+                                              {g(0, 64), g(0, 64), g(255, 64), g(0, 64)}}));
 
     // DXT5 with a0 > a1: six interpolated values.
     ByteWriter seven;
@@ -292,8 +256,7 @@ TEST(DDSCodecTest, AlphaBlocks)
         bits |= uint64_t(i) << (3 * i);
     for (int i = 0; i < 6; ++i)
         seven.U8(uint8_t(bits >> (8 * i)));
-    Decoded dxt5;
-    Decode(MakeDds(Blocks("DXT5", 4, 2, Concat({seven.Bytes(), grey}))), dxt5);
+    const DecodeResult dxt5 = DecodeBytes<CDDSDecoder>(MakeDds(Blocks("DXT5", 4, 2, Concat({seven.Bytes(), grey}))));
     ASSERT_EQ(dxt5.Code, 0) << dxt5.Text;
     std::vector<uint32_t> alphas;
     for (const auto& row : Rows32(dxt5.Bitmap))
@@ -306,8 +269,7 @@ TEST(DDSCodecTest, AlphaBlocks)
     five.U8(50).U8(100);
     for (int i = 0; i < 6; ++i)
         five.U8(uint8_t(bits >> (8 * i)));
-    Decoded dxt5b;
-    Decode(MakeDds(Blocks("DXT5", 4, 2, Concat({five.Bytes(), grey}))), dxt5b);
+    const DecodeResult dxt5b = DecodeBytes<CDDSDecoder>(MakeDds(Blocks("DXT5", 4, 2, Concat({five.Bytes(), grey}))));
     ASSERT_EQ(dxt5b.Code, 0) << dxt5b.Text;
     alphas.clear();
     for (const auto& row : Rows32(dxt5b.Bitmap))
@@ -341,10 +303,9 @@ TEST(DDSCodecTest, PremultipliedFormatsAreUnpremultiplied)
          Argb(128, 64, 128, 200)},
     };
     for (const Case& c : cases) {
-        Decoded d;
-        Decode(MakeDds(c.Spec), d);
+        const DecodeResult d = DecodeBytes<CDDSDecoder>(MakeDds(c.Spec));
         ASSERT_EQ(d.Code, 0) << c.Name << ": " << d.Text;
-        EXPECT_EQ(Rows32(d.Bitmap), (Rows{{c.Expected}})) << c.Name;
+        EXPECT_EQ(Rows32(d.Bitmap), (PixelRows{{c.Expected}})) << c.Name;
     }
 }
 
@@ -377,8 +338,7 @@ TEST(DDSCodecTest, CubeMapsSideBySide)
 {
     const uint32_t r = Argb(255, 248, 0, 0), g = Argb(255, 0, 252, 0), b = Argb(255, 0, 0, 248),
                    y = Argb(255, 248, 252, 0), c = Argb(255, 0, 252, 248), m = Argb(255, 248, 0, 248);
-    Decoded all;
-    Decode(MakeDds(CubeMap(kAllFaces)), all);
+    const DecodeResult all = DecodeBytes<CDDSDecoder>(MakeDds(CubeMap(kAllFaces)));
     ASSERT_EQ(all.Code, 0) << all.Text;
     ASSERT_EQ(all.Bitmap.Width, 24);
     ASSERT_EQ(all.Bitmap.Height, 4);
@@ -389,16 +349,14 @@ TEST(DDSCodecTest, CubeMapsSideBySide)
             ASSERT_EQ(all.Bitmap.Row32(row)[x], faceColours[x / 4]) << x << "," << row;
 
     // Faces left out of the file stay empty.
-    Decoded some;
-    Decode(MakeDds(CubeMap(0x400 | 0x1000 | 0x8000)), some);
+    const DecodeResult some = DecodeBytes<CDDSDecoder>(MakeDds(CubeMap(0x400 | 0x1000 | 0x8000)));
     ASSERT_EQ(some.Code, 0) << some.Text;
     const uint32_t expected[6] = {r, 0, b, 0, 0, m};
     for (int x = 0; x < 24; ++x)
         EXPECT_EQ(some.Bitmap.Row32(3)[x], expected[x / 4]) << x;
 
     // 64 x 64 faces make a 384 x 64 picture.
-    Decoded large;
-    Decode(MakeDds(CubeMap(kAllFaces, 64)), large);
+    const DecodeResult large = DecodeBytes<CDDSDecoder>(MakeDds(CubeMap(kAllFaces, 64)));
     ASSERT_EQ(large.Code, 0) << large.Text;
     EXPECT_EQ(large.Bitmap.Width, 384);
     EXPECT_EQ(large.Bitmap.Height, 64);
@@ -409,25 +367,22 @@ TEST(DDSCodecTest, CubeMapsSideBySide)
     // The last face's mip levels need not be there.
     DdsSpec noTail = CubeMap(kAllFaces);
     noTail.Data.resize(noTail.Data.size() - 2 * 8);
-    Decoded cut;
-    Decode(MakeDds(noTail), cut);
+    const DecodeResult cut = DecodeBytes<CDDSDecoder>(MakeDds(noTail));
     EXPECT_EQ(cut.Code, 0) << cut.Text;
 
     // A huge mip-map count is cut at the 1 x 1 level.
     DdsSpec manyLevels = CubeMap(kAllFaces);
     manyLevels.MipMaps = 0xFFFFFFFFu;
-    Decoded many;
-    Decode(MakeDds(manyLevels), many);
+    const DecodeResult many = DecodeBytes<CDDSDecoder>(MakeDds(manyLevels));
     EXPECT_EQ(many.Code, 0) << many.Text;
     EXPECT_EQ(Rows32(many.Bitmap), Rows32(all.Bitmap));
 
     // Without the complex bit the cube map bits are not looked at.
     DdsSpec simple = CubeMap(kAllFaces);
     simple.Caps = 0x1000;
-    Decoded first;
-    Decode(MakeDds(simple), first);
+    const DecodeResult first = DecodeBytes<CDDSDecoder>(MakeDds(simple));
     ASSERT_EQ(first.Code, 0) << first.Text;
-    EXPECT_EQ(Rows32(first.Bitmap), Rows(4, std::vector<uint32_t>(4, r)));
+    EXPECT_EQ(Rows32(first.Bitmap), PixelRows(4, std::vector<uint32_t>(4, r)));
 }
 
 std::vector<uint8_t> Cut(std::vector<uint8_t> bytes, size_t n)
@@ -479,8 +434,7 @@ TEST(DDSCodecTest, Errors)
          "Unexpected end of file."},
     };
     for (const Case& c : cases) {
-        Decoded d;
-        Decode(c.File, d);
+        const DecodeResult d = DecodeBytes<CDDSDecoder>(c.File);
         EXPECT_EQ(d.Code, c.Code) << c.Name << ": " << d.Text;
         EXPECT_EQ(d.Text, c.Text) << c.Name;
     }
@@ -489,9 +443,9 @@ TEST(DDSCodecTest, Errors)
 TEST(DDSCodecTest, SurfacesOverTheMemoryCapFailWithCode10)
 {
     setenv("OCULANE_MAX_IMAGE_BYTES", "4000", 1);
-    Decoded plain, cube;
-    Decode(MakeDds(Blocks("DXT1", 64, 64, std::vector<uint8_t>(16 * 16 * 8))), plain);
-    Decode(MakeDds(CubeMap(kAllFaces, 16)), cube);
+    const DecodeResult plain =
+        DecodeBytes<CDDSDecoder>(MakeDds(Blocks("DXT1", 64, 64, std::vector<uint8_t>(16 * 16 * 8))));
+    const DecodeResult cube = DecodeBytes<CDDSDecoder>(MakeDds(CubeMap(kAllFaces, 16)));
     unsetenv("OCULANE_MAX_IMAGE_BYTES");
     EXPECT_EQ(plain.Code, 10);
     EXPECT_EQ(plain.Text, "Out of memory.");
@@ -510,13 +464,6 @@ TEST(DDSCodecTest, TraceNamesTheFormat)
     const std::vector<uint8_t> trace = TempFolder::Read(folder.File("trace.txt"));
     SetDecoderTrace("", 0);
     EXPECT_NE(std::string(trace.begin(), trace.end()).find("Decoding DDS.\n"), std::string::npos);
-}
-
-std::string DataFile(const std::string& name)
-{
-    if (const char* root = std::getenv("OCULANE_SOURCE_DIR"))
-        return std::string(root) + "/tests/data/dds/" + name;
-    return (std::filesystem::path(__FILE__).parent_path().parent_path() / "data" / "dds" / name).string();
 }
 
 // Files written by ImageMagick. Uncompressed ones decode to their source
@@ -539,8 +486,8 @@ TEST(DDSCodecTest, ImageMagickFiles)
     for (const Case& c : cases) {
         CDDSDecoder decoder;
         CWinBmp bitmap;
-        ASSERT_NO_THROW(decoder.DecodeFile(DataFile(c.File), bitmap, 32)) << c.File;
-        const std::vector<uint8_t> expected = TempFolder::Read(DataFile(c.Expected));
+        ASSERT_NO_THROW(decoder.DecodeFile(TestDataPath("dds", c.File), bitmap, 32)) << c.File;
+        const std::vector<uint8_t> expected = ReadWholeFile(TestDataPath("dds", c.Expected));
         ASSERT_EQ(bitmap.Width, c.Width) << c.File;
         ASSERT_EQ(bitmap.Height, c.Height) << c.File;
         ASSERT_EQ(expected.size(), size_t(c.Width * c.Height * 4)) << c.Expected;

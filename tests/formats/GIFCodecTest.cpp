@@ -2,6 +2,7 @@
 #include "image/WinBmp.h"
 
 #include "support/Bytes.h"
+#include "support/DecodeHelpers.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +14,6 @@
 namespace {
 
 using Indices = std::vector<uint8_t>;
-using Rows32 = std::vector<std::vector<uint32_t>>;
 
 // Codes packed least significant bit first, as GIF stores them.
 class CodeWriter {
@@ -186,50 +186,10 @@ std::vector<uint8_t> SimpleGif(int width, int height, const Indices& pixels, con
     return w.Bytes();
 }
 
-struct Decoded {
-    CWinBmp Bitmap;
-    int Code = 0;
-    std::string Text;
-    std::vector<std::string> Notices;
-};
-
-void Decode(const std::vector<uint8_t>& file, Decoded& out, int depth = 32)
-{
-    CGIFDecoder decoder;
-    try {
-        decoder.DecodeMemory("test.gif", file.data(), file.size(), out.Bitmap, depth);
-    } catch (const CTextException& e) {
-        out.Code = e.GetCode();
-        out.Text = e.GetText();
-    }
-    out.Notices = decoder.GetNotices();
-}
-
-uint32_t Opaque(uint32_t rgb)
-{
-    return 0xFF000000u | rgb;
-}
-
-Rows32 RowsOf(const CBmp& bmp)
-{
-    Rows32 rows;
-    for (int y = 0; y < bmp.Height; ++y)
-        rows.emplace_back(bmp.Row32(y), bmp.Row32(y) + bmp.Width);
-    return rows;
-}
-
-std::vector<Indices> IndexRows(const CBmp& bmp)
-{
-    std::vector<Indices> rows;
-    for (int y = 0; y < bmp.Height; ++y)
-        rows.emplace_back(bmp.Lines[y], bmp.Lines[y] + bmp.Width);
-    return rows;
-}
-
 // Expected 32-bit rows of indices through 0xRRGGBB colours.
-Rows32 Expect(const std::vector<Indices>& rows, const std::vector<uint32_t>& colours)
+PixelRows Expect(const std::vector<Indices>& rows, const std::vector<uint32_t>& colours)
 {
-    Rows32 out;
+    PixelRows out;
     for (const Indices& r : rows) {
         out.emplace_back();
         for (uint8_t i : r)
@@ -263,12 +223,11 @@ TEST(GIFCodecTest, PlainAndInterlacedRowOrder)
             stored.insert(stored.end(), row.begin(), row.end());
             expected[c.StoredRows[k]] = row;
         }
-        Decoded d;
-        Decode(SimpleGif(3, c.Height, stored, kFour, c.Interlaced), d);
+        const DecodeResult d = DecodeBytes<CGIFDecoder>(SimpleGif(3, c.Height, stored, kFour, c.Interlaced));
         ASSERT_EQ(d.Code, 0) << c.Name << ": " << d.Text;
         EXPECT_EQ(d.Bitmap.BitsPerPixel, 32) << c.Name;
         EXPECT_FALSE(d.Bitmap.HasAlpha) << c.Name;
-        EXPECT_EQ(RowsOf(d.Bitmap), Expect(expected, kFour)) << c.Name;
+        EXPECT_EQ(Rows32(d.Bitmap), Expect(expected, kFour)) << c.Name;
         EXPECT_TRUE(d.Notices.empty()) << c.Name;
     }
 }
@@ -277,23 +236,21 @@ TEST(GIFCodecTest, Depths)
 {
     const std::vector<uint8_t> file = SimpleGif(2, 1, {3, 1}, kFour);
     for (int depth : {0, 8}) {
-        Decoded d;
-        Decode(file, d, depth);
+        const DecodeResult d = DecodeBytes<CGIFDecoder>(file, depth);
         ASSERT_EQ(d.Code, 0) << depth << ": " << d.Text;
         EXPECT_EQ(d.Bitmap.BitsPerPixel, 8);
         EXPECT_EQ(d.Bitmap.SourceBitsPerPixel, 2);
-        EXPECT_EQ(IndexRows(d.Bitmap), (std::vector<Indices>{{3, 1}}));
+        EXPECT_EQ(Rows8(d.Bitmap), (std::vector<Indices>{{3, 1}}));
         EXPECT_EQ(d.Bitmap.Palette[3].Blue, 255);
         EXPECT_EQ(d.Bitmap.Palette[1].Red, 255);
         EXPECT_EQ(d.Bitmap.Palette[1].Alpha, 255);
         EXPECT_EQ(d.Bitmap.Palette[4].Red, 0); // past the table
     }
     for (int depth : {32, 16, 1}) {
-        Decoded d;
-        Decode(file, d, depth);
+        const DecodeResult d = DecodeBytes<CGIFDecoder>(file, depth);
         ASSERT_EQ(d.Code, 0) << depth << ": " << d.Text;
         EXPECT_EQ(d.Bitmap.BitsPerPixel, 32) << depth;
-        EXPECT_EQ(RowsOf(d.Bitmap), (Rows32{{Opaque(0x0000FF), Opaque(0xFF0000)}})) << depth;
+        EXPECT_EQ(Rows32(d.Bitmap), (PixelRows{{Opaque(0x0000FF), Opaque(0xFF0000)}})) << depth;
     }
 }
 
@@ -303,7 +260,7 @@ TEST(GIFCodecTest, ColourTablesAndImages)
     struct Case {
         const char* Name;
         std::vector<uint8_t> File;
-        Rows32 Expected;
+        PixelRows Expected;
     };
 
     ByteWriter localOnly = Header(2, 1, kFour);
@@ -349,15 +306,13 @@ TEST(GIFCodecTest, ColourTablesAndImages)
         {"code size 1", codeSizeOne.Bytes(), {{Opaque(0xFF0000), Opaque(0)}}},
     };
     for (const Case& c : cases) {
-        Decoded d;
-        Decode(c.File, d);
+        const DecodeResult d = DecodeBytes<CGIFDecoder>(c.File);
         ASSERT_EQ(d.Code, 0) << c.Name << ": " << d.Text;
-        EXPECT_EQ(RowsOf(d.Bitmap), c.Expected) << c.Name;
+        EXPECT_EQ(Rows32(d.Bitmap), c.Expected) << c.Name;
     }
 
     // At 8 bits the palette is the table of the kept image.
-    Decoded d;
-    Decode(localOnly.Bytes(), d, 8);
+    const DecodeResult d = DecodeBytes<CGIFDecoder>(localOnly.Bytes(), 8);
     ASSERT_EQ(d.Code, 0) << d.Text;
     EXPECT_EQ(d.Bitmap.Palette[1].Green, 0x22);
     EXPECT_EQ(d.Bitmap.Palette[2].Green, 0);
@@ -396,13 +351,12 @@ TEST(GIFCodecTest, LzwRoundTrips)
         ByteWriter w = Header(c.Width, c.Height, palette);
         Image(w, {c.Width, c.Height, Lzw(pixels, c.MinCodeSize, c.Options), c.MinCodeSize, false, {}, c.BlockSize});
         w.Text(";");
-        Decoded d;
-        Decode(w.Bytes(), d, 8);
+        const DecodeResult d = DecodeBytes<CGIFDecoder>(w.Bytes(), 8);
         ASSERT_EQ(d.Code, 0) << c.Name << ": " << d.Text;
         std::vector<Indices> expected;
         for (int y = 0; y < c.Height; ++y)
             expected.emplace_back(pixels.begin() + y * c.Width, pixels.begin() + (y + 1) * c.Width);
-        EXPECT_EQ(IndexRows(d.Bitmap), expected) << c.Name;
+        EXPECT_EQ(Rows8(d.Bitmap), expected) << c.Name;
         EXPECT_TRUE(d.Notices.empty()) << c.Name;
     }
 }
@@ -415,7 +369,7 @@ TEST(GIFCodecTest, DamagedData)
         int Code;
         const char* Text;
         std::vector<std::string> Notices;
-        Rows32 Expected; // checked when the decode succeeds
+        PixelRows Expected; // checked when the decode succeeds
     };
     const auto ranOff = std::vector<std::string>{"ran off the end of my bits"};
     const auto circular = std::vector<std::string>{"circular table entry BIG ERROR"};
@@ -500,15 +454,14 @@ TEST(GIFCodecTest, DamagedData)
         {"zero width, earlier image", zeroFirst.Bytes(), 2, "Illegal image size.", {}, {}},
     };
     for (const Case& c : cases) {
-        Decoded d;
-        Decode(c.File, d);
+        const DecodeResult d = DecodeBytes<CGIFDecoder>(c.File);
         EXPECT_EQ(d.Code, c.Code) << c.Name << ": " << d.Text;
         if (c.Text) {
             EXPECT_EQ(d.Text, c.Text) << c.Name;
         }
         EXPECT_EQ(d.Notices, c.Notices) << c.Name;
         if (c.Code == 0) {
-            EXPECT_EQ(RowsOf(d.Bitmap), c.Expected) << c.Name;
+            EXPECT_EQ(Rows32(d.Bitmap), c.Expected) << c.Name;
         }
     }
 }
@@ -523,11 +476,10 @@ TEST(GIFCodecTest, DamagedFirstImageStillReachesTheSecond)
     Image(w, {3, 3, loop});
     Image(w, {1, 1, Lzw({3}, 2)});
     w.Text(";");
-    Decoded d;
-    Decode(w.Bytes(), d);
+    const DecodeResult d = DecodeBytes<CGIFDecoder>(w.Bytes());
     ASSERT_EQ(d.Code, 0) << d.Text;
     EXPECT_EQ(d.Notices, std::vector<std::string>{"circular table entry BIG ERROR"});
-    EXPECT_EQ(RowsOf(d.Bitmap), (Rows32{{Opaque(0x0000FF)}}));
+    EXPECT_EQ(Rows32(d.Bitmap), (PixelRows{{Opaque(0x0000FF)}}));
 }
 
 TEST(GIFCodecTest, HugeSizesFailBeforeAllocating)
@@ -536,8 +488,7 @@ TEST(GIFCodecTest, HugeSizesFailBeforeAllocating)
     Image(w, {65535, 65535, Lzw({1}, 2)});
     w.Text(";");
     setenv("OCULANE_MAX_IMAGE_BYTES", "100000000", 1);
-    Decoded d;
-    Decode(w.Bytes(), d);
+    const DecodeResult d = DecodeBytes<CGIFDecoder>(w.Bytes());
     unsetenv("OCULANE_MAX_IMAGE_BYTES");
     EXPECT_EQ(d.Code, 10);
     EXPECT_EQ(d.Text, "Out of memory.");
@@ -548,8 +499,7 @@ TEST(GIFCodecTest, HugeSizesFailBeforeAllocating)
         Image(many, {4000, 4000, Codes({{4, 3}, {5, 3}})});
     Image(many, {1, 1, Lzw({1}, 2)});
     many.Text(";");
-    Decoded m;
-    Decode(many.Bytes(), m);
+    const DecodeResult m = DecodeBytes<CGIFDecoder>(many.Bytes());
     ASSERT_EQ(m.Code, 0) << m.Text;
     EXPECT_EQ(m.Bitmap.Width, 1);
 }
@@ -557,10 +507,8 @@ TEST(GIFCodecTest, HugeSizesFailBeforeAllocating)
 // Files written by ImageMagick, against ImageMagick's own reading of them.
 TEST(GIFCodecTest, MatchesImageMagickFixtures)
 {
-    const char* root = std::getenv("OCULANE_SOURCE_DIR");
-    const std::string dir = std::string(root ? root : ".") + "/tests/data/gif/";
-    for (const char* name : {"gradient-256", "gradient-256-interlaced", "shapes-16", "bilevel", "odd-size-5"}) {
-        std::ifstream ppm(dir + name + ".ppm", std::ios::binary);
+    for (const std::string name : {"gradient-256", "gradient-256-interlaced", "shapes-16", "bilevel", "odd-size-5"}) {
+        std::ifstream ppm(TestDataPath("gif", name + ".ppm"), std::ios::binary);
         ASSERT_TRUE(ppm) << name;
         std::string magic;
         int width = 0, height = 0, maxval = 0;
@@ -572,7 +520,7 @@ TEST(GIFCodecTest, MatchesImageMagickFixtures)
 
         CGIFDecoder decoder;
         CWinBmp bitmap;
-        ASSERT_NO_THROW(decoder.DecodeFile(dir + name + ".gif", bitmap, 32)) << name;
+        ASSERT_NO_THROW(decoder.DecodeFile(TestDataPath("gif", name + ".gif"), bitmap, 32)) << name;
         ASSERT_EQ(bitmap.Width, width) << name;
         ASSERT_EQ(bitmap.Height, height) << name;
         int differ = 0;

@@ -2,6 +2,7 @@
 #include "image/WinBmp.h"
 
 #include "support/Bytes.h"
+#include "support/DecodeHelpers.h"
 
 #include <gtest/gtest.h>
 
@@ -56,31 +57,6 @@ std::vector<uint8_t> MakeIco(const std::vector<std::vector<uint8_t>>& images, ui
     for (size_t k = n; k-- > 0;)
         w.Append(images[k]);
     return w.Bytes();
-}
-
-struct Result {
-    CWinBmp Bitmap;
-    int Code = 0;
-    std::string Text;
-};
-
-void Decode(const std::vector<uint8_t>& file, Result& out, int depth = 32)
-{
-    CICODecoder decoder;
-    try {
-        decoder.DecodeMemory("test.ico", file.data(), file.size(), out.Bitmap, depth);
-    } catch (const CTextException& e) {
-        out.Code = e.GetCode();
-        out.Text = e.GetText();
-    }
-}
-
-std::vector<uint32_t> Pixels32(const CBmp& bmp)
-{
-    std::vector<uint32_t> all;
-    for (int y = 0; y < bmp.Height; ++y)
-        all.insert(all.end(), bmp.Row32(y), bmp.Row32(y) + bmp.Width);
-    return all;
 }
 
 // Mask rows of a 3-pixel-wide image: stored bottom row first, 4 bytes each.
@@ -171,8 +147,7 @@ TEST(ICODecoderTest, EveryDepthWithTheMaskAsAlpha)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
         for (int depth : {32, 0, 8}) {
-            Result r;
-            Decode(c.File, r, depth);
+            const DecodeResult r = DecodeBytes<CICODecoder>(c.File, depth);
             ASSERT_EQ(r.Code, 0) << r.Text;
             ASSERT_EQ(r.Bitmap.BitsPerPixel, 32);
             EXPECT_EQ(r.Bitmap.SourceBitsPerPixel, c.SourceBits);
@@ -229,8 +204,7 @@ TEST(ICODecoderTest, DamagedAndHostileFiles)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
-        Result r;
-        Decode(c.File, r);
+        const DecodeResult r = DecodeBytes<CICODecoder>(c.File);
         EXPECT_EQ(r.Code, c.Code);
         EXPECT_EQ(r.Text, c.Text);
     }

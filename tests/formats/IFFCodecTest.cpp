@@ -2,6 +2,7 @@
 #include "image/WinBmp.h"
 
 #include "support/Bytes.h"
+#include "support/DecodeHelpers.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +13,6 @@
 namespace {
 
 using IndexRows = std::vector<std::vector<uint32_t>>; // per pixel: index, or 0xRRGGBB for 24 planes
-using Rows32 = std::vector<std::vector<uint32_t>>;
 
 void BE16(std::vector<uint8_t>& v, uint16_t x)
 {
@@ -165,26 +165,9 @@ std::vector<uint8_t> MakeIlbm(const IlbmSpec& s)
     return Form(chunks);
 }
 
-struct Decoded {
-    CWinBmp Bitmap;
-    int Code = 0;
-    std::string Text;
-};
-
-void Decode(const std::vector<uint8_t>& file, Decoded& out, int depth = 32)
+PixelRows RowsOf(const CBmp& bmp)
 {
-    CIFFDecoder decoder;
-    try {
-        decoder.DecodeMemory("test.iff", file.data(), file.size(), out.Bitmap, depth);
-    } catch (const CTextException& e) {
-        out.Code = e.GetCode();
-        out.Text = e.GetText();
-    }
-}
-
-Rows32 RowsOf(const CBmp& bmp)
-{
-    Rows32 rows;
+    PixelRows rows;
     for (int y = 0; y < bmp.Height; ++y) {
         rows.emplace_back();
         for (int x = 0; x < bmp.Width; ++x)
@@ -193,10 +176,9 @@ Rows32 RowsOf(const CBmp& bmp)
     return rows;
 }
 
-void ExpectDecodes(const char* name, const std::vector<uint8_t>& file, const Rows32& expected, int sourceBits)
+void ExpectDecodes(const char* name, const std::vector<uint8_t>& file, const PixelRows& expected, int sourceBits)
 {
-    Decoded d;
-    Decode(file, d);
+    const DecodeResult d = DecodeBytes<CIFFDecoder>(file);
     ASSERT_EQ(d.Code, 0) << name << ": " << d.Text;
     EXPECT_EQ(d.Bitmap.BitsPerPixel, 32) << name;
     EXPECT_EQ(d.Bitmap.SourceBitsPerPixel, sourceBits) << name;
@@ -225,9 +207,9 @@ IndexRows Picture(int width, int height, int entries)
     return rows;
 }
 
-Rows32 Through(const IndexRows& rows, const std::vector<uint32_t>& colours)
+PixelRows Through(const IndexRows& rows, const std::vector<uint32_t>& colours)
 {
-    Rows32 out;
+    PixelRows out;
     for (const auto& r : rows) {
         out.emplace_back();
         for (uint32_t i : r)
@@ -262,11 +244,10 @@ TEST(IFFCodecTest, ColourMappedPlanesAndCompression)
     }
 
     // Indices past a short colour map are black; any requested depth gives 32 bits.
-    Decoded d;
-    Decode(MakeIlbm({3, 1, 2, {{0, 1, 3}}, {0x102030, 0x405060}}), d, 8);
+    const DecodeResult d = DecodeBytes<CIFFDecoder>(MakeIlbm({3, 1, 2, {{0, 1, 3}}, {0x102030, 0x405060}}), 8);
     ASSERT_EQ(d.Code, 0) << d.Text;
     EXPECT_EQ(d.Bitmap.BitsPerPixel, 32);
-    EXPECT_EQ(RowsOf(d.Bitmap), (Rows32{{0x102030, 0x405060, 0}}));
+    EXPECT_EQ(RowsOf(d.Bitmap), (PixelRows{{0x102030, 0x405060, 0}}));
 }
 
 TEST(IFFCodecTest, ByteRun1Details)
@@ -276,7 +257,7 @@ TEST(IFFCodecTest, ByteRun1Details)
     auto file = [&](const std::vector<uint8_t>& body) {
         return Form({Chunk("BMHD", Bmhd(32, 1, 1, 0, 1)), Chunk("CMAP", Cmap(bw)), Chunk("BODY", body)});
     };
-    Rows32 expected(1);
+    PixelRows expected(1);
     const uint8_t bytes[] = {0xF0, 0xF0, 0x0F, 0x81};
     for (uint8_t b : bytes)
         for (int bit = 7; bit >= 0; --bit)
@@ -305,7 +286,7 @@ TEST(IFFCodecTest, GreyWithoutColourMap)
 TEST(IFFCodecTest, TrueColour)
 {
     // Planes 0-7 are red, 8-15 green, 16-23 blue.
-    const Rows32 rgb = {{0x102030, 0xFF0001, 0x00FF80}, {0x7F7F7F, 0, 0xFFFFFF}};
+    const PixelRows rgb = {{0x102030, 0xFF0001, 0x00FF80}, {0x7F7F7F, 0, 0xFFFFFF}};
     IndexRows planes = rgb;
     for (auto& row : planes)
         for (uint32_t& v : row)
@@ -321,7 +302,7 @@ TEST(IFFCodecTest, ExtraHalfBrite)
     const std::vector<uint32_t> colours = Palette(32);
     auto half = [](uint32_t c) { return (c >> 1) & 0x7F7F7F; };
     const IndexRows pixels = {{8, 40, 0, 32, 31, 63}};
-    const Rows32 expected = {
+    const PixelRows expected = {
         {colours[8], half(colours[8]), colours[0], half(colours[0]), colours[31], half(colours[31])}};
     ExpectDecodes("6 planes, 32 colours", MakeIlbm({6, 1, 6, pixels, colours, 0x80}), expected, 6);
     // Without the flag the upper half has no colours.
@@ -344,14 +325,14 @@ TEST(IFFCodecTest, HoldAndModify)
         {0x01, 0x15, 0x2A, 0x3F, 0x00, 0x02},
         {0x1F, 0x33, 0x01, 0x20},
     };
-    const Rows32 ham6Expected = {
+    const PixelRows ham6Expected = {
         {Rgb(255, 136, 17), Rgb(255, 136, 85), Rgb(170, 136, 85), Rgb(170, 255, 85), 0, 0xFFFFFF},
         // Each row starts from black.
         {Rgb(0, 0, 255), Rgb(0, 51, 255), Rgb(255, 136, 17), Rgb(0, 136, 17)},
     };
     IndexRows ham6Rows = ham6;
     ham6Rows[1].resize(6, 0);
-    Rows32 ham6Full = ham6Expected;
+    PixelRows ham6Full = ham6Expected;
     ham6Full[1].resize(6, 0);
     ExpectDecodes("HAM6", MakeIlbm({6, 2, 6, ham6Rows, colours, 0x800}), ham6Full, 6);
     ExpectDecodes("HAM6, ByteRun1", MakeIlbm({6, 2, 6, ham6Rows, colours, 0x800, 0, 1}), ham6Full, 6);
@@ -381,7 +362,7 @@ TEST(IFFCodecTest, ChunkWalk)
 {
     const std::vector<uint32_t> colours = {0x112233, 0x445566};
     const std::vector<uint8_t> body = {0x80, 0}; // pixel 0 is index 1
-    const Rows32 expected = {{0x445566}};
+    const PixelRows expected = {{0x445566}};
     auto bmhd = Chunk("BMHD", Bmhd(1, 1, 1));
     auto cmap = Chunk("CMAP", Cmap(colours));
     auto bodyChunk = Chunk("BODY", body);
@@ -459,8 +440,7 @@ TEST(IFFCodecTest, Errors)
         {"too short for a FORM", {'F', 'O', 'R', 'M'}, 7, "Unexpected end of file."},
     };
     for (const auto& c : cases) {
-        Decoded d;
-        Decode(c.File, d);
+        const DecodeResult d = DecodeBytes<CIFFDecoder>(c.File);
         EXPECT_EQ(d.Code, c.Code) << c.Name << ": " << d.Text;
         EXPECT_EQ(d.Text, c.Text) << c.Name;
     }
@@ -470,14 +450,14 @@ TEST(IFFCodecTest, HugeSizesFailBeforeAllocating)
 {
     // 65535 x 65535 with a few body bytes: the body cannot hold the rows.
     for (int compression : {0, 1}) {
-        Decoded d;
-        Decode(Form({Chunk("BMHD", Bmhd(65535, 65535, 8, 0, compression)), Chunk("BODY", {0x81, 0})}), d);
+        const DecodeResult d = DecodeBytes<CIFFDecoder>(
+            Form({Chunk("BMHD", Bmhd(65535, 65535, 8, 0, compression)), Chunk("BODY", {0x81, 0})}));
         EXPECT_EQ(d.Code, 7) << compression;
     }
     // A body that could hold the rows, over the memory cap.
     setenv("OCULANE_MAX_IMAGE_BYTES", "1000000", 1);
-    Decoded d;
-    Decode(Form({Chunk("BMHD", Bmhd(1000, 1000, 1, 0, 1)), Chunk("BODY", std::vector<uint8_t>(4000, 0x80))}), d);
+    const DecodeResult d = DecodeBytes<CIFFDecoder>(
+        Form({Chunk("BMHD", Bmhd(1000, 1000, 1, 0, 1)), Chunk("BODY", std::vector<uint8_t>(4000, 0x80))}));
     unsetenv("OCULANE_MAX_IMAGE_BYTES");
     EXPECT_EQ(d.Code, 10);
     EXPECT_EQ(d.Text, "Out of memory.");
@@ -486,10 +466,8 @@ TEST(IFFCodecTest, HugeSizesFailBeforeAllocating)
 // The samples against the pixels their generator meant to write.
 TEST(IFFCodecTest, Samples)
 {
-    const char* root = std::getenv("OCULANE_SOURCE_DIR");
-    const std::string base = root ? root : ".";
-    for (const char* name : {"iff-8bit-byterun1", "iff-ham6"}) {
-        std::ifstream ppm(base + "/tests/data/iff/" + name + ".ppm", std::ios::binary);
+    for (const std::string name : {"iff-8bit-byterun1", "iff-ham6"}) {
+        std::ifstream ppm(TestDataPath("iff", name + ".ppm"), std::ios::binary);
         ASSERT_TRUE(ppm) << name;
         std::string magic;
         int width = 0, height = 0, maxval = 0;
@@ -500,7 +478,7 @@ TEST(IFFCodecTest, Samples)
 
         CIFFDecoder decoder;
         CWinBmp bitmap;
-        ASSERT_NO_THROW(decoder.DecodeFile(base + "/samples/" + name + ".iff", bitmap, 32)) << name;
+        ASSERT_NO_THROW(decoder.DecodeFile(SourcePath("samples/" + name + ".iff"), bitmap, 32)) << name;
         ASSERT_EQ(bitmap.Width, width) << name;
         ASSERT_EQ(bitmap.Height, height) << name;
         int differ = 0;

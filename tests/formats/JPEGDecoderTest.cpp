@@ -1,6 +1,8 @@
 #include "formats/JPEGDecoder.h"
 #include "image/WinBmp.h"
 
+#include "support/DecodeHelpers.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -76,28 +78,6 @@ JpegSpec TwoHalves(Kind type, std::vector<uint8_t> left, std::vector<uint8_t> ri
     return spec;
 }
 
-struct Result {
-    CWinBmp Bitmap;
-    int Code = 0;
-    std::string Text;
-};
-
-void Decode(CJPEGDecoder& decoder, const std::vector<uint8_t>& file, Result& out, int depth)
-{
-    try {
-        decoder.DecodeMemory("test.jpg", file.data(), file.size(), out.Bitmap, depth);
-    } catch (const CTextException& e) {
-        out.Code = e.GetCode();
-        out.Text = e.GetText();
-    }
-}
-
-void Decode(const std::vector<uint8_t>& file, Result& out, int depth = 32)
-{
-    CJPEGDecoder decoder;
-    Decode(decoder, file, out, depth);
-}
-
 ::testing::AssertionResult Near(uint32_t actual, uint32_t expected, int tolerance = 3)
 {
     for (int shift = 0; shift < 32; shift += 8) {
@@ -130,8 +110,7 @@ TEST(JPEGDecoderTest, ColourModelsBecomeOpaqueRgb)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
         for (int depth : {32, 0, 8}) {
-            Result r;
-            Decode(WriteJpeg(c.Spec), r, depth);
+            const DecodeResult r = DecodeBytes<CJPEGDecoder>(WriteJpeg(c.Spec), depth);
             ASSERT_EQ(r.Code, 0) << r.Text;
             EXPECT_EQ(r.Bitmap.BitsPerPixel, 32);
             EXPECT_EQ(r.Bitmap.SourceBitsPerPixel, c.SourceBits);
@@ -154,8 +133,7 @@ TEST(JPEGDecoderTest, GreyscaleKeepsIndicesAt8AndIsOpaqueGreyAt32)
             spec.Samples.push_back(y < 4 ? 20 : 230);
     const auto file = WriteJpeg(spec);
     for (int depth : {0, 8}) {
-        Result r;
-        Decode(file, r, depth);
+        const DecodeResult r = DecodeBytes<CJPEGDecoder>(file, depth);
         ASSERT_EQ(r.Code, 0) << r.Text;
         ASSERT_EQ(r.Bitmap.BitsPerPixel, 8);
         EXPECT_EQ(r.Bitmap.SourceBitsPerPixel, 8);
@@ -165,8 +143,7 @@ TEST(JPEGDecoderTest, GreyscaleKeepsIndicesAt8AndIsOpaqueGreyAt32)
         EXPECT_NEAR(r.Bitmap.Lines[7][15], 230, 2);
     }
     for (int depth : {32, 16, 1}) {
-        Result r;
-        Decode(file, r, depth);
+        const DecodeResult r = DecodeBytes<CJPEGDecoder>(file, depth);
         ASSERT_EQ(r.Code, 0) << r.Text;
         ASSERT_EQ(r.Bitmap.BitsPerPixel, 32);
         EXPECT_TRUE(Near(r.Bitmap.Row32(0)[3], 0xFF141414u, 2));
@@ -199,8 +176,7 @@ TEST(JPEGDecoderTest, ProgressiveAndRestartFilesDecodeInPlace)
         JpegSpec spec = Blocks(40, 24);
         spec.Progressive = progressive;
         spec.RestartRows = 1;
-        Result r;
-        Decode(WriteJpeg(spec), r);
+        const DecodeResult r = DecodeBytes<CJPEGDecoder>(WriteJpeg(spec));
         ASSERT_EQ(r.Code, 0) << r.Text;
         for (int y = 0; y < 24; ++y)
             for (int x = 0; x < 40; ++x)
@@ -217,8 +193,7 @@ TEST(JPEGDecoderTest, TruncatedFileDecodesWhatIsThere)
         ++scan;
     ASSERT_LT(scan + 1, file.size());
     const std::vector<uint8_t> half(file.begin(), file.begin() + (scan + file.size()) / 2);
-    Result r;
-    Decode(half, r);
+    const DecodeResult r = DecodeBytes<CJPEGDecoder>(half);
     ASSERT_EQ(r.Code, 0) << r.Text;
     ASSERT_EQ(r.Bitmap.Width, 64);
     ASSERT_EQ(r.Bitmap.Height, 64);
@@ -254,13 +229,11 @@ TEST(JPEGDecoderTest, LibraryErrorsAreCode6WithTheLibraryText)
     CJPEGDecoder decoder;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
-        Result r;
-        Decode(decoder, c.File, r, 32);
+        const DecodeResult r = DecodeWith(decoder, c.File, 32);
         EXPECT_EQ(r.Code, c.Code);
         EXPECT_EQ(r.Text, c.Text);
         // The same decoder object goes on with the next file.
-        Result next;
-        Decode(decoder, good, next, 32);
+        const DecodeResult next = DecodeWith(decoder, good, 32);
         ASSERT_EQ(next.Code, 0) << next.Text;
         EXPECT_TRUE(Near(next.Bitmap.Row32(15)[15], BlockColour(15, 15), 4));
     }
@@ -275,9 +248,8 @@ TEST(JPEGDecoderTest, ProgressiveCoefficientsStayWithinTheMemoryCap)
     spec.Progressive = false;
     const auto baseline = WriteJpeg(spec);
     setenv("OCULANE_MAX_IMAGE_BYTES", "1100000", 1);
-    Result cut, sequential;
-    Decode(progressive, cut);
-    Decode(baseline, sequential);
+    const DecodeResult cut = DecodeBytes<CJPEGDecoder>(progressive);
+    const DecodeResult sequential = DecodeBytes<CJPEGDecoder>(baseline);
     unsetenv("OCULANE_MAX_IMAGE_BYTES");
     EXPECT_EQ(cut.Code, 6);
     EXPECT_EQ(cut.Text, "Backing store not supported\n");

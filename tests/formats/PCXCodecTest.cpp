@@ -2,16 +2,11 @@
 #include "image/WinBmp.h"
 
 #include "support/Bytes.h"
-#include "support/TempFolder.h"
+#include "support/DecodeHelpers.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-
 namespace {
-
-using Rows32 = std::vector<std::vector<uint32_t>>;
 
 struct PcxSpec {
     uint8_t Bits = 8;
@@ -50,36 +45,6 @@ std::vector<uint8_t> TrailingPalette(uint8_t signature = 0x0C)
     return w.Bytes();
 }
 
-struct Decoded {
-    CWinBmp Bitmap;
-    int Code = 0;
-    std::string Text;
-};
-
-void Decode(const std::vector<uint8_t>& file, Decoded& out, int depth = 32)
-{
-    CPCXDecoder decoder;
-    try {
-        decoder.DecodeMemory("test.pcx", file.data(), file.size(), out.Bitmap, depth);
-    } catch (const CTextException& e) {
-        out.Code = e.GetCode();
-        out.Text = e.GetText();
-    }
-}
-
-Rows32 Rows(const CBmp& bmp)
-{
-    Rows32 rows;
-    for (int y = 0; y < bmp.Height; ++y)
-        rows.emplace_back(bmp.Row32(y), bmp.Row32(y) + bmp.Width);
-    return rows;
-}
-
-uint32_t Opaque(uint32_t rgb)
-{
-    return 0xFF000000u | rgb;
-}
-
 const std::vector<uint8_t> kFourColours = {0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255};
 const uint32_t kBlack = Opaque(0x000000), kRed = Opaque(0xFF0000), kGreen = Opaque(0x00FF00),
                kBlue = Opaque(0x0000FF), kWhite = Opaque(0xFFFFFF);
@@ -87,20 +52,19 @@ const uint32_t kBlack = Opaque(0x000000), kRed = Opaque(0xFF0000), kGreen = Opaq
 struct Case {
     const char* Name;
     PcxSpec Spec;
-    Rows32 Expected;
+    PixelRows Expected;
     int SourceBits;
 };
 
 void Check(const std::vector<Case>& cases, int depth = 32)
 {
     for (const Case& c : cases) {
-        Decoded d;
-        Decode(MakePcx(c.Spec), d, depth);
+        const DecodeResult d = DecodeBytes<CPCXDecoder>(MakePcx(c.Spec), depth);
         ASSERT_EQ(d.Code, 0) << c.Name << ": " << d.Text;
         EXPECT_EQ(d.Bitmap.BitsPerPixel, 32) << c.Name;
         EXPECT_FALSE(d.Bitmap.HasAlpha) << c.Name;
         EXPECT_EQ(d.Bitmap.SourceBitsPerPixel, c.SourceBits) << c.Name;
-        EXPECT_EQ(Rows(d.Bitmap), c.Expected) << c.Name;
+        EXPECT_EQ(Rows32(d.Bitmap), c.Expected) << c.Name;
     }
 }
 
@@ -193,31 +157,10 @@ TEST(PCXCodecTest, Errors)
          "Unexpected end of file."},
     };
     for (const ErrorCase& c : cases) {
-        Decoded d;
-        Decode(c.File, d);
+        const DecodeResult d = DecodeBytes<CPCXDecoder>(c.File);
         EXPECT_EQ(d.Code, c.Code) << c.Name;
         EXPECT_EQ(d.Text, c.Text) << c.Name;
     }
-}
-
-std::string DataFile(const std::string& name)
-{
-    const char* root = std::getenv("OCULANE_SOURCE_DIR");
-    const std::filesystem::path base =
-        root ? std::filesystem::path(root) / "tests" : std::filesystem::path(__FILE__).parent_path().parent_path();
-    return (base / "data" / "pcx" / name).string();
-}
-
-std::vector<uint8_t> Rgba(const CBmp& bmp)
-{
-    std::vector<uint8_t> out;
-    for (int y = 0; y < bmp.Height; ++y) {
-        for (int x = 0; x < bmp.Width; ++x) {
-            const uint32_t p = bmp.Row32(y)[x];
-            out.insert(out.end(), {uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p), uint8_t(p >> 24)});
-        }
-    }
-    return out;
 }
 
 // ImageMagick's files and the layouts it cannot write, 29 x 17 with padded plane rows.
@@ -235,11 +178,11 @@ TEST(PCXCodecTest, Files)
     for (const File& f : files) {
         CPCXDecoder decoder;
         CWinBmp bitmap;
-        ASSERT_NO_THROW(decoder.DecodeFile(DataFile(std::string(f.Name) + ".pcx"), bitmap, 32)) << f.Name;
+        ASSERT_NO_THROW(decoder.DecodeFile(TestDataPath("pcx", std::string(f.Name) + ".pcx"), bitmap, 32)) << f.Name;
         EXPECT_EQ(bitmap.Width, 29) << f.Name;
         EXPECT_EQ(bitmap.Height, 17) << f.Name;
         EXPECT_EQ(bitmap.SourceBitsPerPixel, f.SourceBits) << f.Name;
-        EXPECT_TRUE(Rgba(bitmap) == TempFolder::Read(DataFile(std::string(f.Name) + ".rgba"))) << f.Name;
+        EXPECT_TRUE(RgbaBytes(bitmap) == ReadWholeFile(TestDataPath("pcx", std::string(f.Name) + ".rgba"))) << f.Name;
     }
 }
 

@@ -2,21 +2,19 @@
 #include "formats/PICTDecoder.h"
 #include "image/WinBmp.h"
 
+#include "support/DecodeHelpers.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-using Rows32 = std::vector<std::vector<uint32_t>>;
-using Rows8 = std::vector<std::vector<uint8_t>>;
 
 // Big-endian picture bytes. Version 2 opcodes are words at even offsets.
 class PictWriter {
@@ -137,44 +135,6 @@ void AddBitMap(PictWriter& w, const PixMap& p, uint16_t opcode = 0x90)
     Tail(w, p);
 }
 
-struct Decoded {
-    CWinBmp Bitmap;
-    int Code = 0;
-    std::string Text;
-};
-
-void Decode(const Bytes& file, Decoded& out, int depth = 32, CJPEGDecoder* jpeg = nullptr)
-{
-    CPICTDecoder decoder(jpeg);
-    try {
-        decoder.DecodeMemory("test.pict", file.data(), file.size(), out.Bitmap, depth);
-    } catch (const CTextException& e) {
-        out.Code = e.GetCode();
-        out.Text = e.GetText();
-    }
-}
-
-Rows32 Pixels32(const CBmp& bmp)
-{
-    Rows32 rows;
-    for (int y = 0; y < bmp.Height; ++y)
-        rows.emplace_back(bmp.Row32(y), bmp.Row32(y) + bmp.Width);
-    return rows;
-}
-
-Rows8 Pixels8(const CBmp& bmp)
-{
-    Rows8 rows;
-    for (int y = 0; y < bmp.Height; ++y)
-        rows.emplace_back(bmp.Lines[y], bmp.Lines[y] + bmp.Width);
-    return rows;
-}
-
-constexpr uint32_t Opaque(uint32_t rgb)
-{
-    return 0xFF000000u | rgb;
-}
-
 const std::vector<uint32_t> kColors = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00, 0x00FFFF,
                                        0xFF00FF, 0x808080, 0x102030, 0x405060, 0x708090, 0xA0B0C0};
 
@@ -190,14 +150,6 @@ std::vector<uint32_t> Indexed(std::initializer_list<int> indices, const std::vec
 std::vector<uint32_t> Repeated(uint32_t pixel, size_t n)
 {
     return std::vector<uint32_t>(n, pixel);
-}
-
-std::string DataFile(const std::string& name)
-{
-    const char* root = std::getenv("OCULANE_SOURCE_DIR");
-    const std::filesystem::path tests =
-        root ? std::filesystem::path(root) / "tests" : std::filesystem::path(__FILE__).parent_path().parent_path();
-    return (tests / "data" / "pict" / name).string();
 }
 
 // A picture whose first raster is a 2 × 1 8-bit pixel map of colours 1 and 2.
@@ -216,7 +168,7 @@ TEST(PICTDecoderTest, IndexedPixMaps)
     struct Case {
         const char* Name;
         PixMap Map;
-        Rows32 Expected;
+        PixelRows Expected;
     };
     const Case cases[] = {
         {"1 bit, rows below 8 bytes are stored as they are",
@@ -267,13 +219,12 @@ TEST(PICTDecoderTest, IndexedPixMaps)
         PictWriter w = StartPict(2);
         AddPixMap(w, c.Map);
         w.End();
-        Decoded d;
-        Decode(w.Data(), d);
+        const DecodeResult d = DecodeBytes<CPICTDecoder>(w.Data());
         ASSERT_EQ(d.Code, 0) << d.Text;
         EXPECT_EQ(d.Bitmap.BitsPerPixel, 32);
         EXPECT_EQ(d.Bitmap.SourceBitsPerPixel, c.Map.PixelSize);
         EXPECT_FALSE(d.Bitmap.HasAlpha);
-        EXPECT_EQ(Pixels32(d.Bitmap), c.Expected);
+        EXPECT_EQ(Rows32(d.Bitmap), c.Expected);
     }
 }
 
@@ -293,12 +244,11 @@ TEST(PICTDecoderTest, IndexedPixMapsAtEightBits)
                    : bits == 4 ? Bytes{0x10, 0x11, 0, 0} : Bytes{1, 0, 1, 1};
             PictWriter w = StartPict(2);
             AddPixMap(w, p);
-            Decoded d;
-            Decode(w.Data(), d, depth);
+            const DecodeResult d = DecodeBytes<CPICTDecoder>(w.Data(), depth);
             ASSERT_EQ(d.Code, 0) << d.Text;
             EXPECT_EQ(d.Bitmap.BitsPerPixel, 8);
             EXPECT_EQ(d.Bitmap.SourceBitsPerPixel, bits);
-            EXPECT_EQ(Pixels8(d.Bitmap), (Rows8{{1, 0, 1, 1}}));
+            EXPECT_EQ(Rows8(d.Bitmap), (ByteRows{{1, 0, 1, 1}}));
             const PaletteEntry& e = d.Bitmap.Palette[1];
             EXPECT_EQ((std::vector<int>{e.Red, e.Green, e.Blue, e.Alpha}), (std::vector<int>{0x11, 0x22, 0x33, 255}));
         }
@@ -312,7 +262,7 @@ TEST(PICTDecoderTest, DirectPixels)
         PixMap Map;
         uint16_t Opcode;
         bool Alpha;
-        Rows32 Expected;
+        PixelRows Expected;
     };
     const Case cases[] = {
         {"16 bits: x RRRRR GGGGG BBBBB, unpacked below 8 row bytes",
@@ -358,13 +308,12 @@ TEST(PICTDecoderTest, DirectPixels)
             else
                 AddDirect(w, c.Map, c.Opcode);
             w.End();
-            Decoded d;
-            Decode(w.Data(), d, depth);
+            const DecodeResult d = DecodeBytes<CPICTDecoder>(w.Data(), depth);
             ASSERT_EQ(d.Code, 0) << d.Text;
             EXPECT_EQ(d.Bitmap.BitsPerPixel, 32);
             EXPECT_EQ(d.Bitmap.SourceBitsPerPixel, c.Map.PixelSize);
             EXPECT_EQ(d.Bitmap.HasAlpha, c.Alpha);
-            EXPECT_EQ(Pixels32(d.Bitmap), c.Expected);
+            EXPECT_EQ(Rows32(d.Bitmap), c.Expected);
         }
     }
 }
@@ -376,7 +325,7 @@ TEST(PICTDecoderTest, OneBitBitMaps)
         int Version;
         uint16_t Opcode;
         PixMap Map;
-        Rows8 Expected;
+        ByteRows Expected;
     };
     const Case cases[] = {
         {"version 1 BitsRect", 1, 0x90, {10, 2, 2, 1, 0, 1, {}, {}, 0, {0x80, 0x40, 0x7F, 0xC0}},
@@ -396,23 +345,22 @@ TEST(PICTDecoderTest, OneBitBitMaps)
             PictWriter w = StartPict(c.Version);
             AddBitMap(w, c.Map, c.Opcode);
             w.End();
-            Decoded d;
-            Decode(w.Data(), d, depth);
+            const DecodeResult d = DecodeBytes<CPICTDecoder>(w.Data(), depth);
             ASSERT_EQ(d.Code, 0) << d.Text;
             EXPECT_EQ(d.Bitmap.BitsPerPixel, depth);
             EXPECT_EQ(d.Bitmap.SourceBitsPerPixel, 1);
             if (depth == 8) {
-                EXPECT_EQ(Pixels8(d.Bitmap), c.Expected);
+                EXPECT_EQ(Rows8(d.Bitmap), c.Expected);
                 EXPECT_EQ(PackPixel(d.Bitmap.Palette[0]), 0xFFFFFFFFu);
                 EXPECT_EQ(PackPixel(d.Bitmap.Palette[1]), 0xFF000000u);
             } else {
-                Rows32 expected;
+                PixelRows expected;
                 for (const auto& row : c.Expected) {
                     expected.emplace_back();
                     for (uint8_t bit : row)
                         expected.back().push_back(bit ? 0xFF000000u : 0xFFFFFFFFu);
                 }
-                EXPECT_EQ(Pixels32(d.Bitmap), expected);
+                EXPECT_EQ(Rows32(d.Bitmap), expected);
             }
         }
     }
@@ -509,10 +457,9 @@ TEST(PICTDecoderTest, SkipsDrawingOpcodes)
         w.Opcode(c.Opcode).Raw(c.Data);
         AddSmallRaster(w);
         w.End();
-        Decoded d;
-        Decode(w.Data(), d);
+        const DecodeResult d = DecodeBytes<CPICTDecoder>(w.Data());
         ASSERT_EQ(d.Code, 0) << d.Text;
-        EXPECT_EQ(Pixels32(d.Bitmap), (Rows32{Indexed({1, 2})}));
+        EXPECT_EQ(Rows32(d.Bitmap), (PixelRows{Indexed({1, 2})}));
     }
 }
 
@@ -592,8 +539,7 @@ TEST(PICTDecoderTest, Errors)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
-        Decoded d;
-        Decode(c.File, d);
+        const DecodeResult d = DecodeBytes<CPICTDecoder>(c.File);
         EXPECT_EQ(d.Code, c.Code);
         EXPECT_EQ(d.Text, c.Text);
     }
@@ -616,13 +562,11 @@ TEST(PICTDecoderTest, ImageOverMemoryCapFailsBeforeAllocating)
     PictWriter w = StartPict(2);
     AddPixMap(w, p);
     setenv("OCULANE_MAX_IMAGE_BYTES", "1000000", 1);
-    Decoded d;
-    Decode(w.Data(), d);
+    const DecodeResult d = DecodeBytes<CPICTDecoder>(w.Data());
     unsetenv("OCULANE_MAX_IMAGE_BYTES");
     EXPECT_EQ(d.Code, 10);
     EXPECT_EQ(d.Text, "Out of memory.");
-    Decoded ok;
-    Decode(w.Data(), ok);
+    const DecodeResult ok = DecodeBytes<CPICTDecoder>(w.Data());
     ASSERT_EQ(ok.Code, 0) << ok.Text;
     EXPECT_EQ(ok.Bitmap.Row32(1999)[1999], Opaque(kColors[1]));
 }
@@ -655,8 +599,7 @@ TEST(PICTDecoderTest, TruncatedFiles)
         const Bytes file = w.End().Data();
         for (size_t size = 0; size < file.size(); ++size) {
             Bytes cut(file.begin(), file.begin() + ptrdiff_t(size));
-            Decoded d;
-            Decode(cut, d);
+            const DecodeResult d = DecodeBytes<CPICTDecoder>(cut);
             if (size < rasterEnd) {
                 ASSERT_EQ(d.Code, 7) << size;
                 EXPECT_EQ(d.Text, "Unexpected end of file.");
@@ -676,7 +619,7 @@ struct Pam {
 
 Pam ReadPam(const std::string& path)
 {
-    const Bytes file = TempFolder::Read(path);
+    const Bytes file = ReadWholeFile(path);
     const std::string text(file.begin(), file.end());
     const size_t end = text.find("ENDHDR\n");
     Pam pam;
@@ -710,22 +653,21 @@ TEST(PICTDecoderTest, MatchesImageMagick)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Pict);
-        const Pam pam = ReadPam(DataFile(c.Reference));
+        const Pam pam = ReadPam(TestDataPath("pict", c.Reference));
         ASSERT_EQ(pam.Pixels.size(), size_t(pam.Width) * pam.Height * pam.Depth);
-        const Bytes file = TempFolder::Read(DataFile(c.Pict));
-        Decoded d;
-        Decode(file, d);
+        const Bytes file = ReadWholeFile(TestDataPath("pict", c.Pict));
+        const DecodeResult d = DecodeBytes<CPICTDecoder>(file);
         ASSERT_EQ(d.Code, 0) << d.Text;
         ASSERT_EQ(d.Bitmap.Width, pam.Width);
         ASSERT_EQ(d.Bitmap.Height, pam.Height);
         EXPECT_EQ(d.Bitmap.SourceBitsPerPixel, c.SourceBits);
         EXPECT_EQ(d.Bitmap.HasAlpha, c.Alpha);
-        Rows32 expected(size_t(pam.Height));
+        PixelRows expected(size_t(pam.Height));
         const uint8_t* p = pam.Pixels.data();
         for (auto& row : expected)
             for (int x = 0; x < pam.Width; ++x, p += pam.Depth)
                 row.push_back(PackPixel(p[0], p[1], p[2], pam.Depth == 4 ? p[3] : 255));
-        EXPECT_EQ(Pixels32(d.Bitmap), expected);
+        EXPECT_EQ(Rows32(d.Bitmap), expected);
     }
 }
 
@@ -733,7 +675,7 @@ TEST(PICTDecoderTest, QuickTimeJpeg)
 {
     for (const char* name : {"jpeg-colour.jpg", "jpeg-grey.jpg"}) {
         SCOPED_TRACE(name);
-        const Bytes jpeg = TempFolder::Read(DataFile(name));
+        const Bytes jpeg = ReadWholeFile(TestDataPath("pict", name));
         ASSERT_FALSE(jpeg.empty());
         CWinBmp reference;
         CJPEGDecoder jpegDecoder;
@@ -748,8 +690,8 @@ TEST(PICTDecoderTest, QuickTimeJpeg)
         description[11] = 0xD8;
         w.Opcode(0x8200).BE32(uint32_t(description.size() + jpeg.size())).Raw(description).Raw(jpeg).End();
         for (CJPEGDecoder* given : {static_cast<CJPEGDecoder*>(nullptr), &jpegDecoder}) {
-            Decoded d;
-            Decode(w.Data(), d, 32, given);
+            CPICTDecoder decoder(given);
+            const DecodeResult d = DecodeWith(decoder, w.Data(), 32);
             ASSERT_EQ(d.Code, 0) << d.Text;
             ASSERT_EQ(d.Bitmap.BitsPerPixel, reference.BitsPerPixel);
             ASSERT_EQ(d.Bitmap.Width, 16);

@@ -1,6 +1,8 @@
 #include "formats/PNGDecoder.h"
 #include "image/WinBmp.h"
 
+#include "support/DecodeHelpers.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -94,39 +96,6 @@ std::vector<uint8_t> WritePng(const PngSpec& s)
     png_write_end(png, info);
     png_destroy_write_struct(&png, &info);
     return file;
-}
-
-struct Result {
-    CWinBmp Bitmap;
-    int Code = 0;
-    std::string Text;
-};
-
-void Decode(const std::vector<uint8_t>& file, Result& out, int depth)
-{
-    CPNGDecoder decoder;
-    try {
-        decoder.DecodeMemory("test.png", file.data(), file.size(), out.Bitmap, depth);
-    } catch (const CTextException& e) {
-        out.Code = e.GetCode();
-        out.Text = e.GetText();
-    }
-}
-
-std::vector<uint32_t> Pixels32(const CBmp& bmp)
-{
-    std::vector<uint32_t> all;
-    for (int y = 0; y < bmp.Height; ++y)
-        all.insert(all.end(), bmp.Row32(y), bmp.Row32(y) + bmp.Width);
-    return all;
-}
-
-std::vector<uint8_t> Pixels8(const CBmp& bmp)
-{
-    std::vector<uint8_t> all;
-    for (int y = 0; y < bmp.Height; ++y)
-        all.insert(all.end(), bmp.Lines[y], bmp.Lines[y] + bmp.Width);
-    return all;
 }
 
 const std::vector<png_color> kPalette = {{255, 0, 0}, {0, 128, 0}, {0, 0, 255}, {10, 20, 30}};
@@ -242,8 +211,7 @@ TEST(PNGDecoderTest, EveryColourTypeAt32Bits)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
-        Result r;
-        Decode(WritePng(c.Spec), r, 32);
+        const DecodeResult r = DecodeBytes<CPNGDecoder>(WritePng(c.Spec), 32);
         ASSERT_EQ(r.Code, 0) << r.Text;
         EXPECT_EQ(r.Bitmap.BitsPerPixel, 32);
         EXPECT_EQ(r.Bitmap.SourceBitsPerPixel, c.SourceBits);
@@ -279,8 +247,7 @@ TEST(PNGDecoderTest, GreyAndPaletteFilesKeepIndicesAt8Bits)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
         for (int depth : {0, 8}) {
-            Result r;
-            Decode(WritePng(c.Spec), r, depth);
+            const DecodeResult r = DecodeBytes<CPNGDecoder>(WritePng(c.Spec), depth);
             ASSERT_EQ(r.Code, 0) << r.Text;
             ASSERT_EQ(r.Bitmap.BitsPerPixel, 8);
             EXPECT_FALSE(r.Bitmap.HasAlpha);
@@ -292,8 +259,8 @@ TEST(PNGDecoderTest, GreyAndPaletteFilesKeepIndicesAt8Bits)
         }
     }
     // True-colour files cannot be written as indices.
-    Result rgb;
-    Decode(WritePng(Colour(PNG_COLOR_TYPE_RGB, 8, std::vector<uint16_t>(30, 7))), rgb, 8);
+    const DecodeResult rgb =
+        DecodeBytes<CPNGDecoder>(WritePng(Colour(PNG_COLOR_TYPE_RGB, 8, std::vector<uint16_t>(30, 7))), 8);
     ASSERT_EQ(rgb.Code, 0) << rgb.Text;
     EXPECT_EQ(rgb.Bitmap.BitsPerPixel, 32);
     EXPECT_EQ(rgb.Bitmap.Row32(1)[4], 0xFF070707u);
@@ -337,8 +304,7 @@ TEST(PNGDecoderTest, DamagedAndHostileFiles)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
-        Result r;
-        Decode(c.File, r, 32);
+        const DecodeResult r = DecodeBytes<CPNGDecoder>(c.File, 32);
         EXPECT_EQ(r.Code, c.Code);
         EXPECT_EQ(r.Text, c.Text);
     }

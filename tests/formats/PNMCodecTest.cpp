@@ -1,41 +1,16 @@
 #include "formats/PNMCodec.h"
 #include "image/WinBmp.h"
 
-#include "support/TempFolder.h"
+#include "support/DecodeHelpers.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-
 namespace {
 
-using Rows32 = std::vector<std::vector<uint32_t>>;
-
-struct Decoded {
-    CWinBmp Bitmap;
-    int Code = 0;
-    std::string Text;
-};
-
-void Decode(const std::string& file, Decoded& out, int depth = 32)
+// The bytes of a file written as text.
+std::vector<uint8_t> Bytes(const std::string& text)
 {
-    CPNMDecoder decoder;
-    try {
-        decoder.DecodeMemory("test.pnm", reinterpret_cast<const uint8_t*>(file.data()), file.size(), out.Bitmap,
-                             depth);
-    } catch (const CTextException& e) {
-        out.Code = e.GetCode();
-        out.Text = e.GetText();
-    }
-}
-
-Rows32 Rows(const CBmp& bmp)
-{
-    Rows32 rows;
-    for (int y = 0; y < bmp.Height; ++y)
-        rows.emplace_back(bmp.Row32(y), bmp.Row32(y) + bmp.Width);
-    return rows;
+    return std::vector<uint8_t>(text.begin(), text.end());
 }
 
 uint32_t Grey(uint8_t v)
@@ -51,7 +26,7 @@ TEST(PNMCodecTest, Kinds)
     struct Case {
         const char* Name;
         std::string File;
-        Rows32 Expected;
+        PixelRows Expected;
         int SourceBits;
     };
     const Case cases[] = {
@@ -81,19 +56,17 @@ TEST(PNMCodecTest, Kinds)
         {"comments between plain bits", "P1 2 1 1#one\n0", {{kBlack, kWhite}}, 1},
     };
     for (const Case& c : cases) {
-        Decoded d;
-        Decode(c.File, d);
+        const DecodeResult d = DecodeBytes<CPNMDecoder>(Bytes(c.File));
         ASSERT_EQ(d.Code, 0) << c.Name << ": " << d.Text;
         EXPECT_EQ(d.Bitmap.BitsPerPixel, 32) << c.Name;
         EXPECT_FALSE(d.Bitmap.HasAlpha) << c.Name;
         EXPECT_EQ(d.Bitmap.SourceBitsPerPixel, c.SourceBits) << c.Name;
-        EXPECT_EQ(Rows(d.Bitmap), c.Expected) << c.Name;
+        EXPECT_EQ(Rows32(d.Bitmap), c.Expected) << c.Name;
     }
 
     // Every requested depth gives 32 bits.
     for (int depth : {0, 1, 8}) {
-        Decoded d;
-        Decode("P5 1 1 255 \x10", d, depth);
+        const DecodeResult d = DecodeBytes<CPNMDecoder>(Bytes("P5 1 1 255 \x10"), depth);
         ASSERT_EQ(d.Code, 0) << depth;
         EXPECT_EQ(d.Bitmap.BitsPerPixel, 32) << depth;
     }
@@ -139,31 +112,10 @@ TEST(PNMCodecTest, Errors)
         {"raw bits of 4294967295 x 2", "P4 4294967295 2\nab", 7, endOfFile},
     };
     for (const Case& c : cases) {
-        Decoded d;
-        Decode(c.File, d);
+        const DecodeResult d = DecodeBytes<CPNMDecoder>(Bytes(c.File));
         EXPECT_EQ(d.Code, c.Code) << c.Name;
         EXPECT_EQ(d.Text, c.Text) << c.Name;
     }
-}
-
-std::string DataFile(const std::string& name)
-{
-    const char* root = std::getenv("OCULANE_SOURCE_DIR");
-    const std::filesystem::path base =
-        root ? std::filesystem::path(root) / "tests" : std::filesystem::path(__FILE__).parent_path().parent_path();
-    return (base / "data" / "pnm" / name).string();
-}
-
-std::vector<uint8_t> Rgba(const CBmp& bmp)
-{
-    std::vector<uint8_t> out;
-    for (int y = 0; y < bmp.Height; ++y) {
-        for (int x = 0; x < bmp.Width; ++x) {
-            const uint32_t p = bmp.Row32(y)[x];
-            out.insert(out.end(), {uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p), uint8_t(p >> 24)});
-        }
-    }
-    return out;
 }
 
 // ImageMagick's files of every kind, plus plain files with comments, odd
@@ -179,11 +131,11 @@ TEST(PNMCodecTest, Files)
     for (const std::string name : files) {
         CPNMDecoder decoder;
         CWinBmp bitmap;
-        ASSERT_NO_THROW(decoder.DecodeFile(DataFile(name), bitmap, 32)) << name;
+        ASSERT_NO_THROW(decoder.DecodeFile(TestDataPath("pnm", name), bitmap, 32)) << name;
         EXPECT_EQ(bitmap.Width, 29) << name;
         EXPECT_EQ(bitmap.Height, 17) << name;
         const std::string expected = name.substr(0, name.size() - 4) + ".rgba";
-        EXPECT_TRUE(Rgba(bitmap) == TempFolder::Read(DataFile(expected))) << name;
+        EXPECT_TRUE(RgbaBytes(bitmap) == ReadWholeFile(TestDataPath("pnm", expected))) << name;
     }
 }
 

@@ -2,17 +2,15 @@
 #include "image/WinBmp.h"
 
 #include "support/Bytes.h"
+#include "support/DecodeHelpers.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <optional>
 
 namespace {
-
-using Rows = std::vector<std::vector<uint32_t>>;
 
 ByteWriter& BE16(ByteWriter& w, uint16_t v)
 {
@@ -121,35 +119,6 @@ std::vector<uint8_t> Concat(std::initializer_list<std::vector<uint8_t>> parts)
     return all;
 }
 
-struct Decoded {
-    CWinBmp Bitmap;
-    int Code = 0;
-    std::string Text;
-};
-
-void Decode(const std::vector<uint8_t>& file, Decoded& out, int depth = 32)
-{
-    CPSDDecoder decoder;
-    try {
-        decoder.DecodeMemory("test.psd", file.data(), file.size(), out.Bitmap, depth);
-    } catch (const CTextException& e) {
-        out.Code = e.GetCode();
-        out.Text = e.GetText();
-    }
-}
-
-Rows Rows32(const CBmp& bmp)
-{
-    Rows rows;
-    for (int y = 0; y < bmp.Height; ++y)
-        rows.emplace_back(bmp.Row32(y), bmp.Row32(y) + bmp.Width);
-    return rows;
-}
-
-uint32_t Argb(uint8_t a, uint8_t r, uint8_t g, uint8_t b)
-{
-    return PackPixel(r, g, b, a);
-}
 uint32_t Rgb(uint8_t r, uint8_t g, uint8_t b)
 {
     return PackPixel(r, g, b);
@@ -175,7 +144,7 @@ TEST(PSDDecoderTest, ModesDepthsAndCompression)
     struct Case {
         const char* Name;
         PsdSpec Spec;
-        Rows Expected;
+        PixelRows Expected;
         bool HasAlpha;
         int SourceBits;
     };
@@ -206,8 +175,7 @@ TEST(PSDDecoderTest, ModesDepthsAndCompression)
     };
     for (const Case& c : cases) {
         for (int depth : {32, 0, 8}) {
-            Decoded d;
-            Decode(MakePsd(c.Spec), d, depth);
+            const DecodeResult d = DecodeBytes<CPSDDecoder>(MakePsd(c.Spec), depth);
             ASSERT_EQ(d.Code, 0) << c.Name << ": " << d.Text;
             EXPECT_EQ(d.Bitmap.BitsPerPixel, 32) << c.Name;
             EXPECT_EQ(d.Bitmap.HasAlpha, c.HasAlpha) << c.Name;
@@ -222,7 +190,7 @@ TEST(PSDDecoderTest, PackBitsRowsKeepToTheirCounts)
     struct Case {
         const char* Name;
         std::vector<uint8_t> Data;
-        Rows Expected;
+        PixelRows Expected;
     };
     // Greyscale, 3 x 2; the byte-count table decides where each row starts.
     const Case cases[] = {
@@ -241,8 +209,7 @@ TEST(PSDDecoderTest, PackBitsRowsKeepToTheirCounts)
         {"empty rows", Concat({Counts({0, 0})}), {{Grey(0), Grey(0), Grey(0)}, {Grey(0), Grey(0), Grey(0)}}},
     };
     for (const Case& c : cases) {
-        Decoded d;
-        Decode(MakePsd(Psd(1, 1, 2, 3, 8, 1, c.Data)), d);
+        const DecodeResult d = DecodeBytes<CPSDDecoder>(MakePsd(Psd(1, 1, 2, 3, 8, 1, c.Data)));
         ASSERT_EQ(d.Code, 0) << c.Name << ": " << d.Text;
         EXPECT_EQ(Rows32(d.Bitmap), c.Expected) << c.Name;
     }
@@ -280,7 +247,7 @@ TEST(PSDDecoderTest, ResourcesAndLayersAreWalkedAndTraced)
         ASSERT_NO_THROW(decoder.DecodeMemory("test.psd", file.data(), file.size(), bitmap, 32)) << c.Name;
         const std::string trace = ReadText(folder.File("trace.txt"));
         SetDecoderTrace("", 0);
-        EXPECT_EQ(Rows32(bitmap), (Rows{{Grey(40), Grey(41)}})) << c.Name;
+        EXPECT_EQ(Rows32(bitmap), (PixelRows{{Grey(40), Grey(41)}})) << c.Name;
         EXPECT_NE(trace.find("Decoding PSD.\nReading resource:\nReading resource:odd\nReading resource:even\n"),
                   std::string::npos)
             << c.Name << ": " << trace;
@@ -295,10 +262,9 @@ TEST(PSDDecoderTest, ResourcesAndLayersAreWalkedAndTraced)
     PsdSpec unset = Psd(1, 1, 1, 1, 8, 0, {77});
     unset.ResourceLength = 0x80000000u;
     unset.LayerLength = 0x80000001u;
-    Decoded d;
-    Decode(MakePsd(unset), d);
+    const DecodeResult d = DecodeBytes<CPSDDecoder>(MakePsd(unset));
     ASSERT_EQ(d.Code, 0) << d.Text;
-    EXPECT_EQ(Rows32(d.Bitmap), (Rows{{Grey(77)}}));
+    EXPECT_EQ(Rows32(d.Bitmap), (PixelRows{{Grey(77)}}));
 }
 
 TEST(PSDDecoderTest, CompressionTraces)
@@ -389,8 +355,7 @@ TEST(PSDDecoderTest, Errors)
         {"empty", std::vector<uint8_t>(), 7, "Unexpected end of file."},
     };
     for (const Case& c : cases) {
-        Decoded d;
-        Decode(c.File, d);
+        const DecodeResult d = DecodeBytes<CPSDDecoder>(c.File);
         EXPECT_EQ(d.Code, c.Code) << c.Name << ": " << d.Text;
         if (c.Text) {
             EXPECT_EQ(d.Text, c.Text) << c.Name;
@@ -401,36 +366,27 @@ TEST(PSDDecoderTest, Errors)
 TEST(PSDDecoderTest, HostileSizesFailBeforeAllocating)
 {
     // 30000 x 30000 RGB claimed by a file of a few dozen bytes.
-    Decoded raw;
-    Decode(MakePsd(Psd(3, 3, 30000, 30000, 8, 0, std::vector<uint8_t>(64))), raw);
+    const DecodeResult raw = DecodeBytes<CPSDDecoder>(MakePsd(Psd(3, 3, 30000, 30000, 8, 0, std::vector<uint8_t>(64))));
     EXPECT_EQ(raw.Code, 2);
     EXPECT_EQ(raw.Text, "Unknown format");
 
     // Rows and columns at their limits: the products must not wrap.
-    Decoded wrap;
-    Decode(MakePsd(Psd(3, 3, 0xFFFFFFFFu, 0xFFFFFFFFu, 16, 0, std::vector<uint8_t>(64))), wrap);
+    const DecodeResult wrap =
+        DecodeBytes<CPSDDecoder>(MakePsd(Psd(3, 3, 0xFFFFFFFFu, 0xFFFFFFFFu, 16, 0, std::vector<uint8_t>(64))));
     EXPECT_EQ(wrap.Code, 2);
     EXPECT_EQ(wrap.Text, "Unknown format");
 
     // A PackBits table that would need 2 x 3 x 30000 bytes.
-    Decoded rle;
-    Decode(MakePsd(Psd(3, 3, 30000, 30000, 8, 1, std::vector<uint8_t>(64))), rle);
+    const DecodeResult rle = DecodeBytes<CPSDDecoder>(MakePsd(Psd(3, 3, 30000, 30000, 8, 1, std::vector<uint8_t>(64))));
     EXPECT_EQ(rle.Code, 2);
 
     // Data present but the picture is over the memory cap.
     setenv("OCULANE_MAX_IMAGE_BYTES", "10000", 1);
-    Decoded capped;
-    Decode(MakePsd(Psd(1, 1, 100, 100, 8, 0, std::vector<uint8_t>(10000, 3))), capped);
+    const DecodeResult capped =
+        DecodeBytes<CPSDDecoder>(MakePsd(Psd(1, 1, 100, 100, 8, 0, std::vector<uint8_t>(10000, 3))));
     unsetenv("OCULANE_MAX_IMAGE_BYTES");
     EXPECT_EQ(capped.Code, 10);
     EXPECT_EQ(capped.Text, "Out of memory.");
-}
-
-std::string DataFile(const std::string& name)
-{
-    if (const char* root = std::getenv("OCULANE_SOURCE_DIR"))
-        return std::string(root) + "/tests/data/psd/" + name;
-    return (std::filesystem::path(__FILE__).parent_path().parent_path() / "data" / "psd" / name).string();
 }
 
 // Files written by ImageMagick decode to the pictures they were made from.
@@ -452,8 +408,8 @@ TEST(PSDDecoderTest, ImageMagickFiles)
     for (const Case& c : cases) {
         CPSDDecoder decoder;
         CWinBmp bitmap;
-        ASSERT_NO_THROW(decoder.DecodeFile(DataFile(c.File), bitmap, 32)) << c.File;
-        const std::vector<uint8_t> expected = TempFolder::Read(DataFile(c.Expected));
+        ASSERT_NO_THROW(decoder.DecodeFile(TestDataPath("psd", c.File), bitmap, 32)) << c.File;
+        const std::vector<uint8_t> expected = ReadWholeFile(TestDataPath("psd", c.Expected));
         ASSERT_EQ(bitmap.Width, 23) << c.File;
         ASSERT_EQ(bitmap.Height, 17) << c.File;
         ASSERT_EQ(expected.size(), size_t(23 * 17 * 4)) << c.Expected;
@@ -468,15 +424,9 @@ TEST(PSDDecoderTest, ImageMagickFiles)
         EXPECT_EQ(differences, 0) << c.File;
     }
 
-    CPSDDecoder decoder;
-    CWinBmp bitmap;
-    try {
-        decoder.DecodeFile(DataFile("cmyk.psd"), bitmap, 32);
-        ADD_FAILURE() << "CMYK decoded";
-    } catch (const CTextException& e) {
-        EXPECT_EQ(e.GetCode(), 6);
-        EXPECT_EQ(e.GetText(), "This PSD color mode is not supported.");
-    }
+    const DecodeResult cmyk = DecodePath<CPSDDecoder>(TestDataPath("psd", "cmyk.psd"));
+    EXPECT_EQ(cmyk.Code, 6);
+    EXPECT_EQ(cmyk.Text, "This PSD color mode is not supported.");
 }
 
 } // namespace

@@ -2,16 +2,11 @@
 #include "image/WinBmp.h"
 
 #include "support/Bytes.h"
-#include "support/TempFolder.h"
+#include "support/DecodeHelpers.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-
 namespace {
-
-using Rows32 = std::vector<std::vector<uint32_t>>;
 
 constexpr uint32_t kUseDataSize = 0xFFFFFFFFu;
 
@@ -43,31 +38,6 @@ std::vector<uint8_t> MakeRas(const RasSpec& s)
     return w.Bytes();
 }
 
-struct Decoded {
-    CWinBmp Bitmap;
-    int Code = 0;
-    std::string Text;
-};
-
-void Decode(const std::vector<uint8_t>& file, Decoded& out, int depth = 32)
-{
-    CRASDecoder decoder;
-    try {
-        decoder.DecodeMemory("test.ras", file.data(), file.size(), out.Bitmap, depth);
-    } catch (const CTextException& e) {
-        out.Code = e.GetCode();
-        out.Text = e.GetText();
-    }
-}
-
-Rows32 Rows(const CBmp& bmp)
-{
-    Rows32 rows;
-    for (int y = 0; y < bmp.Height; ++y)
-        rows.emplace_back(bmp.Row32(y), bmp.Row32(y) + bmp.Width);
-    return rows;
-}
-
 uint32_t Rgb(uint8_t r, uint8_t g, uint8_t b)
 {
     return PackPixel(r, g, b);
@@ -96,19 +66,18 @@ std::vector<uint8_t> FullMap()
 struct Case {
     const char* Name;
     RasSpec Spec;
-    Rows32 Expected;
+    PixelRows Expected;
 };
 
 void Check(const std::vector<Case>& cases)
 {
     for (const Case& c : cases) {
-        Decoded d;
-        Decode(MakeRas(c.Spec), d);
+        const DecodeResult d = DecodeBytes<CRASDecoder>(MakeRas(c.Spec));
         ASSERT_EQ(d.Code, 0) << c.Name << ": " << d.Text;
         EXPECT_EQ(d.Bitmap.BitsPerPixel, 32) << c.Name;
         EXPECT_FALSE(d.Bitmap.HasAlpha) << c.Name;
         EXPECT_EQ(d.Bitmap.SourceBitsPerPixel, int(c.Spec.Depth)) << c.Name;
-        EXPECT_EQ(Rows(d.Bitmap), c.Expected) << c.Name;
+        EXPECT_EQ(Rows32(d.Bitmap), c.Expected) << c.Name;
     }
 }
 
@@ -116,7 +85,7 @@ TEST(RASCodecTest, Depths)
 {
     // Entries 0-2 of a type-1 map: red, green, blue.
     const std::vector<uint8_t> threeColours = {255, 0, 0, 0, 255, 0, 0, 0, 255};
-    const Rows32 bwb = {{kBlack, kWhite, kBlack}, {kWhite, kBlack, kWhite}};
+    const PixelRows bwb = {{kBlack, kWhite, kBlack}, {kWhite, kBlack, kWhite}};
     Check({
         {"1 bit without a map: set bits black, clear bits white", {3, 2, 1, 1, {0xA0, 0, 0x40, 0}}, bwb},
         {"1 bit with a map: bit 1 takes entry 1", {3, 1, 1, 1, {0xA0, 0}, 1, {10, 200, 20, 150, 30, 100}},
@@ -202,31 +171,10 @@ TEST(RASCodecTest, Errors)
         {"30000 x 30000 byte-encoded from one run", MakeRas({30000, 30000, 8, 2, {0x80, 0xFF, 0x00}}), 7, endOfFile},
     };
     for (const ErrorCase& c : cases) {
-        Decoded d;
-        Decode(c.File, d);
+        const DecodeResult d = DecodeBytes<CRASDecoder>(c.File);
         EXPECT_EQ(d.Code, c.Code) << c.Name;
         EXPECT_EQ(d.Text, c.Text) << c.Name;
     }
-}
-
-std::string DataFile(const std::string& name)
-{
-    const char* root = std::getenv("OCULANE_SOURCE_DIR");
-    const std::filesystem::path base =
-        root ? std::filesystem::path(root) / "tests" : std::filesystem::path(__FILE__).parent_path().parent_path();
-    return (base / "data" / "ras" / name).string();
-}
-
-std::vector<uint8_t> Rgba(const CBmp& bmp)
-{
-    std::vector<uint8_t> out;
-    for (int y = 0; y < bmp.Height; ++y) {
-        for (int x = 0; x < bmp.Width; ++x) {
-            const uint32_t p = bmp.Row32(y)[x];
-            out.insert(out.end(), {uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p), uint8_t(p >> 24)});
-        }
-    }
-    return out;
 }
 
 // ImageMagick's files and the variants it cannot write, 29 x 17 (odd width: padded rows).
@@ -239,10 +187,10 @@ TEST(RASCodecTest, Files)
     for (const std::string name : files) {
         CRASDecoder decoder;
         CWinBmp bitmap;
-        ASSERT_NO_THROW(decoder.DecodeFile(DataFile(name + ".ras"), bitmap, 32)) << name;
+        ASSERT_NO_THROW(decoder.DecodeFile(TestDataPath("ras", name + ".ras"), bitmap, 32)) << name;
         EXPECT_EQ(bitmap.Width, 29) << name;
         EXPECT_EQ(bitmap.Height, 17) << name;
-        EXPECT_TRUE(Rgba(bitmap) == TempFolder::Read(DataFile(name + ".rgba"))) << name;
+        EXPECT_TRUE(RgbaBytes(bitmap) == ReadWholeFile(TestDataPath("ras", name + ".rgba"))) << name;
     }
 }
 

@@ -2,16 +2,11 @@
 #include "image/WinBmp.h"
 
 #include "support/Bytes.h"
-#include "support/TempFolder.h"
+#include "support/DecodeHelpers.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-
 namespace {
-
-using Rows32 = std::vector<std::vector<uint32_t>>;
 
 struct TgaSpec {
     uint8_t Type = 2;
@@ -37,44 +32,6 @@ std::vector<uint8_t> MakeTga(const TgaSpec& s)
     return w.Bytes();
 }
 
-struct Decoded {
-    CWinBmp Bitmap;
-    int Code = 0;
-    std::string Text;
-};
-
-void Decode(const std::vector<uint8_t>& file, Decoded& out, int depth = 32)
-{
-    CTGADecoder decoder;
-    try {
-        decoder.DecodeMemory("test.tga", file.data(), file.size(), out.Bitmap, depth);
-    } catch (const CTextException& e) {
-        out.Code = e.GetCode();
-        out.Text = e.GetText();
-    }
-}
-
-Rows32 Rows(const CBmp& bmp)
-{
-    Rows32 rows;
-    for (int y = 0; y < bmp.Height; ++y)
-        rows.emplace_back(bmp.Row32(y), bmp.Row32(y) + bmp.Width);
-    return rows;
-}
-
-std::vector<std::vector<uint8_t>> Indices(const CBmp& bmp)
-{
-    std::vector<std::vector<uint8_t>> rows;
-    for (int y = 0; y < bmp.Height; ++y)
-        rows.emplace_back(bmp.Lines[y], bmp.Lines[y] + bmp.Width);
-    return rows;
-}
-
-uint32_t Opaque(uint32_t rgb)
-{
-    return 0xFF000000u | rgb;
-}
-
 // A 24-bit map of four colours: red, green, blue, white (stored blue, green, red).
 const std::vector<uint8_t> kMap24 = {0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255};
 
@@ -96,20 +53,19 @@ TgaSpec Mapped(uint8_t type, uint16_t width, uint16_t height, std::vector<uint8_
 struct Case {
     const char* Name;
     TgaSpec Spec;
-    Rows32 Expected;
+    PixelRows Expected;
     bool HasAlpha = false;
 };
 
 void Check(const std::vector<Case>& cases)
 {
     for (const Case& c : cases) {
-        Decoded d;
-        Decode(MakeTga(c.Spec), d);
+        const DecodeResult d = DecodeBytes<CTGADecoder>(MakeTga(c.Spec));
         ASSERT_EQ(d.Code, 0) << c.Name << ": " << d.Text;
         EXPECT_EQ(d.Bitmap.BitsPerPixel, 32) << c.Name;
         EXPECT_EQ(d.Bitmap.SourceBitsPerPixel, c.Spec.Depth) << c.Name;
         EXPECT_EQ(d.Bitmap.HasAlpha, c.HasAlpha) << c.Name;
-        EXPECT_EQ(Rows(d.Bitmap), c.Expected) << c.Name;
+        EXPECT_EQ(Rows32(d.Bitmap), c.Expected) << c.Name;
     }
 }
 
@@ -175,21 +131,19 @@ TEST(TGADecoderTest, RunLengthEncoded)
 
 TEST(TGADecoderTest, EightBitTargets)
 {
-    Decoded grey;
-    Decode(MakeTga({3, 3, 1, 8, 0, {5, 0x80, 0xFF}}), grey, 0);
+    const DecodeResult grey = DecodeBytes<CTGADecoder>(MakeTga({3, 3, 1, 8, 0, {5, 0x80, 0xFF}}), 0);
     ASSERT_EQ(grey.Code, 0) << grey.Text;
     EXPECT_EQ(grey.Bitmap.BitsPerPixel, 8);
-    EXPECT_EQ(Indices(grey.Bitmap), (std::vector<std::vector<uint8_t>>{{5, 0x80, 0xFF}}));
+    EXPECT_EQ(Rows8(grey.Bitmap), (ByteRows{{5, 0x80, 0xFF}}));
     for (int i : {0, 5, 0x80, 0xFF}) {
         const PaletteEntry& e = grey.Bitmap.Palette[i];
         EXPECT_TRUE(e.Red == i && e.Green == i && e.Blue == i && e.Alpha == 255) << i;
     }
 
-    Decoded mapped;
-    Decode(MakeTga(Mapped(9, 3, 1, {0x81, 3, 0x00, 1})), mapped, 8);
+    const DecodeResult mapped = DecodeBytes<CTGADecoder>(MakeTga(Mapped(9, 3, 1, {0x81, 3, 0x00, 1})), 8);
     ASSERT_EQ(mapped.Code, 0) << mapped.Text;
     EXPECT_EQ(mapped.Bitmap.BitsPerPixel, 8);
-    EXPECT_EQ(Indices(mapped.Bitmap), (std::vector<std::vector<uint8_t>>{{3, 3, 1}}));
+    EXPECT_EQ(Rows8(mapped.Bitmap), (ByteRows{{3, 3, 1}}));
     EXPECT_EQ(PackPixel(mapped.Bitmap.Palette[1]), Opaque(0x00FF00));
     EXPECT_EQ(PackPixel(mapped.Bitmap.Palette[3]), Opaque(0xFFFFFF));
 
@@ -205,8 +159,7 @@ TEST(TGADecoderTest, EightBitTargets)
         {"colour-mapped asked for at 1", Mapped(1, 1, 1, {2}), 1},
     };
     for (const Request& r : requests) {
-        Decoded d;
-        Decode(MakeTga(r.Spec), d, r.Depth);
+        const DecodeResult d = DecodeBytes<CTGADecoder>(MakeTga(r.Spec), r.Depth);
         ASSERT_EQ(d.Code, 0) << r.Name << ": " << d.Text;
         EXPECT_EQ(d.Bitmap.BitsPerPixel, 32) << r.Name;
     }
@@ -218,10 +171,9 @@ TEST(TGADecoderTest, ColourMapIndicesPast255AreReadOver)
     // still start after all four.
     TgaSpec s = Mapped(1, 2, 1, {254, 255});
     s.FirstEntry = 254;
-    Decoded d;
-    Decode(MakeTga(s), d);
+    const DecodeResult d = DecodeBytes<CTGADecoder>(MakeTga(s));
     ASSERT_EQ(d.Code, 0) << d.Text;
-    EXPECT_EQ(Rows(d.Bitmap), (Rows32{{Opaque(0xFF0000), Opaque(0x00FF00)}}));
+    EXPECT_EQ(Rows32(d.Bitmap), (PixelRows{{Opaque(0xFF0000), Opaque(0x00FF00)}}));
 }
 
 TEST(TGADecoderTest, Errors)
@@ -258,31 +210,10 @@ TEST(TGADecoderTest, Errors)
          7, "Unexpected end of file."},
     };
     for (const ErrorCase& c : cases) {
-        Decoded d;
-        Decode(c.File, d);
+        const DecodeResult d = DecodeBytes<CTGADecoder>(c.File);
         EXPECT_EQ(d.Code, c.Code) << c.Name;
         EXPECT_EQ(d.Text, c.Text) << c.Name;
     }
-}
-
-std::string DataFile(const std::string& name)
-{
-    const char* root = std::getenv("OCULANE_SOURCE_DIR");
-    const std::filesystem::path base =
-        root ? std::filesystem::path(root) / "tests" : std::filesystem::path(__FILE__).parent_path().parent_path();
-    return (base / "data" / "tga" / name).string();
-}
-
-std::vector<uint8_t> Rgba(const CBmp& bmp)
-{
-    std::vector<uint8_t> out;
-    for (int y = 0; y < bmp.Height; ++y) {
-        for (int x = 0; x < bmp.Width; ++x) {
-            const uint32_t p = bmp.Row32(y)[x];
-            out.insert(out.end(), {uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p), uint8_t(p >> 24)});
-        }
-    }
-    return out;
 }
 
 // Files written by ImageMagick decode to ImageMagick's pixels.
@@ -302,12 +233,13 @@ TEST(TGADecoderTest, ImageMagickFiles)
     for (const File& f : files) {
         CTGADecoder decoder;
         CWinBmp bitmap;
-        ASSERT_NO_THROW(decoder.DecodeFile(DataFile(std::string(f.Name) + ".tga"), bitmap, 32)) << f.Name;
+        ASSERT_NO_THROW(decoder.DecodeFile(TestDataPath("tga", std::string(f.Name) + ".tga"), bitmap, 32)) << f.Name;
         EXPECT_EQ(bitmap.Width, 29) << f.Name;
         EXPECT_EQ(bitmap.Height, 17) << f.Name;
         EXPECT_EQ(bitmap.SourceBitsPerPixel, f.SourceBits) << f.Name;
         EXPECT_EQ(bitmap.HasAlpha, f.HasAlpha) << f.Name;
-        EXPECT_TRUE(Rgba(bitmap) == TempFolder::Read(DataFile(std::string(f.Name) + ".rgba"))) << f.Name;
+        EXPECT_TRUE(RgbaBytes(bitmap) == ReadWholeFile(TestDataPath("tga", std::string(f.Name) + ".rgba")))
+            << f.Name;
     }
 }
 

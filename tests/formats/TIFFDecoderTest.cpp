@@ -2,6 +2,7 @@
 #include "image/WinBmp.h"
 
 #include "support/Bytes.h"
+#include "support/DecodeHelpers.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -72,45 +73,16 @@ std::vector<uint8_t> WriteTiff(const TiffSpec& s)
     return TempFolder::Read(path);
 }
 
-struct Result {
-    CWinBmp Bitmap;
-    int Code = 0;
-    std::string Text;
-};
-
-void DecodeAt(const std::vector<uint8_t>& file, size_t offset, Result& out, int depth)
+// Decodes the TIFF data that starts offset bytes into file.
+DecodeResult DecodeAt(const std::vector<uint8_t>& file, size_t offset, int depth)
 {
     CTIFFDecoder decoder;
     CByteSource source;
     source.Open("test.tif", file.data(), file.size());
-    try {
+    return DecodeResult(decoder, [&](CBmp& bitmap) {
         source.SkipBytes(offset);
-        decoder.DecodeSource(source, out.Bitmap, depth);
-    } catch (const CTextException& e) {
-        out.Code = e.GetCode();
-        out.Text = e.GetText();
-    }
-}
-
-void Decode(const std::vector<uint8_t>& file, Result& out, int depth)
-{
-    DecodeAt(file, 0, out, depth);
-}
-
-std::vector<uint8_t> Pixels8(const CBmp& bmp)
-{
-    std::vector<uint8_t> all;
-    for (int y = 0; y < bmp.Height; ++y)
-        all.insert(all.end(), bmp.Lines[y], bmp.Lines[y] + bmp.Width);
-    return all;
-}
-
-std::vector<uint32_t> Pixels32(const CBmp& bmp)
-{
-    std::vector<uint32_t> all;
-    for (int y = 0; y < bmp.Height; ++y)
-        all.insert(all.end(), bmp.Row32(y), bmp.Row32(y) + bmp.Width);
-    return all;
+        decoder.DecodeSource(source, bitmap, depth);
+    });
 }
 
 TiffSpec LowColour(uint16_t bits, uint16_t photometric, std::vector<uint8_t> rows)
@@ -170,8 +142,7 @@ TEST(TIFFDecoderTest, OneSampleFilesKeepTheirIndices)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
-        Result r;
-        Decode(WriteTiff(c.Spec), r, c.Depth);
+        const DecodeResult r = DecodeBytes<CTIFFDecoder>(WriteTiff(c.Spec), c.Depth);
         ASSERT_EQ(r.Code, 0) << r.Text;
         ASSERT_EQ(r.Bitmap.BitsPerPixel, c.ExpectedBits);
         EXPECT_EQ(r.Bitmap.SourceBitsPerPixel, c.Spec.Bits);
@@ -188,8 +159,7 @@ TEST(TIFFDecoderTest, BilevelFilesStayPacked)
     for (uint16_t photometric : {PHOTOMETRIC_MINISWHITE, PHOTOMETRIC_MINISBLACK}) {
         TiffSpec spec = LowColour(1, photometric, {0xA5, 0x80, 0x3C, 0x40});
         spec.Width = 10;
-        Result r;
-        Decode(WriteTiff(spec), r, 0);
+        const DecodeResult r = DecodeBytes<CTIFFDecoder>(WriteTiff(spec), 0);
         ASSERT_EQ(r.Code, 0) << r.Text;
         ASSERT_EQ(r.Bitmap.BitsPerPixel, 1);
         EXPECT_EQ(r.Bitmap.Lines[0][0], 0xA5);
@@ -244,8 +214,7 @@ TEST(TIFFDecoderTest, TrueColourGoesThroughTheRgbaReader)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
-        Result r;
-        Decode(WriteTiff(c.Spec), r, c.Depth);
+        const DecodeResult r = DecodeBytes<CTIFFDecoder>(WriteTiff(c.Spec), c.Depth);
         ASSERT_EQ(r.Code, 0) << r.Text;
         ASSERT_EQ(r.Bitmap.BitsPerPixel, 32);
         EXPECT_EQ(r.Bitmap.HasAlpha, c.Alpha);
@@ -263,14 +232,12 @@ TEST(TIFFDecoderTest, EpsPreviewIsReadFromItsOffsetAndWithinItsLength)
         w.LE32(30).LE32(length).LE16(0xFFFF).Append(tiff).Text("%!PS-Adobe");
         return w.Bytes();
     };
-    Result whole;
-    DecodeAt(eps(uint32_t(tiff.size())), 30, whole, 0);
+    const DecodeResult whole = DecodeAt(eps(uint32_t(tiff.size())), 30, 0);
     ASSERT_EQ(whole.Code, 0) << whole.Text;
     EXPECT_EQ(Pixels8(whole.Bitmap), (std::vector<uint8_t>{0, 1, 2, 3, 4, 15, 14, 13, 12, 11}));
 
     // The preview's length ends the TIFF data even when more bytes follow.
-    Result cut;
-    DecodeAt(eps(8), 30, cut, 0);
+    const DecodeResult cut = DecodeAt(eps(8), 30, 0);
     EXPECT_EQ(cut.Code, 1);
     EXPECT_FALSE(cut.Text.empty());
 }
@@ -306,8 +273,7 @@ std::vector<uint8_t> HandTiff(uint32_t width, uint32_t height, uint32_t stripOff
 TEST(TIFFDecoderTest, DamagedAndHostileFiles)
 {
     constexpr uint32_t kData = 8 + 2 + 9 * 12 + 4;
-    Result sound;
-    Decode(HandTiff(4, 2, kData, 8, 8), sound, 0);
+    const DecodeResult sound = DecodeBytes<CTIFFDecoder>(HandTiff(4, 2, kData, 8, 8), 0);
     ASSERT_EQ(sound.Code, 0) << sound.Text;
     EXPECT_EQ(Pixels8(sound.Bitmap), std::vector<uint8_t>(8, 0x55));
 
@@ -329,8 +295,7 @@ TEST(TIFFDecoderTest, DamagedAndHostileFiles)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
-        Result r;
-        Decode(c.File, r, c.Depth);
+        const DecodeResult r = DecodeBytes<CTIFFDecoder>(c.File, c.Depth);
         EXPECT_EQ(r.Code, c.Code) << r.Text;
         if (*c.Text)
             EXPECT_EQ(r.Text, c.Text);
@@ -338,8 +303,7 @@ TEST(TIFFDecoderTest, DamagedAndHostileFiles)
             EXPECT_FALSE(r.Text.empty());
     }
 
-    Result partial;
-    Decode(HandTiff(4, 2, kData, 8, 3), partial, 32);
+    const DecodeResult partial = DecodeBytes<CTIFFDecoder>(HandTiff(4, 2, kData, 8, 3), 32);
     EXPECT_EQ(partial.Code, 1);
     EXPECT_EQ(partial.Text, "Read error on strip 0; got 3 bytes, expected 8");
 }
