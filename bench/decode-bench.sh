@@ -1,8 +1,9 @@
 #!/bin/sh
-# Times whole-process decodes of three 6000x4000 BMPs by oculane-cli and by
-# stb_image, ImageMagick and vips, with peak memory.  See bench/README.md.
+# Times whole-process decodes of one large image per format and variant
+# (6000x4000, or 256x256 for ICO) by oculane-cli and by stb_image,
+# ImageMagick, vips, Pillow and netpbm, with peak memory.  See bench/README.md.
 #
-#   bench/decode-bench.sh [N] [--cli PATH] [--work DIR]
+#   bench/decode-bench.sh [N] [--formats a,b,c] [--cli PATH] [--work DIR] [--list]
 #
 # N: runs per tool and file, best kept (default 5).  oculane-cli comes from
 # --cli, else $OCULANE_CLI, else build/oculane-cli.

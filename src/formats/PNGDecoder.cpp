@@ -35,7 +35,11 @@ struct PngJob {
     png_uint_32 Height = 0;
     int BitDepth = 0;
     int ColorType = 0;
+    int Interlace = 0;
     bool HasTransparency = false;
+    // Plain RGB rows are read as they are and widened to blue, green, red,
+    // 255 by us in one pass, instead of libpng's separate swap and filler passes.
+    bool WidenRgb = false;
     int PaletteCount = 0;
     png_color Palette[kPaletteCapacity] = {};
     size_t RowBytes = 0;
@@ -77,10 +81,14 @@ bool ReadInfoStep(PngJob* job)
     png_set_chunk_cache_max(png, kMaxCachedChunks);
     png_set_chunk_malloc_max(png, kMaxChunkBytes);
     png_set_read_fn(png, job, OnRead);
+#ifdef PNG_IGNORE_ADLER32
+    // Every IDAT chunk carries its own CRC; the zlib checksum on top of it
+    // costs a pass over all the pixel data and guards nothing more.
+    png_set_option(png, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
+#endif
     png_read_info(png, job->Info);
-    int interlace = 0;
-    png_get_IHDR(png, job->Info, &job->Width, &job->Height, &job->BitDepth, &job->ColorType, &interlace, nullptr,
-                 nullptr);
+    png_get_IHDR(png, job->Info, &job->Width, &job->Height, &job->BitDepth, &job->ColorType, &job->Interlace,
+                 nullptr, nullptr);
     job->HasTransparency = png_get_valid(png, job->Info, PNG_INFO_tRNS) != 0;
     png_colorp palette = nullptr;
     int count = 0;
@@ -113,13 +121,17 @@ bool TransformStep(PngJob* job, bool to32, bool alpha)
         case PNG_COLOR_TYPE_RGB:
             if (job->HasTransparency)
                 png_set_tRNS_to_alpha(png);
+            else if (job->Interlace == PNG_INTERLACE_NONE)
+                job->WidenRgb = true;
             break;
         default:
             break;
         }
-        png_set_bgr(png);
-        if (!alpha)
-            png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
+        if (!job->WidenRgb) {
+            png_set_bgr(png);
+            if (!alpha)
+                png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
+        }
     } else if (job->BitDepth < 8) {
         png_set_packing(png);
     }
@@ -129,11 +141,29 @@ bool TransformStep(PngJob* job, bool to32, bool alpha)
     return true;
 }
 
+// Red, green, blue bytes at the start of the row become 0xFFRRGGBB words;
+// working from the right end, no byte is overwritten before it is read.
+void WidenRgbRow(png_bytep row, png_uint_32 width)
+{
+    uint32_t* out = reinterpret_cast<uint32_t*>(row);
+    for (png_uint_32 x = width; x-- > 0;) {
+        const png_bytep p = row + size_t(3) * x;
+        out[x] = 0xFF000000u | (uint32_t(p[0]) << 16) | (uint32_t(p[1]) << 8) | uint32_t(p[2]);
+    }
+}
+
 bool ReadRowsStep(PngJob* job, png_bytepp rows)
 {
     if (setjmp(png_jmpbuf(job->Png)))
         return false;
-    png_read_image(job->Png, rows);
+    if (job->WidenRgb) {
+        for (png_uint_32 y = 0; y < job->Height; ++y) {
+            png_read_row(job->Png, rows[y], nullptr);
+            WidenRgbRow(rows[y], job->Width);
+        }
+    } else {
+        png_read_image(job->Png, rows);
+    }
     png_read_end(job->Png, nullptr);
     return true;
 }
@@ -213,7 +243,8 @@ void CPNGDecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>& palet
 
     CreateBitmap(bitmap, job.Width, job.Height, depth, depth == 32 && alpha);
     bitmap.SourceBitsPerPixel = fileDepth;
-    if (job.RowBytes != static_cast<size_t>(bitmap.Width) * static_cast<size_t>(depth / 8))
+    const size_t pixelBytes = job.WidenRgb ? 3 : static_cast<size_t>(depth / 8);
+    if (job.RowBytes != static_cast<size_t>(bitmap.Width) * pixelBytes)
         RaiseDecoderError(ErrInternal, "PNG rows do not fit the bitmap.");
 
     if (depth == 8) {
