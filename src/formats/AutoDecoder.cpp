@@ -6,6 +6,7 @@
 #include "formats/ICODecoder.h"
 #include "formats/IFFCodec.h"
 #include "formats/JPEGDecoder.h"
+#include "formats/MetafileDecoder.h"
 #include "formats/PCXCodec.h"
 #include "formats/PICTDecoder.h"
 #include "formats/PNGDecoder.h"
@@ -166,6 +167,8 @@ CAutoDecoder::CAutoDecoder()
     slot(ImageFormat::ICO) = std::make_unique<CICODecoder>();
     slot(ImageFormat::PSD) = std::make_unique<CPSDDecoder>();
     slot(ImageFormat::DDS) = std::make_unique<CDDSDecoder>();
+    slot(ImageFormat::WMF) = std::make_unique<CMetafileDecoder>();
+    slot(ImageFormat::EMF) = std::make_unique<CMetafileDecoder>();
 }
 
 CAutoDecoder::~CAutoDecoder() = default;
