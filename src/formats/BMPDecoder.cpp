@@ -1,6 +1,7 @@
 #include "formats/BMPDecoder.h"
 
 #include "image/LittleEndian.h"
+#include "image/PackedPixels.h"
 
 #include <algorithm>
 #include <cstring>
@@ -58,6 +59,7 @@ public:
     int Width() const { return m_Width; }
     bool Is32() const { return m_Is32; }
     uint32_t Color(uint8_t index) const { return m_Colors[index]; }
+    const uint32_t* Colors() const { return m_Colors; }
 
     void Fill(uint8_t* row, int from, int to, uint8_t index) const
     {
@@ -85,42 +87,16 @@ private:
     uint32_t m_Colors[kPaletteCapacity];
 };
 
-// Palette rows: index(row, x) reads pixel x's index from a file row.
-template <typename IndexOf>
-void DecodeIndexed(const RowWriter& out, const uint8_t* data, size_t stride, int rows, IndexOf index)
+// Palette rows at 1, 4 or 8 bits, as indices or as palette colours.
+void DecodeIndexed(const RowWriter& out, const uint8_t* data, size_t stride, int rows, int bits)
 {
-    const int w = out.Width();
     for (int r = 0; r < rows; ++r, data += stride) {
         uint8_t* row = out.Row(r);
-        if (out.Is32()) {
-            uint32_t* dst = reinterpret_cast<uint32_t*>(row);
-            for (int x = 0; x < w; ++x)
-                dst[x] = out.Color(index(data, x));
-        } else {
-            for (int x = 0; x < w; ++x)
-                row[x] = index(data, x);
-        }
+        if (out.Is32())
+            IndicesToColors(data, bits, out.Width(), out.Colors(), reinterpret_cast<uint32_t*>(row));
+        else
+            UnpackIndices(data, bits, out.Width(), row);
     }
-}
-
-void Decode1(const RowWriter& out, const uint8_t* data, size_t stride, int rows)
-{
-    DecoderTrace(2, "Decoding 1 bit per pixel bitmap.\n");
-    DecodeIndexed(out, data, stride, rows,
-                  [](const uint8_t* row, int x) { return uint8_t((row[x >> 3] >> (7 - (x & 7))) & 1); });
-}
-
-void Decode4(const RowWriter& out, const uint8_t* data, size_t stride, int rows)
-{
-    DecoderTrace(2, "Decoding uncompressed 4 bit per pixel bitmap.\n");
-    DecodeIndexed(out, data, stride, rows,
-                  [](const uint8_t* row, int x) { return uint8_t((x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4)); });
-}
-
-void Decode8(const RowWriter& out, const uint8_t* data, size_t stride, int rows)
-{
-    DecoderTrace(2, "Decoding uncompressed 8 bit per pixel bitmap.\n");
-    DecodeIndexed(out, data, stride, rows, [](const uint8_t* row, int x) { return row[x]; });
 }
 
 void Decode24(const RowWriter& out, const uint8_t* data, size_t stride, int rows)
@@ -273,13 +249,16 @@ void CBMPDecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>& palet
         const uint8_t* data = source.ReadBytes(static_cast<size_t>(stride * uint64_t(height)));
         switch (fileDepth) {
         case 1:
-            Decode1(out, data, stride, height);
+            DecoderTrace(2, "Decoding 1 bit per pixel bitmap.\n");
+            DecodeIndexed(out, data, stride, height, 1);
             break;
         case 4:
-            Decode4(out, data, stride, height);
+            DecoderTrace(2, "Decoding uncompressed 4 bit per pixel bitmap.\n");
+            DecodeIndexed(out, data, stride, height, 4);
             break;
         case 8:
-            Decode8(out, data, stride, height);
+            DecoderTrace(2, "Decoding uncompressed 8 bit per pixel bitmap.\n");
+            DecodeIndexed(out, data, stride, height, 8);
             break;
         case 24:
             Decode24(out, data, stride, height);

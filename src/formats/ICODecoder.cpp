@@ -1,5 +1,7 @@
 #include "formats/ICODecoder.h"
 
+#include "image/PackedPixels.h"
+
 #include "image/LittleEndian.h"
 
 #include <algorithm>
@@ -22,19 +24,9 @@ uint64_t RowBytes(uint64_t width, int bits)
 // File row r of the colour bitmap into bitmap row y as opaque pixels.
 void DecodeRow(const uint8_t* src, uint32_t* dst, int width, int bits, const uint32_t* colors)
 {
+    if (IndicesToColors(src, bits, width, colors, dst))
+        return;
     switch (bits) {
-    case 1:
-        for (int x = 0; x < width; ++x)
-            dst[x] = colors[(src[x >> 3] >> (7 - (x & 7))) & 1];
-        break;
-    case 4:
-        for (int x = 0; x < width; ++x)
-            dst[x] = colors[(x & 1) ? (src[x >> 1] & 0x0F) : (src[x >> 1] >> 4)];
-        break;
-    case 8:
-        for (int x = 0; x < width; ++x)
-            dst[x] = colors[src[x]];
-        break;
     case 24:
         for (int x = 0; x < width; ++x, src += 3)
             dst[x] = PackPixel(src[2], src[1], src[0], 255);

@@ -1,5 +1,7 @@
 #include "formats/PICTPixmap.h"
 
+#include "image/PackedPixels.h"
+
 #include "formats/ImageDecoder.h"
 #include "image/LittleEndian.h"
 
@@ -204,23 +206,9 @@ void UnpackDirectRows(const PictRowLayout& layout, CBmp& bitmap, CByteSource& so
 
 void expandBuf(const uint8_t* src, int width, int bits, uint32_t* dst, const uint32_t* colors)
 {
+    if (IndicesToColors(src, bits, width, colors, dst))
+        return;
     switch (bits) {
-    case 1:
-        for (int x = 0; x < width; ++x)
-            dst[x] = colors[(src[x >> 3] >> (7 - (x & 7))) & 1];
-        break;
-    case 2:
-        for (int x = 0; x < width; ++x)
-            dst[x] = colors[(src[x >> 2] >> (6 - 2 * (x & 3))) & 3];
-        break;
-    case 4:
-        for (int x = 0; x < width; ++x)
-            dst[x] = colors[(x & 1) ? (src[x >> 1] & 0x0F) : (src[x >> 1] >> 4)];
-        break;
-    case 8:
-        for (int x = 0; x < width; ++x)
-            dst[x] = colors[src[x]];
-        break;
     case 16:
         // x RRRRR GGGGG BBBBB, each component shifted up to eight bits.
         for (int x = 0; x < width; ++x) {
@@ -235,23 +223,6 @@ void expandBuf(const uint8_t* src, int width, int bits, uint32_t* dst, const uin
 
 void expandBuf8(const uint8_t* src, int width, int bits, uint8_t* dst)
 {
-    switch (bits) {
-    case 1:
-        for (int x = 0; x < width; ++x)
-            dst[x] = (src[x >> 3] >> (7 - (x & 7))) & 1;
-        break;
-    case 2:
-        for (int x = 0; x < width; ++x)
-            dst[x] = (src[x >> 2] >> (6 - 2 * (x & 3))) & 3;
-        break;
-    case 4:
-        for (int x = 0; x < width; ++x)
-            dst[x] = (x & 1) ? (src[x >> 1] & 0x0F) : (src[x >> 1] >> 4);
-        break;
-    case 8:
-        std::memcpy(dst, src, static_cast<size_t>(width));
-        break;
-    default:
+    if (!UnpackIndices(src, bits, width, dst))
         RaiseDecoderError(ErrFormat, "Bad bits per pixel in expandBuf8.");
-    }
 }

@@ -1,5 +1,7 @@
 #include "formats/TIFFDecoder.h"
 
+#include "image/PackedPixels.h"
+
 #include "image/LittleEndian.h"
 
 #include <algorithm>
@@ -140,12 +142,7 @@ inline uint32_t AbgrToArgb(uint32_t p)
 // to one index byte per pixel. line has one readable byte past its end.
 void ExpandSamples(const uint8_t* line, uint8_t* row, int width, int bits)
 {
-    if (bits == 8) {
-        std::memcpy(row, line, static_cast<size_t>(width));
-    } else if (bits == 4) {
-        for (int x = 0; x < width; ++x)
-            row[x] = (x & 1) ? (line[x >> 1] & 0x0F) : (line[x >> 1] >> 4);
-    } else {
+    if (!UnpackIndices(line, bits, width, row)) {
         const unsigned mask = (1u << bits) - 1;
         for (int x = 0; x < width; ++x) {
             const size_t bit = size_t(x) * size_t(bits);

@@ -1,6 +1,7 @@
 #include "image/Bmp.h"
 
 #include "image/OctreeQuantizer.h"
+#include "image/PackedPixels.h"
 
 #include <cstring>
 
@@ -97,15 +98,7 @@ void CBmp::ConvertTo32(const CBmp& source)
     for (int i = 0; i < entries; ++i)
         table[i] = PackPixel(source.Palette[i]);
     for (int y = 0; y < Height; ++y) {
-        const uint8_t* src = source.Lines[y];
-        uint32_t* dst = Row32(y);
-        if (source.BitsPerPixel == 8) {
-            for (int x = 0; x < Width; ++x)
-                dst[x] = table[src[x]];
-        } else {
-            for (int x = 0; x < Width; ++x)
-                dst[x] = table[(src[x >> 3] >> (7 - (x & 7))) & 1];
-        }
+        IndicesToColors(source.Lines[y], source.BitsPerPixel, Width, table, Row32(y));
     }
 }
 
@@ -146,10 +139,6 @@ void CBmp::ConvertTo8From1(const CBmp& source)
         const PaletteEntry& e = source.Palette[i];
         Palette[i] = PaletteEntry{e.Blue, e.Green, e.Red, 255};
     }
-    for (int y = 0; y < Height; ++y) {
-        const uint8_t* src = source.Lines[y];
-        uint8_t* dst = Lines[y];
-        for (int x = 0; x < Width; ++x)
-            dst[x] = (src[x >> 3] >> (7 - (x & 7))) & 1;
-    }
+    for (int y = 0; y < Height; ++y)
+        UnpackIndices(source.Lines[y], 1, Width, Lines[y]);
 }

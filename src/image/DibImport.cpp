@@ -4,6 +4,7 @@
 
 #include "formats/TextException.h"
 #include "image/LittleEndian.h"
+#include "image/PackedPixels.h"
 
 #include <cmath>
 #include <cstring>
@@ -142,8 +143,7 @@ void CWinBmp::CreateFromGlobalDIB(const uint8_t* dib, size_t size)
             std::memcpy(dst, src, static_cast<size_t>(srcStride));
             break;
         case 4:
-            for (int32_t x = 0; x < width; ++x)
-                dst[x] = (x & 1) ? (src[x >> 1] & 0x0F) : (src[x >> 1] >> 4);
+            UnpackIndices(src, 4, width, dst);
             break;
         case 16: {
             uint32_t* out = Row32(y);
