@@ -1,7 +1,12 @@
 // Building small WMF and EMF files record by record in tests.
 #pragma once
 
+#include "formats/MetafileDecoder.h"
+#include "formats/TextException.h"
+#include "image/WinBmp.h"
 #include "support/Bytes.h"
+
+#include <string>
 
 #include <cstdint>
 #include <initializer_list>
@@ -181,6 +186,34 @@ public:
 private:
     ByteWriter m_Records;
     size_t m_Count = 0;
+};
+
+constexpr uint32_t kWhite = 0xFFFFFF;
+constexpr uint32_t kRed = 0xFF0000;
+constexpr uint32_t kGreen = 0x00FF00;
+constexpr uint32_t kBlue = 0x0000FF;
+
+struct Decoded {
+    CWinBmp Bitmap;
+    int Code = 0;
+    std::string Text;
+};
+
+inline void DecodeMetafile(const std::vector<uint8_t>& file, Decoded& out, const char* name, int depth)
+{
+    CMetafileDecoder decoder;
+    try {
+        decoder.DecodeMemory(name, file.data(), file.size(), out.Bitmap, depth);
+    } catch (const CTextException& e) {
+        out.Code = e.GetCode();
+        out.Text = e.GetText();
+    }
+}
+
+// A pixel to look at and the colour (0xRRGGBB) it must have.
+struct Probe {
+    int X, Y;
+    uint32_t Colour;
 };
 
 } // namespace metafiletest

@@ -12,26 +12,10 @@ namespace {
 
 using namespace metafiletest;
 
-constexpr uint32_t kWhite = 0xFFFFFF;
-constexpr uint32_t kRed = 0xFF0000;
-constexpr uint32_t kGreen = 0x00FF00;
-constexpr uint32_t kBlue = 0x0000FF;
-
-struct Decoded {
-    CWinBmp Bitmap;
-    int Code = 0;
-    std::string Text;
-};
 
 void Decode(const std::vector<uint8_t>& file, Decoded& out, const char* name = "pic.wmf", int depth = 32)
 {
-    CMetafileDecoder decoder;
-    try {
-        decoder.DecodeMemory(name, file.data(), file.size(), out.Bitmap, depth);
-    } catch (const CTextException& e) {
-        out.Code = e.GetCode();
-        out.Text = e.GetText();
-    }
+    DecodeMetafile(file, out, name, depth);
 }
 
 // Colour of a pixel as 0xRRGGBB; the alpha byte is checked to be 255.
@@ -41,11 +25,6 @@ uint32_t At(const CBmp& bmp, int x, int y)
     EXPECT_EQ(word >> 24, 0xFFu) << "at " << x << "," << y;
     return word & 0xFFFFFF;
 }
-
-struct Probe {
-    int X, Y;
-    uint32_t Colour;
-};
 
 void ExpectPixels(const CBmp& bmp, std::initializer_list<Probe> probes)
 {

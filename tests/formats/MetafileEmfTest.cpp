@@ -14,38 +14,17 @@ namespace {
 
 using namespace metafiletest;
 
-constexpr uint32_t kWhite = 0xFFFFFF;
-constexpr uint32_t kRed = 0xFF0000;
-constexpr uint32_t kGreen = 0x00FF00;
-constexpr uint32_t kBlue = 0x0000FF;
 constexpr int64_t kStock = 0x80000000;
-
-struct Decoded {
-    CWinBmp Bitmap;
-    int Code = 0;
-    std::string Text;
-};
 
 void Decode(const std::vector<uint8_t>& file, Decoded& out, int depth = 32, const char* name = "pic.emf")
 {
-    CMetafileDecoder decoder;
-    try {
-        decoder.DecodeMemory(name, file.data(), file.size(), out.Bitmap, depth);
-    } catch (const CTextException& e) {
-        out.Code = e.GetCode();
-        out.Text = e.GetText();
-    }
+    DecodeMetafile(file, out, name, depth);
 }
 
 uint32_t At(const CBmp& bmp, int x, int y)
 {
     return bmp.Row32(y)[x] & 0xFFFFFF;
 }
-
-struct Probe {
-    int X, Y;
-    uint32_t Colour;
-};
 
 // Decodes a 100 x 100 picture (reference-device pixels = raster pixels) and
 // checks the probes.
