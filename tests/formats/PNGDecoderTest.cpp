@@ -48,7 +48,7 @@ void AppendBytes(png_structp png, png_bytep data, size_t size)
 
 void Flush(png_structp) {}
 
-// Writes the samples with libpng, packed at the spec's bit depth.
+// Writes the samples with libpng, packed at the fixture's bit depth.
 std::vector<uint8_t> WritePng(const PngSpec& s)
 {
     std::vector<uint8_t> file;
