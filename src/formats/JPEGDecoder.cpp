@@ -52,19 +52,6 @@ void ErrorExit(j_common_ptr info)
     std::longjmp(error->Jump, 1);
 }
 
-// Warnings ("Premature end of JPEG file", corrupt data) go to the trace, not
-// to the process's standard error.
-void OutputMessage(j_common_ptr info)
-{
-    char text[JMSG_LENGTH_MAX];
-    (*info->err->format_message)(info, text);
-    try {
-        DecoderTrace(2, std::string(text) + "\n");
-    } catch (...) {
-        // A trace that cannot be written is no reason to stop decoding.
-    }
-}
-
 void InitSource(j_decompress_ptr) {}
 void TermSource(j_decompress_ptr) {}
 
@@ -191,7 +178,6 @@ CJPEGDecoder::CJPEGDecoder() : m_State(new State{})
     State* s = m_State.get();
     s->Info.err = jpeg_std_error(&s->Error.Pub);
     s->Error.Pub.error_exit = ErrorExit;
-    s->Error.Pub.output_message = OutputMessage;
     s->FastUpsampling = true;
     s->Created = CreateStep(s);
     if (!s->Created)

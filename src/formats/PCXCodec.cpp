@@ -141,9 +141,8 @@ void CPCXDecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>& palet
     const PcxHeader header = ReadHeader(source);
     const int bits = header.BitsPerPixel;
     const int planes = header.Planes;
+    // 1 bit with no plane at all has only index 0: header palette entry 0.
     if (bits == 1) {
-        if (planes == 0)
-            RaiseDecoderError(ErrUnsupported, "Can't handle image");
         if (planes > kMaxOneBitPlanes)
             RaiseDecoderError(ErrUnsupported, "Can't handle image with more then 4 planes");
     } else if (!((bits == 2 || bits == 4 || bits == 8) && (planes == 1 || planes == 3))) {
@@ -157,7 +156,7 @@ void CPCXDecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>& palet
     const int64_t height = int64_t(header.YMax) - header.YMin + 1;
     const uint64_t bytesPerLine = header.BytesPerLine;
     // A plane row must hold the whole width, or pixels would come from the next row.
-    if (width > 0 && bytesPerLine * 8 < uint64_t(width) * uint64_t(bits))
+    if (planes > 0 && width > 0 && bytesPerLine * 8 < uint64_t(width) * uint64_t(bits))
         RaiseDecoderError(ErrFormat, "Bytes per line too small for the image width.");
     const uint64_t imageBytes = uint64_t(planes) * bytesPerLine * uint64_t(std::max<int64_t>(height, 0));
     if (imageBytes * 2 > uint64_t(source.Remaining()) * kMaxRunBytes)

@@ -433,11 +433,11 @@ void CPICTDecoder::DecodeRaster(Picture& pict, const RasterInfo& raster)
         RaiseDecoderError(ErrFormat, "Illegal image size.");
     CheckPictRows(layout, pict.Source);
 
-    // Palette images decode to indices only when 8 bits (or the file's own
-    // depth) were asked for; everything else decodes to 32 bits.
+    // A 32-bit target gets colours; any other target of an indexed image gets
+    // 8-bit indices. Direct-colour pixels always decode to 32 bits.
     int depth = ChooseDepth(layout.PixelSize, pict.BitsPerPixel);
-    if (depth != 8 || layout.PixelSize > 8)
-        depth = 32;
+    if (depth != 32)
+        depth = layout.PixelSize > 8 ? 32 : 8;
     CreateBitmap(pict.Bitmap, layout.Width, layout.Height, depth, depth == 32 && layout.CmpCount == 4);
     pict.Bitmap.SourceBitsPerPixel = layout.PixelSize;
     if (depth == 8)

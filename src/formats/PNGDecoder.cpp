@@ -110,18 +110,24 @@ bool TransformStep(PngJob* job, bool to32, bool alpha)
         png_set_strip_16(png);
     if (to32) {
         switch (job->ColorType) {
+        // Transparency chunks of the alpha-less types are not turned into
+        // alpha: those images come out opaque, with a filler byte of 255.
         case PNG_COLOR_TYPE_GRAY:
+            png_set_gray_to_rgb(png);
+            png_set_expand_gray_1_2_4_to_8(png);
+            break;
         case PNG_COLOR_TYPE_GRAY_ALPHA:
             png_set_gray_to_rgb(png);
             png_set_expand(png);
             break;
         case PNG_COLOR_TYPE_PALETTE:
-            png_set_expand(png);
+            png_set_palette_to_rgb(png);
+            // Expanding the palette brings its transparency along; drop it.
+            if (job->HasTransparency)
+                png_set_strip_alpha(png);
             break;
         case PNG_COLOR_TYPE_RGB:
-            if (job->HasTransparency)
-                png_set_tRNS_to_alpha(png);
-            else if (job->Interlace == PNG_INTERLACE_NONE)
+            if (job->Interlace == PNG_INTERLACE_NONE)
                 job->WidenRgb = true;
             break;
         default:
@@ -202,8 +208,7 @@ void CPNGDecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>& palet
         RaiseJobError(job);
 
     // The table of colour types: file depth for SourceBitsPerPixel, and whether
-    // the pixels carry alpha. Transparency chunks of the alpha-less types become
-    // alpha when the image is expanded to 32 bits.
+    // the pixels carry alpha (only the types with an alpha channel do).
     int fileDepth = 8;
     bool alpha = false;
     bool paletteFile = false;
@@ -235,13 +240,11 @@ void CPNGDecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>& palet
     // Only grey and palette files can be written as indices; any other
     // request than 8 bits decodes at 32.
     const int depth = paletteFile && ChooseDepth(8, bitsPerPixel) == 8 ? 8 : 32;
-    if (depth == 32 && job.HasTransparency)
-        alpha = true;
 
     if (!TransformStep(&job, depth == 32, alpha))
         RaiseJobError(job);
 
-    CreateBitmap(bitmap, job.Width, job.Height, depth, depth == 32 && alpha);
+    CreateBitmap(bitmap, job.Width, job.Height, depth, alpha);
     bitmap.SourceBitsPerPixel = fileDepth;
     const size_t pixelBytes = job.WidenRgb ? 3 : static_cast<size_t>(depth / 8);
     if (job.RowBytes != static_cast<size_t>(bitmap.Width) * pixelBytes)

@@ -16,11 +16,10 @@ enum Magic : uint16_t {
     kRawColour = 0x5036,
 };
 
-// Header numbers and plain samples saturate here; any value this large is
-// refused later as a size or maxval.
+// Header numbers saturate here; any value this large is refused later as a
+// size.
 constexpr uint64_t kNumberLimit = UINT32_MAX;
-constexpr uint32_t kMaxMaxval = 65535;
-constexpr uint32_t kMaxByteMaxval = 255;
+constexpr uint32_t kMaxMaxval = 255;
 
 const uint32_t kBlack = PackPixel(0, 0, 0);
 const uint32_t kWhite = PackPixel(255, 255, 255);
@@ -31,7 +30,7 @@ inline uint32_t Grey(uint8_t v)
 }
 
 // The text parts of a file: header numbers and plain samples, with blanks
-// and "#" comments (to the end of the line) between them. Parses the mapped
+// (tab, line feed, carriage return, space) between them. Parses the mapped
 // bytes in place; Finish hands the position back to the source.
 class TextReader {
 public:
@@ -40,31 +39,24 @@ public:
     {
     }
 
-    // Reads the character that ends the number as well (a comment there, to
-    // its line end), so raw data starts right after it. The file may end
-    // right after the last digit.
+    // Reads the one character that ends the number as well, so raw data
+    // starts right after it; a file that ends right after the digits ends too
+    // early.
     uint32_t Number()
     {
-        uint8_t c = SkipToToken();
+        uint8_t c = SkipBlanks();
         if (!IsDigit(c))
             RaiseDecoderError(ErrInternal, "Junk in file where an integer should be");
         uint64_t value = c - '0';
-        while (m_In != m_End) {
-            c = *m_In++;
-            if (!IsDigit(c)) {
-                if (c == '#')
-                    SkipComment();
-                break;
-            }
+        for (c = Next(); IsDigit(c); c = Next())
             value = std::min(value * 10 + (c - '0'), kNumberLimit);
-        }
         return static_cast<uint32_t>(value);
     }
 
-    // One plain bitmap pixel: "1" or "0", blanks and comments between.
+    // One plain bitmap pixel: "1" or "0", blanks between.
     bool Bit()
     {
-        const uint8_t c = SkipToToken();
+        const uint8_t c = SkipBlanks();
         if (c != '0' && c != '1')
             RaiseDecoderError(ErrInternal, "Junk in file where bits should be.");
         return c == '1';
@@ -85,25 +77,13 @@ private:
         return *m_In++;
     }
 
-    // The first character after blanks and comments, consumed.
-    uint8_t SkipToToken()
+    // The first character after blanks, consumed.
+    uint8_t SkipBlanks()
     {
-        for (;;) {
-            const uint8_t c = Next();
-            if (c == '#')
-                SkipComment();
-            else if (!IsBlank(c))
-                return c;
-        }
-    }
-
-    void SkipComment()
-    {
-        while (m_In != m_End) {
-            const uint8_t c = *m_In++;
-            if (c == '\n' || c == '\r')
-                return;
-        }
+        uint8_t c = Next();
+        while (IsBlank(c))
+            c = Next();
+        return c;
     }
 
     CByteSource& m_Source;
@@ -114,7 +94,7 @@ private:
 // Sample value to 0-255, rounded; values over maxval count as maxval.
 std::vector<uint8_t> BuildLevels(uint32_t maxval)
 {
-    std::vector<uint8_t> levels(maxval <= kMaxByteMaxval ? 256 : 65536, 255);
+    std::vector<uint8_t> levels(256, 255);
     for (uint32_t v = 0; v <= maxval; ++v)
         levels[v] = static_cast<uint8_t>((v * 255 + maxval / 2) / maxval);
     return levels;
@@ -161,27 +141,17 @@ void DecodeRawBitmap(CByteSource& source, CBmp& bitmap)
     }
 }
 
-// channels 1 (grey) or 3 (red, green, blue); samples of one byte, or two
-// (big-endian) when maxval is over 255.
+// channels 1 (grey) or 3 (red, green, blue), one byte per sample.
 void DecodeRawSamples(CByteSource& source, CBmp& bitmap, int channels, uint32_t maxval,
                       const std::vector<uint8_t>& levels)
 {
     const int w = bitmap.Width;
-    const bool wide = maxval > kMaxByteMaxval;
-    const size_t rowBytes = static_cast<size_t>(w) * channels * (wide ? 2 : 1);
+    const size_t rowBytes = static_cast<size_t>(w) * channels;
     const uint8_t* level = levels.data();
     for (int y = 0; y < bitmap.Height; ++y) {
         const uint8_t* src = source.ReadBytes(rowBytes);
         uint32_t* dst = bitmap.Row32(y);
-        if (wide) {
-            if (channels == 1) {
-                for (int x = 0; x < w; ++x, src += 2)
-                    dst[x] = Grey(level[GetBE16(src)]);
-            } else {
-                for (int x = 0; x < w; ++x, src += 6)
-                    dst[x] = PackPixel(level[GetBE16(src)], level[GetBE16(src + 2)], level[GetBE16(src + 4)]);
-            }
-        } else if (maxval == kMaxByteMaxval) {
+        if (maxval == kMaxMaxval) {
             if (channels == 1) {
                 for (int x = 0; x < w; ++x)
                     dst[x] = Grey(src[x]);
@@ -231,27 +201,26 @@ void CPNMDecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>& palet
     text.Finish();
 
     // A file too short for its pixels fails before the bitmap is allocated:
-    // plain pixels take at least one character, plain samples a digit and a
-    // blank (the last may end the file). Compared by division: the product
-    // of two header numbers fits 64 bits, a further factor might not.
+    // plain pixels take at least one character, plain samples a digit and
+    // the character that ends it. Compared by division: the product of two
+    // header numbers fits 64 bits, a further factor might not.
     const uint64_t channels = colourFile ? 3 : 1;
-    const uint64_t sampleBytes = maxval > kMaxByteMaxval ? 2 : 1;
     const uint64_t pixels = uint64_t(width) * height;
     const uint64_t remaining = source.Remaining();
     bool enough;
     if (plain && bitmapFile)
         enough = pixels <= remaining;
     else if (plain)
-        enough = pixels <= (remaining + 1) / 2 / channels;
+        enough = pixels <= remaining / 2 / channels;
     else if (bitmapFile)
         enough = height == 0 || (uint64_t(width) + 7) / 8 <= remaining / height;
     else
-        enough = pixels <= remaining / (channels * sampleBytes);
+        enough = pixels <= remaining / channels;
     if (!enough)
         source.ReadBytes(remaining + 1); // raises the end-of-data failure
 
     CreateBitmap(bitmap, width, height, 32, false);
-    bitmap.SourceBitsPerPixel = bitmapFile ? 1 : static_cast<int>(channels * 8 * sampleBytes);
+    bitmap.SourceBitsPerPixel = bitmapFile ? 1 : static_cast<int>(channels * 8);
 
     const std::vector<uint8_t> levels = bitmapFile ? std::vector<uint8_t>() : BuildLevels(maxval);
     const int channelCount = static_cast<int>(channels);

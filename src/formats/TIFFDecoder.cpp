@@ -16,7 +16,6 @@ namespace {
 
 constexpr int kPaletteCapacity = 256;
 constexpr size_t kMessageSize = 256;
-constexpr size_t kEpsHeaderSize = 30;
 
 // The bytes libtiff reads, and the last error it reported (one record per
 // decode, so decoders on different threads do not share it).
@@ -119,20 +118,6 @@ using TiffPtr = std::unique_ptr<TIFF, TiffDeleter>;
     RaiseDecoderError(ErrWrongSignature, lastError[0] ? lastError : fallback);
 }
 
-// An EPS preview ends where the EPS header says; the PostScript or metafile
-// that may follow is not part of the TIFF.
-uint64_t PreviewLength(const CByteSource& source)
-{
-    const uint8_t* start = source.GetStart();
-    if (source.GetSize() < kEpsHeaderSize)
-        return UINT64_MAX;
-    const bool eps = (start[0] == 0xC5 && start[1] == 0xD0 && start[2] == 0xD3 && start[3] == 0xC6) ||
-                     (start[0] == 0xC6 && start[1] == 0xD3 && start[2] == 0xD0 && start[3] == 0xC5);
-    if (!eps || GetLE32(start + 20) != source.GetOffset() || GetLE32(start + 24) == 0)
-        return UINT64_MAX;
-    return GetLE32(start + 24);
-}
-
 inline uint32_t AbgrToArgb(uint32_t p)
 {
     return (p & 0xFF00FF00u) | ((p & 0xFFu) << 16) | ((p >> 16) & 0xFFu);
@@ -159,7 +144,9 @@ void CTIFFDecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>& pale
 {
     MemoryClient client;
     client.Data = source.GetPosition();
-    client.Size = std::min<uint64_t>(source.Remaining(), PreviewLength(source));
+    // Everything from the current position on is TIFF data (for an EPS
+    // preview, from the preview's first byte to the end of the file).
+    client.Size = source.Remaining();
 
     std::unique_ptr<TIFFOpenOptions, OptionsDeleter> options(TIFFOpenOptionsAlloc());
     if (!options)

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include <jpeglib.h>
@@ -193,7 +194,11 @@ TEST(JPEGDecoderTest, TruncatedFileDecodesWhatIsThere)
         ++scan;
     ASSERT_LT(scan + 1, file.size());
     const std::vector<uint8_t> half(file.begin(), file.begin() + (scan + file.size()) / 2);
+    // The library's premature-end warning goes its standard way, to standard error.
+    testing::internal::CaptureStderr();
     const DecodeResult r = DecodeBytes<CJPEGDecoder>(half);
+    const std::string warnings = testing::internal::GetCapturedStderr();
+    EXPECT_NE(warnings.find("Premature end of JPEG file"), std::string::npos) << warnings;
     ASSERT_EQ(r.Code, 0) << r.Text;
     ASSERT_EQ(r.Bitmap.Width, 64);
     ASSERT_EQ(r.Bitmap.Height, 64);

@@ -93,6 +93,9 @@ TEST(PCXCodecTest, Layouts)
          {{kWhite, kBlack, kWhite}}, 1},
         {"1 bit, 2 planes: bit p of the index from plane p", {1, 2, 4, 1, 2, {0x50, 0, 0x30, 0}, kFourColours},
          {{kBlack, kRed, kGreen, kBlue}}, 1},
+        {"1 bit, no planes: every pixel is header palette entry 0", {1, 0, 2, 1, 0, {}, kFourColours},
+         {{kBlack, kBlack}}, 1},
+        {"1 bit, no planes, other entry 0", {1, 0, 2, 1, 0, {}, {1, 2, 3}}, {{Opaque(0x010203), Opaque(0x010203)}}, 1},
         {"1 bit, 4 planes", {1, 4, 2, 1, 2, {0x80, 0, 0x00, 0, 0x80, 0, 0x40, 0}, sixteen},
          {{entry(5), entry(8)}}, 1},
         {"the size is xmax - xmin + 1 by ymax - ymin + 1",
@@ -132,7 +135,6 @@ TEST(PCXCodecTest, Errors)
     const ErrorCase cases[] = {
         {"1 bit, 5 planes", MakePcx({1, 5, 8, 1, 1, std::vector<uint8_t>(5)}), 6,
          "Can't handle image with more then 4 planes"},
-        {"1 bit, 0 planes", MakePcx({1, 0, 8, 1, 1}), 6, "Can't handle image"},
         {"8 bits, 2 planes", MakePcx({8, 2, 1, 1, 1, {1, 2}}), 6, "Can't handle image"},
         {"24 bits", MakePcx({24, 1, 1, 1, 3, {1, 2, 3}}), 6, "Can't handle image"},
         {"4 bits, 3 planes", MakePcx({4, 3, 2, 1, 1, {1, 2, 3}}), 6, "Can't handle more then 1 bit per pixel"},

@@ -231,7 +231,8 @@ TEST(PICTDecoderTest, IndexedPixMaps)
 TEST(PICTDecoderTest, IndexedPixMapsAtEightBits)
 {
     const std::vector<uint32_t> colours = {0x000000, 0x112233, 0x445566, 0x778899};
-    for (int depth : {0, 8}) {
+    // Any target but 32 bits keeps the indices.
+    for (int depth : {0, 8, 1, 16, 24}) {
         for (int bits : {1, 2, 4, 8}) {
             SCOPED_TRACE(testing::Message() << "depth " << depth << ", " << bits << " bits");
             PixMap p;

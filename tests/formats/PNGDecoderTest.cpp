@@ -168,16 +168,26 @@ TEST(PNGDecoderTest, EveryColourTypeAt32Bits)
           0xFF000000u, 0xFF000000u}},
         {"palette 2 bit", Indexed(2), 8, false, {R, G, B, D, R, D, B, G, R, D}},
         {"palette 8 bit, interlaced", Interlace(Indexed(8)), 8, false, {R, G, B, D, R, D, B, G, R, D}},
-        {"palette with transparency", Indexed(4, {0, 128}), 8, true,
-         {0x00FF0000u, 0x80008000u, B, D, 0x00FF0000u, D, B, 0x80008000u, 0x00FF0000u, D}},
+        // Transparency chunks do not make alpha: the colours come out opaque.
+        {"palette with transparency", Indexed(4, {0, 128}), 8, false, {R, G, B, D, R, D, B, G, R, D}},
+        {"palette with transparency, interlaced", Interlace(Indexed(8, {0, 128})), 8, false,
+         {R, G, B, D, R, D, B, G, R, D}},
         {"grey with a transparent value", [] {
              PngSpec s = Grey(8, {0, 50, 100, 50, 0, 0, 0, 0, 0, 50});
              s.TransparentColour = {50};
              return s;
          }(),
-         8, true,
-         {0xFF000000u, 0x00323232u, 0xFF646464u, 0x00323232u, 0xFF000000u, 0xFF000000u, 0xFF000000u, 0xFF000000u,
-          0xFF000000u, 0x00323232u}},
+         8, false,
+         {0xFF000000u, 0xFF323232u, 0xFF646464u, 0xFF323232u, 0xFF000000u, 0xFF000000u, 0xFF000000u, 0xFF000000u,
+          0xFF000000u, 0xFF323232u}},
+        {"grey 2 bit with a transparent value", [] {
+             PngSpec s = Grey(2, {0, 1, 2, 3, 0, 3, 2, 1, 0, 1});
+             s.TransparentColour = {1};
+             return s;
+         }(),
+         8, false,
+         {0xFF000000u, 0xFF555555u, 0xFFAAAAAAu, ~0u, 0xFF000000u, ~0u, 0xFFAAAAAAu, 0xFF555555u, 0xFF000000u,
+          0xFF555555u}},
         {"RGB 8 bit", Colour(PNG_COLOR_TYPE_RGB, 8, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15,
                                                      16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30}),
          24, false,
@@ -189,9 +199,9 @@ TEST(PNGDecoderTest, EveryColourTypeAt32Bits)
              s.TransparentColour = {0x4000, 0x4000, 0x4000};
              return s;
          }(),
-         24, true,
-         {0xFFFF4040u, 0x00404040u, 0x00404040u, 0x00404040u, 0x00404040u, 0x00404040u, 0x00404040u, 0x00404040u,
-          0x00404040u, 0x00404040u}},
+         24, false,
+         {0xFFFF4040u, 0xFF404040u, 0xFF404040u, 0xFF404040u, 0xFF404040u, 0xFF404040u, 0xFF404040u, 0xFF404040u,
+          0xFF404040u, 0xFF404040u}},
         {"grey + alpha 8 bit", Colour(PNG_COLOR_TYPE_GRAY_ALPHA, 8, {9, 0, 9, 255, 200, 100, 0, 0, 0, 0,
                                                                      0, 0, 0, 0, 0, 0, 0, 0, 255, 1}),
          8, true,
