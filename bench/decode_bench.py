@@ -112,10 +112,10 @@ def want_bmp(path, bits, comp):
 
 def from_magick(source, *args):
     """Generator: ImageMagick converts SOURCE (a cached file name) with ARGS;
-    the output spec is the last argument, with {} for the path."""
+    the output name is the last argument, with {} for the path."""
     def gen(work, out):
-        *opts, spec = args
-        magick([src(work, source)] + list(opts) + [spec.format(out)])
+        *opts, target = args
+        magick([src(work, source)] + list(opts) + [target.format(out)])
     return gen
 
 

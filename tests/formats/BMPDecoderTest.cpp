@@ -13,7 +13,7 @@ TEST(BMPDecoderTest, UncompressedDepths)
 {
     struct Case {
         const char* Name;
-        BmpSpec Spec;
+        BmpLayout Layout;
         PixelRows Expected;
     };
     const Case cases[] = {
@@ -40,10 +40,10 @@ TEST(BMPDecoderTest, UncompressedDepths)
          {{Opaque(0x030201)}, {Opaque(0x060504)}}},
     };
     for (const Case& c : cases) {
-        const DecodeResult d = DecodeBytes(MakeBmp(c.Spec));
+        const DecodeResult d = DecodeBytes(MakeBmp(c.Layout));
         ASSERT_EQ(d.Code, 0) << c.Name << ": " << d.Text;
         EXPECT_EQ(d.Bitmap.BitsPerPixel, 32) << c.Name;
-        EXPECT_EQ(d.Bitmap.SourceBitsPerPixel, c.Spec.Bits) << c.Name;
+        EXPECT_EQ(d.Bitmap.SourceBitsPerPixel, c.Layout.Bits) << c.Name;
         EXPECT_FALSE(d.Bitmap.HasAlpha) << c.Name;
         EXPECT_EQ(Rows32(d.Bitmap), c.Expected) << c.Name;
     }
@@ -125,18 +125,18 @@ TEST(BMPDecoderTest, Errors)
         int Code;
         const char* Text;
     };
-    BmpSpec header41;
+    BmpLayout header41;
     header41.HeaderSize = 41;
     header41.Pixels = {1, 2, 3, 0};
-    BmpSpec sixteen{1, 1, 16, 0, 0, 40, {}, {1, 2, 3, 4}};
-    BmpSpec delta8{2, 2, 8, 1, 4, 40, kFourColours, {0, 2, 1, 1, 0, 1}};
-    BmpSpec delta4{2, 2, 4, 2, 4, 40, kFourColours, {0, 2, 1, 1, 0, 1}};
-    BmpSpec sizeOver3{1, 1, 24, 0, 0, 40, {}, {1, 2, 3, 0}, 3};
-    BmpSpec cutPixels{4, 4, 24, 0, 0, 40, {}, std::vector<uint8_t>(40, 7)};
-    BmpSpec cutPalette{1, 1, 8, 0, 0, 40, {0, 1, 2}, {}};
-    BmpSpec cutRle{4, 4, 8, 1, 4, 40, kFourColours, {4, 1, 0, 0, 0, 5, 1}};
-    BmpSpec zeroWidth{0, 1, 24, 0, 0, 40, {}, {}};
-    BmpSpec negativeWidth{-5, 1, 24, 0, 0, 40, {}, std::vector<uint8_t>(20)};
+    BmpLayout sixteen{1, 1, 16, 0, 0, 40, {}, {1, 2, 3, 4}};
+    BmpLayout delta8{2, 2, 8, 1, 4, 40, kFourColours, {0, 2, 1, 1, 0, 1}};
+    BmpLayout delta4{2, 2, 4, 2, 4, 40, kFourColours, {0, 2, 1, 1, 0, 1}};
+    BmpLayout sizeOver3{1, 1, 24, 0, 0, 40, {}, {1, 2, 3, 0}, 3};
+    BmpLayout cutPixels{4, 4, 24, 0, 0, 40, {}, std::vector<uint8_t>(40, 7)};
+    BmpLayout cutPalette{1, 1, 8, 0, 0, 40, {0, 1, 2}, {}};
+    BmpLayout cutRle{4, 4, 8, 1, 4, 40, kFourColours, {4, 1, 0, 0, 0, 5, 1}};
+    BmpLayout zeroWidth{0, 1, 24, 0, 0, 40, {}, {}};
+    BmpLayout negativeWidth{-5, 1, 24, 0, 0, 40, {}, std::vector<uint8_t>(20)};
     const std::vector<uint8_t> notBmpPrefix = MakeBmp(sixteen);
     std::vector<uint8_t> notBmp = MakeBmp(sixteen);
     notBmp[1] = 'X';
@@ -175,10 +175,10 @@ TEST(BMPDecoderTest, SizeFieldMayOverstateByTwo)
 TEST(BMPDecoderTest, LargeColourCountKeepsPixelsInPlace)
 {
     // 300 entries: the first 256 are used, the pixel data follows all 300.
-    BmpSpec spec{2, 1, 8, 0, 300, 40, {}, {1, 255, 0, 0}};
+    BmpLayout layout{2, 1, 8, 0, 300, 40, {}, {1, 255, 0, 0}};
     for (uint32_t i = 0; i < 300; ++i)
-        spec.Palette.push_back(i < 256 ? i * 0x010101 : 0xABCDEF);
-    const DecodeResult d = DecodeBytes(MakeBmp(spec));
+        layout.Palette.push_back(i < 256 ? i * 0x010101 : 0xABCDEF);
+    const DecodeResult d = DecodeBytes(MakeBmp(layout));
     ASSERT_EQ(d.Code, 0) << d.Text;
     EXPECT_EQ(Rows32(d.Bitmap), (PixelRows{{Opaque(0x010101), Opaque(0xFFFFFF)}}));
 }
@@ -186,7 +186,7 @@ TEST(BMPDecoderTest, LargeColourCountKeepsPixelsInPlace)
 TEST(BMPDecoderTest, HugeSizesFailBeforeAllocating)
 {
     // Claims 30000 x 30000 at 32 bits (3.6 GB) with a 1 KB RLE file.
-    BmpSpec rle{30000, 30000, 8, 1, 4, 40, kFourColours, std::vector<uint8_t>(1024, 0)};
+    BmpLayout rle{30000, 30000, 8, 1, 4, 40, kFourColours, std::vector<uint8_t>(1024, 0)};
     setenv("OCULANE_MAX_IMAGE_BYTES", "100000000", 1);
     const DecodeResult d = DecodeBytes(MakeBmp(rle));
     unsetenv("OCULANE_MAX_IMAGE_BYTES");
@@ -194,12 +194,12 @@ TEST(BMPDecoderTest, HugeSizesFailBeforeAllocating)
     EXPECT_EQ(d.Text, "Out of memory.");
 
     // Over the 4 GiB default: no allocation is attempted.
-    BmpSpec huge{INT32_MAX, INT32_MAX, 8, 1, 4, 40, kFourColours, {0, 1}};
+    BmpLayout huge{INT32_MAX, INT32_MAX, 8, 1, 4, 40, kFourColours, {0, 1}};
     const DecodeResult h = DecodeBytes(MakeBmp(huge));
     EXPECT_EQ(h.Code, 10);
 
     // Uncompressed rows that the file cannot hold fail as a short file, before allocating.
-    BmpSpec flat{100000, 100000, 24, 0, 0, 40, {}, std::vector<uint8_t>(64)};
+    BmpLayout flat{100000, 100000, 24, 0, 0, 40, {}, std::vector<uint8_t>(64)};
     const DecodeResult f = DecodeBytes(MakeBmp(flat));
     EXPECT_EQ(f.Code, 7);
 }

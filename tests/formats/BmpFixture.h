@@ -5,7 +5,7 @@
 
 #include <vector>
 
-struct BmpSpec {
+struct BmpLayout {
     int32_t Width = 1;
     int32_t Height = 1;
     uint16_t Bits = 24;
@@ -17,7 +17,7 @@ struct BmpSpec {
     int SizeFieldExtra = 0;        // added to the true file size in the size field
 };
 
-inline std::vector<uint8_t> MakeBmp(const BmpSpec& s)
+inline std::vector<uint8_t> MakeBmp(const BmpLayout& s)
 {
     ByteWriter w;
     const uint32_t paletteBytes = static_cast<uint32_t>(s.Palette.size() * 4);

@@ -21,7 +21,7 @@ constexpr uint32_t kCubeMap = 0x200;
 constexpr uint32_t kAllFaces = 0xFC00;
 constexpr uint32_t kVolume = 0x200000;
 
-struct DdsSpec {
+struct DdsLayout {
     uint32_t Width = 1;
     uint32_t Height = 1;
     uint32_t FormatFlags = kRgb;
@@ -38,7 +38,7 @@ struct DdsSpec {
     const char* Magic = "DDS ";
 };
 
-std::vector<uint8_t> MakeDds(const DdsSpec& s)
+std::vector<uint8_t> MakeDds(const DdsLayout& s)
 {
     ByteWriter w;
     w.Text(std::string(s.Magic, 4)).LE32(124).LE32(s.Flags).LE32(s.Height).LE32(s.Width);
@@ -51,10 +51,10 @@ std::vector<uint8_t> MakeDds(const DdsSpec& s)
     return w.Bytes();
 }
 
-DdsSpec Masked(uint32_t width, uint32_t height, uint32_t bits, std::initializer_list<uint32_t> masks, bool alpha,
+DdsLayout Masked(uint32_t width, uint32_t height, uint32_t bits, std::initializer_list<uint32_t> masks, bool alpha,
                std::vector<uint8_t> data)
 {
-    DdsSpec s;
+    DdsLayout s;
     s.Width = width;
     s.Height = height;
     s.BitCount = bits;
@@ -66,9 +66,9 @@ DdsSpec Masked(uint32_t width, uint32_t height, uint32_t bits, std::initializer_
     return s;
 }
 
-DdsSpec Blocks(const char* fourCC, uint32_t width, uint32_t height, std::vector<uint8_t> data)
+DdsLayout Blocks(const char* fourCC, uint32_t width, uint32_t height, std::vector<uint8_t> data)
 {
-    DdsSpec s;
+    DdsLayout s;
     s.Width = width;
     s.Height = height;
     s.FormatFlags = kFourCC;
@@ -117,7 +117,7 @@ TEST(DDSCodecTest, UncompressedMasks)
 {
     struct Case {
         const char* Name;
-        DdsSpec Spec;
+        DdsLayout Layout;
         PixelRows Expected;
         bool HasAlpha;
         int SourceBits;
@@ -154,7 +154,7 @@ TEST(DDSCodecTest, UncompressedMasks)
     };
     for (const Case& c : cases) {
         for (int depth : {32, 0, 8}) {
-            const DecodeResult d = DecodeBytes<CDDSDecoder>(MakeDds(c.Spec), depth);
+            const DecodeResult d = DecodeBytes<CDDSDecoder>(MakeDds(c.Layout), depth);
             ASSERT_EQ(d.Code, 0) << c.Name << ": " << d.Text;
             EXPECT_EQ(d.Bitmap.BitsPerPixel, 32) << c.Name;
             EXPECT_EQ(d.Bitmap.HasAlpha, c.HasAlpha) << c.Name;
@@ -170,16 +170,16 @@ TEST(DDSCodecTest, SurfaceSizeComesFromTheLayout)
     const std::vector<uint8_t> pixels = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
     for (auto [flags, stored] : {std::pair{kLinearSize, 0u}, {kLinearSize, 3u}, {kLinearSize, 1000u},
                                  {kPitch, 1u}, {0u, 0u}, {kPitch | kLinearSize, 7u}}) {
-        DdsSpec spec = Masked(2, 2, 32, {0xFF0000, 0xFF00, 0xFF, 0}, false, pixels);
-        spec.Flags = 0x1007 | flags;
-        spec.PitchOrLinearSize = stored;
-        const DecodeResult d = DecodeBytes<CDDSDecoder>(MakeDds(spec));
+        DdsLayout layout = Masked(2, 2, 32, {0xFF0000, 0xFF00, 0xFF, 0}, false, pixels);
+        layout.Flags = 0x1007 | flags;
+        layout.PitchOrLinearSize = stored;
+        const DecodeResult d = DecodeBytes<CDDSDecoder>(MakeDds(layout));
         ASSERT_EQ(d.Code, 0) << flags << "/" << stored << ": " << d.Text;
         EXPECT_EQ(Rows32(d.Bitmap), (PixelRows{{Argb(255, 3, 2, 1), Argb(255, 7, 6, 5)},
                                                {Argb(255, 11, 10, 9), Argb(255, 15, 14, 13)}}));
     }
     // DXT1 with the pitch flag only.
-    DdsSpec dxt = Blocks("DXT1", 1, 1, ColorBlock(To565(255, 0, 0), 0, {0}));
+    DdsLayout dxt = Blocks("DXT1", 1, 1, ColorBlock(To565(255, 0, 0), 0, {0}));
     dxt.Flags = 0x1007 | kPitch;
     const DecodeResult d = DecodeBytes<CDDSDecoder>(MakeDds(dxt));
     ASSERT_EQ(d.Code, 0) << d.Text;
@@ -288,7 +288,7 @@ TEST(DDSCodecTest, PremultipliedFormatsAreUnpremultiplied)
     zero.U8(0).U8(0).Repeat(0, 6);
     struct Case {
         const char* Name;
-        DdsSpec Spec;
+        DdsLayout Layout;
         uint32_t Expected;
     };
     const Case cases[] = {
@@ -303,7 +303,7 @@ TEST(DDSCodecTest, PremultipliedFormatsAreUnpremultiplied)
          Argb(128, 64, 128, 200)},
     };
     for (const Case& c : cases) {
-        const DecodeResult d = DecodeBytes<CDDSDecoder>(MakeDds(c.Spec));
+        const DecodeResult d = DecodeBytes<CDDSDecoder>(MakeDds(c.Layout));
         ASSERT_EQ(d.Code, 0) << c.Name << ": " << d.Text;
         EXPECT_EQ(Rows32(d.Bitmap), (PixelRows{{c.Expected}})) << c.Name;
     }
@@ -311,7 +311,7 @@ TEST(DDSCodecTest, PremultipliedFormatsAreUnpremultiplied)
 
 // A cube map of 4 x 4 DXT1 faces, each one colour, with two mip levels
 // (a 2 x 2 and a 1 x 1 block) after each face.
-DdsSpec CubeMap(uint32_t faces, uint32_t size = 4)
+DdsLayout CubeMap(uint32_t faces, uint32_t size = 4)
 {
     std::vector<uint8_t> data;
     const uint16_t colours[6] = {To565(255, 0, 0), To565(0, 255, 0), To565(0, 0, 255),
@@ -327,7 +327,7 @@ DdsSpec CubeMap(uint32_t faces, uint32_t size = 4)
         for (uint32_t s = size / 2; s >= 1; s /= 2)
             data = Concat({data, Times(ColorBlock(0xFFFF, 0xFFFF, {}), blocks(s))});
     }
-    DdsSpec s = Blocks("DXT1", size, size, data);
+    DdsLayout s = Blocks("DXT1", size, size, data);
     s.MipMaps = levels;
     s.Caps = 0x1000 | kComplex | 0x400000;
     s.Caps2 = kCubeMap | faces;
@@ -365,20 +365,20 @@ TEST(DDSCodecTest, CubeMapsSideBySide)
     EXPECT_EQ(large.Bitmap.Row32(0)[319], c);
 
     // The last face's mip levels need not be there.
-    DdsSpec noTail = CubeMap(kAllFaces);
+    DdsLayout noTail = CubeMap(kAllFaces);
     noTail.Data.resize(noTail.Data.size() - 2 * 8);
     const DecodeResult cut = DecodeBytes<CDDSDecoder>(MakeDds(noTail));
     EXPECT_EQ(cut.Code, 0) << cut.Text;
 
     // A huge mip-map count is cut at the 1 x 1 level.
-    DdsSpec manyLevels = CubeMap(kAllFaces);
+    DdsLayout manyLevels = CubeMap(kAllFaces);
     manyLevels.MipMaps = 0xFFFFFFFFu;
     const DecodeResult many = DecodeBytes<CDDSDecoder>(MakeDds(manyLevels));
     EXPECT_EQ(many.Code, 0) << many.Text;
     EXPECT_EQ(Rows32(many.Bitmap), Rows32(all.Bitmap));
 
     // Without the complex bit the cube map bits are not looked at.
-    DdsSpec simple = CubeMap(kAllFaces);
+    DdsLayout simple = CubeMap(kAllFaces);
     simple.Caps = 0x1000;
     const DecodeResult first = DecodeBytes<CDDSDecoder>(MakeDds(simple));
     ASSERT_EQ(first.Code, 0) << first.Text;
@@ -399,15 +399,15 @@ TEST(DDSCodecTest, Errors)
         int Code;
         const char* Text;
     };
-    DdsSpec notDds = Blocks("DXT1", 1, 1, std::vector<uint8_t>(8));
+    DdsLayout notDds = Blocks("DXT1", 1, 1, std::vector<uint8_t>(8));
     notDds.Magic = "DDX ";
-    DdsSpec volume = Blocks("DXT1", 4, 4, std::vector<uint8_t>(8));
+    DdsLayout volume = Blocks("DXT1", 4, 4, std::vector<uint8_t>(8));
     volume.Depth = 4;
     volume.Caps = 0x1000 | kComplex;
     volume.Caps2 = kVolume;
-    DdsSpec noFaces = CubeMap(kAllFaces);
+    DdsLayout noFaces = CubeMap(kAllFaces);
     noFaces.Caps2 = kCubeMap;
-    DdsSpec hugeCube = CubeMap(kAllFaces);
+    DdsLayout hugeCube = CubeMap(kAllFaces);
     hugeCube.Width = 0x7FFFFFF0u;
     const std::vector<uint8_t> good = MakeDds(Masked(2, 2, 32, {0xFF0000, 0xFF00, 0xFF, 0}, false,
                                                      std::vector<uint8_t>(16, 9)));

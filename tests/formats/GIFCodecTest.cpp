@@ -146,8 +146,8 @@ ByteWriter Header(int width, int height, const std::vector<uint32_t>& global, co
     return w;
 }
 
-struct ImageSpec {
-    ImageSpec(int width, int height, std::vector<uint8_t> data, int minCodeSize = 2, bool interlaced = false,
+struct ImageLayout {
+    ImageLayout(int width, int height, std::vector<uint8_t> data, int minCodeSize = 2, bool interlaced = false,
               std::vector<uint32_t> local = {}, size_t blockSize = 255, bool terminate = true) :
         Width(width), Height(height), Data(std::move(data)), MinCodeSize(minCodeSize), Interlaced(interlaced),
         Local(std::move(local)), BlockSize(blockSize), Terminate(terminate)
@@ -163,7 +163,7 @@ struct ImageSpec {
     bool Terminate;
 };
 
-void Image(ByteWriter& w, const ImageSpec& s)
+void Image(ByteWriter& w, const ImageLayout& s)
 {
     w.Text(",").LE16(0).LE16(0).LE16(uint16_t(s.Width)).LE16(uint16_t(s.Height));
     uint8_t packed = s.Interlaced ? 0x40 : 0;

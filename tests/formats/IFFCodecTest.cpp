@@ -141,7 +141,7 @@ std::vector<uint8_t> Form(const std::vector<std::vector<uint8_t>>& chunks, int64
     return out;
 }
 
-struct IlbmSpec {
+struct IlbmLayout {
     int Width = 1;
     int Height = 1;
     int Planes = 1;
@@ -152,7 +152,7 @@ struct IlbmSpec {
     int Compression = 0;
 };
 
-std::vector<uint8_t> MakeIlbm(const IlbmSpec& s)
+std::vector<uint8_t> MakeIlbm(const IlbmLayout& s)
 {
     std::vector<std::vector<uint8_t>> chunks;
     chunks.push_back(Chunk("BMHD", Bmhd(s.Width, s.Height, s.Planes, s.Masking, s.Compression)));

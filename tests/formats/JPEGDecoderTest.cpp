@@ -17,7 +17,7 @@ namespace {
 
 enum class Kind { Rgb, Grey, CmykPlain, CmykAdobe, YcckAdobe };
 
-struct JpegSpec {
+struct JpegLayout {
     int Width = 16;
     int Height = 8;
     Kind Type = Kind::Rgb;
@@ -29,7 +29,7 @@ struct JpegSpec {
 
 // Writes a JPEG with libjpeg at full quality without chroma subsampling, so
 // flat 8x8 blocks come back within a step or two of what was written.
-std::vector<uint8_t> WriteJpeg(const JpegSpec& spec)
+std::vector<uint8_t> WriteJpeg(const JpegLayout& layout)
 {
     jpeg_compress_struct info;
     jpeg_error_mgr error;
@@ -38,25 +38,25 @@ std::vector<uint8_t> WriteJpeg(const JpegSpec& spec)
     unsigned char* buffer = nullptr;
     unsigned long size = 0;
     jpeg_mem_dest(&info, &buffer, &size);
-    info.image_width = spec.Width;
-    info.image_height = spec.Height;
-    const bool four = spec.Type != Kind::Rgb && spec.Type != Kind::Grey;
-    info.input_components = spec.Type == Kind::Grey ? 1 : four ? 4 : 3;
-    info.in_color_space = spec.Type == Kind::Grey ? JCS_GRAYSCALE : four ? JCS_CMYK : JCS_RGB;
+    info.image_width = layout.Width;
+    info.image_height = layout.Height;
+    const bool four = layout.Type != Kind::Rgb && layout.Type != Kind::Grey;
+    info.input_components = layout.Type == Kind::Grey ? 1 : four ? 4 : 3;
+    info.in_color_space = layout.Type == Kind::Grey ? JCS_GRAYSCALE : four ? JCS_CMYK : JCS_RGB;
     jpeg_set_defaults(&info);
-    if (spec.Type == Kind::YcckAdobe)
+    if (layout.Type == Kind::YcckAdobe)
         jpeg_set_colorspace(&info, JCS_YCCK);
-    info.write_Adobe_marker = spec.Type == Kind::CmykAdobe || spec.Type == Kind::YcckAdobe;
+    info.write_Adobe_marker = layout.Type == Kind::CmykAdobe || layout.Type == Kind::YcckAdobe;
     jpeg_set_quality(&info, 100, TRUE);
     for (int c = 0; c < info.num_components; ++c)
         info.comp_info[c].h_samp_factor = info.comp_info[c].v_samp_factor = 1;
-    if (spec.Progressive)
+    if (layout.Progressive)
         jpeg_simple_progression(&info);
-    info.restart_in_rows = spec.RestartRows;
+    info.restart_in_rows = layout.RestartRows;
     jpeg_start_compress(&info, TRUE);
-    const size_t stride = size_t(spec.Width) * size_t(info.input_components);
+    const size_t stride = size_t(layout.Width) * size_t(info.input_components);
     while (info.next_scanline < info.image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(spec.Samples.data() + info.next_scanline * stride);
+        JSAMPROW row = const_cast<JSAMPROW>(layout.Samples.data() + info.next_scanline * stride);
         jpeg_write_scanlines(&info, &row, 1);
     }
     jpeg_finish_compress(&info);
@@ -67,16 +67,16 @@ std::vector<uint8_t> WriteJpeg(const JpegSpec& spec)
 }
 
 // Left half one value, right half another, 8x8 blocks throughout.
-JpegSpec TwoHalves(Kind type, std::vector<uint8_t> left, std::vector<uint8_t> right)
+JpegLayout TwoHalves(Kind type, std::vector<uint8_t> left, std::vector<uint8_t> right)
 {
-    JpegSpec spec;
-    spec.Type = type;
-    for (int y = 0; y < spec.Height; ++y)
-        for (int x = 0; x < spec.Width; ++x) {
-            const auto& v = x < spec.Width / 2 ? left : right;
-            spec.Samples.insert(spec.Samples.end(), v.begin(), v.end());
+    JpegLayout layout;
+    layout.Type = type;
+    for (int y = 0; y < layout.Height; ++y)
+        for (int x = 0; x < layout.Width; ++x) {
+            const auto& v = x < layout.Width / 2 ? left : right;
+            layout.Samples.insert(layout.Samples.end(), v.begin(), v.end());
         }
-    return spec;
+    return layout;
 }
 
 ::testing::AssertionResult Near(uint32_t actual, uint32_t expected, int tolerance = 3)
@@ -94,7 +94,7 @@ TEST(JPEGDecoderTest, ColourModelsBecomeOpaqueRgb)
     // Expected left and right halves as 0xAARRGGBB.
     struct Case {
         const char* Name;
-        JpegSpec Spec;
+        JpegLayout Layout;
         int SourceBits;
         uint32_t Left;
         uint32_t Right;
@@ -111,7 +111,7 @@ TEST(JPEGDecoderTest, ColourModelsBecomeOpaqueRgb)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
         for (int depth : {32, 0, 8}) {
-            const DecodeResult r = DecodeBytes<CJPEGDecoder>(WriteJpeg(c.Spec), depth);
+            const DecodeResult r = DecodeBytes<CJPEGDecoder>(WriteJpeg(c.Layout), depth);
             ASSERT_EQ(r.Code, 0) << r.Text;
             EXPECT_EQ(r.Bitmap.BitsPerPixel, 32);
             EXPECT_EQ(r.Bitmap.SourceBitsPerPixel, c.SourceBits);
@@ -127,12 +127,12 @@ TEST(JPEGDecoderTest, ColourModelsBecomeOpaqueRgb)
 
 TEST(JPEGDecoderTest, GreyscaleKeepsIndicesAt8AndIsOpaqueGreyAt32)
 {
-    JpegSpec spec;
-    spec.Type = Kind::Grey;
+    JpegLayout layout;
+    layout.Type = Kind::Grey;
     for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 16; ++x)
-            spec.Samples.push_back(y < 4 ? 20 : 230);
-    const auto file = WriteJpeg(spec);
+            layout.Samples.push_back(y < 4 ? 20 : 230);
+    const auto file = WriteJpeg(layout);
     for (int depth : {0, 8}) {
         const DecodeResult r = DecodeBytes<CJPEGDecoder>(file, depth);
         ASSERT_EQ(r.Code, 0) << r.Text;
@@ -154,16 +154,16 @@ TEST(JPEGDecoderTest, GreyscaleKeepsIndicesAt8AndIsOpaqueGreyAt32)
 
 // A picture with a different colour in every 8x8 block, so that rows and
 // columns out of place show up.
-JpegSpec Blocks(int width, int height)
+JpegLayout Blocks(int width, int height)
 {
-    JpegSpec spec;
-    spec.Width = width;
-    spec.Height = height;
+    JpegLayout layout;
+    layout.Width = width;
+    layout.Height = height;
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
-            spec.Samples.insert(spec.Samples.end(),
+            layout.Samples.insert(layout.Samples.end(),
                                 {uint8_t(x / 8 * 30), uint8_t(y / 8 * 30), uint8_t(255 - (x / 8 + y / 8) * 10)});
-    return spec;
+    return layout;
 }
 
 uint32_t BlockColour(int x, int y)
@@ -174,10 +174,10 @@ uint32_t BlockColour(int x, int y)
 TEST(JPEGDecoderTest, ProgressiveAndRestartFilesDecodeInPlace)
 {
     for (bool progressive : {false, true}) {
-        JpegSpec spec = Blocks(40, 24);
-        spec.Progressive = progressive;
-        spec.RestartRows = 1;
-        const DecodeResult r = DecodeBytes<CJPEGDecoder>(WriteJpeg(spec));
+        JpegLayout layout = Blocks(40, 24);
+        layout.Progressive = progressive;
+        layout.RestartRows = 1;
+        const DecodeResult r = DecodeBytes<CJPEGDecoder>(WriteJpeg(layout));
         ASSERT_EQ(r.Code, 0) << r.Text;
         for (int y = 0; y < 24; ++y)
             for (int x = 0; x < 40; ++x)
@@ -247,11 +247,11 @@ TEST(JPEGDecoderTest, LibraryErrorsAreCode6WithTheLibraryText)
 TEST(JPEGDecoderTest, ProgressiveCoefficientsStayWithinTheMemoryCap)
 {
     // 500 x 500 pixels take about 1 MB; the progressive coefficients 1.5 MB.
-    JpegSpec spec = Blocks(500, 500);
-    spec.Progressive = true;
-    const auto progressive = WriteJpeg(spec);
-    spec.Progressive = false;
-    const auto baseline = WriteJpeg(spec);
+    JpegLayout layout = Blocks(500, 500);
+    layout.Progressive = true;
+    const auto progressive = WriteJpeg(layout);
+    layout.Progressive = false;
+    const auto baseline = WriteJpeg(layout);
     setenv("OCULANE_MAX_IMAGE_BYTES", "1100000", 1);
     const DecodeResult cut = DecodeBytes<CJPEGDecoder>(progressive);
     const DecodeResult sequential = DecodeBytes<CJPEGDecoder>(baseline);

@@ -8,7 +8,7 @@
 
 namespace {
 
-struct PcxSpec {
+struct PcxLayout {
     uint8_t Bits = 8;
     uint8_t Planes = 1;
     uint16_t Width = 1;
@@ -22,7 +22,7 @@ struct PcxSpec {
     uint16_t YMin = 0;
 };
 
-std::vector<uint8_t> MakePcx(const PcxSpec& s)
+std::vector<uint8_t> MakePcx(const PcxLayout& s)
 {
     ByteWriter w;
     w.U8(10).U8(s.Version).U8(1).U8(s.Bits);
@@ -51,7 +51,7 @@ const uint32_t kBlack = Opaque(0x000000), kRed = Opaque(0xFF0000), kGreen = Opaq
 
 struct Case {
     const char* Name;
-    PcxSpec Spec;
+    PcxLayout Layout;
     PixelRows Expected;
     int SourceBits;
 };
@@ -59,7 +59,7 @@ struct Case {
 void Check(const std::vector<Case>& cases, int depth = 32)
 {
     for (const Case& c : cases) {
-        const DecodeResult d = DecodeBytes<CPCXDecoder>(MakePcx(c.Spec), depth);
+        const DecodeResult d = DecodeBytes<CPCXDecoder>(MakePcx(c.Layout), depth);
         ASSERT_EQ(d.Code, 0) << c.Name << ": " << d.Text;
         EXPECT_EQ(d.Bitmap.BitsPerPixel, 32) << c.Name;
         EXPECT_FALSE(d.Bitmap.HasAlpha) << c.Name;

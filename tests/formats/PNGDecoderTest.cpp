@@ -13,7 +13,7 @@
 
 namespace {
 
-struct PngSpec {
+struct PngLayout {
     int Width = 5;
     int Height = 2;
     int ColorType = PNG_COLOR_TYPE_RGB;
@@ -49,7 +49,7 @@ void AppendBytes(png_structp png, png_bytep data, size_t size)
 void Flush(png_structp) {}
 
 // Writes the samples with libpng, packed at the fixture's bit depth.
-std::vector<uint8_t> WritePng(const PngSpec& s)
+std::vector<uint8_t> WritePng(const PngLayout& s)
 {
     std::vector<uint8_t> file;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -100,18 +100,18 @@ std::vector<uint8_t> WritePng(const PngSpec& s)
 
 const std::vector<png_color> kPalette = {{255, 0, 0}, {0, 128, 0}, {0, 0, 255}, {10, 20, 30}};
 
-PngSpec Grey(int bits, std::vector<uint16_t> samples)
+PngLayout Grey(int bits, std::vector<uint16_t> samples)
 {
-    PngSpec s;
+    PngLayout s;
     s.ColorType = PNG_COLOR_TYPE_GRAY;
     s.BitDepth = bits;
     s.Samples = std::move(samples);
     return s;
 }
 
-PngSpec Indexed(int bits, std::vector<uint8_t> alpha = {})
+PngLayout Indexed(int bits, std::vector<uint8_t> alpha = {})
 {
-    PngSpec s;
+    PngLayout s;
     s.ColorType = PNG_COLOR_TYPE_PALETTE;
     s.BitDepth = bits;
     s.Palette = kPalette;
@@ -120,16 +120,16 @@ PngSpec Indexed(int bits, std::vector<uint8_t> alpha = {})
     return s;
 }
 
-PngSpec Colour(int type, int bits, std::vector<uint16_t> samples)
+PngLayout Colour(int type, int bits, std::vector<uint16_t> samples)
 {
-    PngSpec s;
+    PngLayout s;
     s.ColorType = type;
     s.BitDepth = bits;
     s.Samples = std::move(samples);
     return s;
 }
 
-PngSpec Interlace(PngSpec s)
+PngLayout Interlace(PngLayout s)
 {
     s.Interlaced = true;
     return s;
@@ -145,11 +145,11 @@ TEST(PNGDecoderTest, EveryColourTypeAt32Bits)
         rgb15.insert(rgb15.end(), {uint16_t(i * 17), uint16_t(255 - i), uint16_t(i)});
         expected15.push_back(PackPixel(uint8_t(i * 17), uint8_t(255 - i), uint8_t(i)));
     }
-    PngSpec interlacedRgb = Interlace(Colour(PNG_COLOR_TYPE_RGB, 8, rgb15));
+    PngLayout interlacedRgb = Interlace(Colour(PNG_COLOR_TYPE_RGB, 8, rgb15));
     interlacedRgb.Height = 3;
     struct Case {
         const char* Name;
-        PngSpec Spec;
+        PngLayout Layout;
         int SourceBits;
         bool Alpha;
         std::vector<uint32_t> Expected;
@@ -173,7 +173,7 @@ TEST(PNGDecoderTest, EveryColourTypeAt32Bits)
         {"palette with transparency, interlaced", Interlace(Indexed(8, {0, 128})), 8, false,
          {R, G, B, D, R, D, B, G, R, D}},
         {"grey with a transparent value", [] {
-             PngSpec s = Grey(8, {0, 50, 100, 50, 0, 0, 0, 0, 0, 50});
+             PngLayout s = Grey(8, {0, 50, 100, 50, 0, 0, 0, 0, 0, 50});
              s.TransparentColour = {50};
              return s;
          }(),
@@ -181,7 +181,7 @@ TEST(PNGDecoderTest, EveryColourTypeAt32Bits)
          {0xFF000000u, 0xFF323232u, 0xFF646464u, 0xFF323232u, 0xFF000000u, 0xFF000000u, 0xFF000000u, 0xFF000000u,
           0xFF000000u, 0xFF323232u}},
         {"grey 2 bit with a transparent value", [] {
-             PngSpec s = Grey(2, {0, 1, 2, 3, 0, 3, 2, 1, 0, 1});
+             PngLayout s = Grey(2, {0, 1, 2, 3, 0, 3, 2, 1, 0, 1});
              s.TransparentColour = {1};
              return s;
          }(),
@@ -194,7 +194,7 @@ TEST(PNGDecoderTest, EveryColourTypeAt32Bits)
          {0xFF010203u, 0xFF040506u, 0xFF070809u, 0xFF0A0B0Cu, 0xFF0D0E0Fu, 0xFF101112u, 0xFF131415u, 0xFF161718u,
           0xFF191A1Bu, 0xFF1C1D1Eu}},
         {"RGB 16 bit with a transparent colour", [] {
-             PngSpec s = Colour(PNG_COLOR_TYPE_RGB, 16, std::vector<uint16_t>(30, 0x4000));
+             PngLayout s = Colour(PNG_COLOR_TYPE_RGB, 16, std::vector<uint16_t>(30, 0x4000));
              s.Samples[0] = 0xFF00;
              s.TransparentColour = {0x4000, 0x4000, 0x4000};
              return s;
@@ -221,7 +221,7 @@ TEST(PNGDecoderTest, EveryColourTypeAt32Bits)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
-        const DecodeResult r = DecodeBytes<CPNGDecoder>(WritePng(c.Spec), 32);
+        const DecodeResult r = DecodeBytes<CPNGDecoder>(WritePng(c.Layout), 32);
         ASSERT_EQ(r.Code, 0) << r.Text;
         EXPECT_EQ(r.Bitmap.BitsPerPixel, 32);
         EXPECT_EQ(r.Bitmap.SourceBitsPerPixel, c.SourceBits);
@@ -234,7 +234,7 @@ TEST(PNGDecoderTest, GreyAndPaletteFilesKeepIndicesAt8Bits)
 {
     struct Case {
         const char* Name;
-        PngSpec Spec;
+        PngLayout Layout;
         std::vector<uint8_t> Indices;
         std::vector<uint8_t> PaletteReds; // first entries; the rest are black
     };
@@ -247,7 +247,7 @@ TEST(PNGDecoderTest, GreyAndPaletteFilesKeepIndicesAt8Bits)
         {"palette 4 bit, transparency left out", Indexed(4, {0}), {0, 1, 2, 3, 0, 3, 2, 1, 0, 3},
          {255, 0, 0, 10, 0}},
         {"palette 1 bit interlaced", [] {
-             PngSpec s = Interlace(Indexed(1));
+             PngLayout s = Interlace(Indexed(1));
              s.Palette.resize(2);
              s.Samples = {0, 1, 1, 0, 1, 1, 0, 0, 0, 1};
              return s;
@@ -257,7 +257,7 @@ TEST(PNGDecoderTest, GreyAndPaletteFilesKeepIndicesAt8Bits)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
         for (int depth : {0, 8}) {
-            const DecodeResult r = DecodeBytes<CPNGDecoder>(WritePng(c.Spec), depth);
+            const DecodeResult r = DecodeBytes<CPNGDecoder>(WritePng(c.Layout), depth);
             ASSERT_EQ(r.Code, 0) << r.Text;
             ASSERT_EQ(r.Bitmap.BitsPerPixel, 8);
             EXPECT_FALSE(r.Bitmap.HasAlpha);

@@ -21,7 +21,7 @@ ByteWriter& BE32(ByteWriter& w, uint32_t v)
     return BE16(BE16(w, uint16_t(v >> 16)), uint16_t(v));
 }
 
-struct PsdSpec {
+struct PsdLayout {
     uint16_t Mode = 3;
     uint16_t Channels = 3;
     uint32_t Rows = 1;
@@ -38,10 +38,10 @@ struct PsdSpec {
     const char* Signature = "8BPS";
 };
 
-PsdSpec Psd(uint16_t mode, uint16_t channels, uint32_t rows, uint32_t columns, uint16_t depth, uint16_t compression,
+PsdLayout Psd(uint16_t mode, uint16_t channels, uint32_t rows, uint32_t columns, uint16_t depth, uint16_t compression,
             std::vector<uint8_t> data, std::vector<uint8_t> colorData = {})
 {
-    PsdSpec s;
+    PsdLayout s;
     s.Mode = mode;
     s.Channels = channels;
     s.Rows = rows;
@@ -53,7 +53,7 @@ PsdSpec Psd(uint16_t mode, uint16_t channels, uint32_t rows, uint32_t columns, u
     return s;
 }
 
-std::vector<uint8_t> MakePsd(const PsdSpec& s)
+std::vector<uint8_t> MakePsd(const PsdLayout& s)
 {
     ByteWriter w;
     w.Text(s.Signature);
@@ -143,22 +143,22 @@ TEST(PSDDecoderTest, ModesDepthsAndCompression)
 {
     struct Case {
         const char* Name;
-        PsdSpec Spec;
+        PsdLayout Layout;
         PixelRows Expected;
         bool HasAlpha;
         int SourceBits;
     };
-    PsdSpec rgb = Psd(3, 3, 1, 2, 8, 0, {10, 11, 20, 21, 30, 31});
-    PsdSpec rgba = Psd(3, 4, 1, 2, 8, 0, {10, 11, 20, 21, 30, 31, 0, 200});
-    PsdSpec extraChannel = Psd(3, 5, 1, 1, 8, 0, {1, 2, 3, 4, 99});
-    PsdSpec grey = Psd(1, 1, 2, 2, 8, 0, {0, 50, 128, 255});
-    PsdSpec greyAlpha = Psd(1, 2, 1, 2, 8, 0, {7, 8, 0, 0});
-    PsdSpec indexed = Psd(2, 1, 1, 3, 8, 0, {0, 1, 200}, ColorTable());
-    PsdSpec rgb16 = Psd(3, 3, 1, 2, 16, 0, {0x12, 0xFF, 0x13, 0x00, 0x22, 0x01, 0x23, 0x02, 0x32, 0x80, 0x33, 0x7F});
-    PsdSpec grey16Rle = Psd(1, 1, 2, 2, 16, 1,
+    PsdLayout rgb = Psd(3, 3, 1, 2, 8, 0, {10, 11, 20, 21, 30, 31});
+    PsdLayout rgba = Psd(3, 4, 1, 2, 8, 0, {10, 11, 20, 21, 30, 31, 0, 200});
+    PsdLayout extraChannel = Psd(3, 5, 1, 1, 8, 0, {1, 2, 3, 4, 99});
+    PsdLayout grey = Psd(1, 1, 2, 2, 8, 0, {0, 50, 128, 255});
+    PsdLayout greyAlpha = Psd(1, 2, 1, 2, 8, 0, {7, 8, 0, 0});
+    PsdLayout indexed = Psd(2, 1, 1, 3, 8, 0, {0, 1, 200}, ColorTable());
+    PsdLayout rgb16 = Psd(3, 3, 1, 2, 16, 0, {0x12, 0xFF, 0x13, 0x00, 0x22, 0x01, 0x23, 0x02, 0x32, 0x80, 0x33, 0x7F});
+    PsdLayout grey16Rle = Psd(1, 1, 2, 2, 16, 1,
                       Concat({Counts({2, 5}), {0xFD, 0x40}, {0x03, 0x01, 0x02, 0x03, 0x04}}));
     // Red: a run of 3; green: a literal of 3; blue: a no-op flag, then a run.
-    PsdSpec rgbRle = Psd(3, 3, 1, 3, 8, 1,
+    PsdLayout rgbRle = Psd(3, 3, 1, 3, 8, 1,
                    Concat({Counts({2, 4, 3}), {0xFE, 0x11}, {0x02, 0x21, 0x22, 0x23}, {0x80, 0xFE, 0x31}}));
     const Case cases[] = {
         {"RGB, three planes", rgb, {{Rgb(10, 20, 30), Rgb(11, 21, 31)}}, false, 24},
@@ -175,7 +175,7 @@ TEST(PSDDecoderTest, ModesDepthsAndCompression)
     };
     for (const Case& c : cases) {
         for (int depth : {32, 0, 8}) {
-            const DecodeResult d = DecodeBytes<CPSDDecoder>(MakePsd(c.Spec), depth);
+            const DecodeResult d = DecodeBytes<CPSDDecoder>(MakePsd(c.Layout), depth);
             ASSERT_EQ(d.Code, 0) << c.Name << ": " << d.Text;
             EXPECT_EQ(d.Bitmap.BitsPerPixel, 32) << c.Name;
             EXPECT_EQ(d.Bitmap.HasAlpha, c.HasAlpha) << c.Name;
@@ -237,13 +237,13 @@ TEST(PSDDecoderTest, ResourcesAndLayersAreWalkedAndTraced)
     };
     for (const Case& c : cases) {
         TempFolder folder;
-        PsdSpec spec = Psd(1, 1, 1, 2, 8, 0, {40, 41});
-        spec.Resources = Concat({Resource("", 3), Resource("odd", 4), Resource("even", 0)});
-        spec.Layers = c.Layers;
+        PsdLayout layout = Psd(1, 1, 1, 2, 8, 0, {40, 41});
+        layout.Resources = Concat({Resource("", 3), Resource("odd", 4), Resource("even", 0)});
+        layout.Layers = c.Layers;
         CPSDDecoder decoder;
         CWinBmp bitmap;
         SetDecoderTrace(folder.File("trace.txt"), 3);
-        const std::vector<uint8_t> file = MakePsd(spec);
+        const std::vector<uint8_t> file = MakePsd(layout);
         ASSERT_NO_THROW(decoder.DecodeMemory("test.psd", file.data(), file.size(), bitmap, 32)) << c.Name;
         const std::string trace = ReadText(folder.File("trace.txt"));
         SetDecoderTrace("", 0);
@@ -259,7 +259,7 @@ TEST(PSDDecoderTest, ResourcesAndLayersAreWalkedAndTraced)
     }
 
     // Unset lengths (top bit) mean no section at all.
-    PsdSpec unset = Psd(1, 1, 1, 1, 8, 0, {77});
+    PsdLayout unset = Psd(1, 1, 1, 1, 8, 0, {77});
     unset.ResourceLength = 0x80000000u;
     unset.LayerLength = 0x80000001u;
     const DecodeResult d = DecodeBytes<CPSDDecoder>(MakePsd(unset));
@@ -293,27 +293,27 @@ TEST(PSDDecoderTest, Errors)
         int Code;
         const char* Text;
     };
-    PsdSpec notPsd = Psd(3, 3, 1, 1, 8, 0, {1, 2, 3});
+    PsdLayout notPsd = Psd(3, 3, 1, 1, 8, 0, {1, 2, 3});
     notPsd.Signature = "8BPX";
-    PsdSpec psb = Psd(3, 3, 1, 1, 8, 0, {1, 2, 3});
+    PsdLayout psb = Psd(3, 3, 1, 1, 8, 0, {1, 2, 3});
     psb.Version = 2;
-    PsdSpec badResource = Psd(3, 3, 1, 1, 8, 0, {1, 2, 3});
+    PsdLayout badResource = Psd(3, 3, 1, 1, 8, 0, {1, 2, 3});
     badResource.Resources = Resource("x", 2);
     badResource.Resources[3] = 'X';
-    PsdSpec cutResource = Psd(3, 3, 1, 1, 8, 0, {1, 2, 3});
+    PsdLayout cutResource = Psd(3, 3, 1, 1, 8, 0, {1, 2, 3});
     cutResource.Resources = Resource("x", 2);
     cutResource.Resources.resize(10);
-    PsdSpec resourcePastEnd = Psd(3, 3, 1, 1, 8, 0, {1, 2, 3});
+    PsdLayout resourcePastEnd = Psd(3, 3, 1, 1, 8, 0, {1, 2, 3});
     resourcePastEnd.ResourceLength = 5000;
-    PsdSpec noTable = Psd(2, 1, 1, 1, 8, 0, {1});
-    PsdSpec shortTable = Psd(2, 1, 1, 1, 8, 0, {1}, std::vector<uint8_t>(767));
-    PsdSpec cutLayers = Psd(3, 3, 1, 1, 8, 0, {1, 2, 3});
+    PsdLayout noTable = Psd(2, 1, 1, 1, 8, 0, {1});
+    PsdLayout shortTable = Psd(2, 1, 1, 1, 8, 0, {1}, std::vector<uint8_t>(767));
+    PsdLayout cutLayers = Psd(3, 3, 1, 1, 8, 0, {1, 2, 3});
     cutLayers.Layers = LayerSection(3);
     cutLayers.Layers.resize(40);
-    PsdSpec layersPastEnd = Psd(3, 3, 1, 1, 8, 0, {1, 2, 3});
+    PsdLayout layersPastEnd = Psd(3, 3, 1, 1, 8, 0, {1, 2, 3});
     layersPastEnd.Layers = LayerSection(1);
     layersPastEnd.LayerLength = 4000;
-    PsdSpec indexed16 = Psd(2, 1, 1, 1, 16, 0, {1, 2}, ColorTable());
+    PsdLayout indexed16 = Psd(2, 1, 1, 1, 16, 0, {1, 2}, ColorTable());
     const std::vector<uint8_t> full = MakePsd(Psd(3, 3, 2, 2, 8, 0, std::vector<uint8_t>(12, 1)));
     const std::vector<uint8_t> noData = MakePsd(Psd(3, 3, 1, 1, 8, 0, {}));
 

@@ -10,7 +10,7 @@ namespace {
 
 constexpr uint32_t kUseDataSize = 0xFFFFFFFFu;
 
-struct RasSpec {
+struct RasLayout {
     uint32_t Width = 1;
     uint32_t Height = 1;
     uint32_t Depth = 24;
@@ -22,7 +22,7 @@ struct RasSpec {
     uint32_t Magic = 0x59A66A95;
 };
 
-std::vector<uint8_t> MakeRas(const RasSpec& s)
+std::vector<uint8_t> MakeRas(const RasLayout& s)
 {
     ByteWriter w;
     auto be32 = [&w](uint32_t v) { w.U8(uint8_t(v >> 24)).U8(uint8_t(v >> 16)).U8(uint8_t(v >> 8)).U8(uint8_t(v)); };
@@ -65,18 +65,18 @@ std::vector<uint8_t> FullMap()
 
 struct Case {
     const char* Name;
-    RasSpec Spec;
+    RasLayout Layout;
     PixelRows Expected;
 };
 
 void Check(const std::vector<Case>& cases)
 {
     for (const Case& c : cases) {
-        const DecodeResult d = DecodeBytes<CRASDecoder>(MakeRas(c.Spec));
+        const DecodeResult d = DecodeBytes<CRASDecoder>(MakeRas(c.Layout));
         ASSERT_EQ(d.Code, 0) << c.Name << ": " << d.Text;
         EXPECT_EQ(d.Bitmap.BitsPerPixel, 32) << c.Name;
         EXPECT_FALSE(d.Bitmap.HasAlpha) << c.Name;
-        EXPECT_EQ(d.Bitmap.SourceBitsPerPixel, int(c.Spec.Depth)) << c.Name;
+        EXPECT_EQ(d.Bitmap.SourceBitsPerPixel, int(c.Layout.Depth)) << c.Name;
         EXPECT_EQ(Rows32(d.Bitmap), c.Expected) << c.Name;
     }
 }

@@ -8,7 +8,7 @@
 
 namespace {
 
-struct TgaSpec {
+struct TgaLayout {
     uint8_t Type = 2;
     uint16_t Width = 1;
     uint16_t Height = 1;
@@ -23,7 +23,7 @@ struct TgaSpec {
     uint8_t IdLength = 0;
 };
 
-std::vector<uint8_t> MakeTga(const TgaSpec& s)
+std::vector<uint8_t> MakeTga(const TgaLayout& s)
 {
     ByteWriter w;
     w.U8(s.IdLength).U8(s.MapType).U8(s.Type).LE16(s.FirstEntry).LE16(s.MapLength).U8(s.EntrySize);
@@ -35,9 +35,9 @@ std::vector<uint8_t> MakeTga(const TgaSpec& s)
 // A 24-bit map of four colours: red, green, blue, white (stored blue, green, red).
 const std::vector<uint8_t> kMap24 = {0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255};
 
-TgaSpec Mapped(uint8_t type, uint16_t width, uint16_t height, std::vector<uint8_t> pixels)
+TgaLayout Mapped(uint8_t type, uint16_t width, uint16_t height, std::vector<uint8_t> pixels)
 {
-    TgaSpec s;
+    TgaLayout s;
     s.Type = type;
     s.Width = width;
     s.Height = height;
@@ -52,7 +52,7 @@ TgaSpec Mapped(uint8_t type, uint16_t width, uint16_t height, std::vector<uint8_
 
 struct Case {
     const char* Name;
-    TgaSpec Spec;
+    TgaLayout Layout;
     PixelRows Expected;
     bool HasAlpha = false;
 };
@@ -60,10 +60,10 @@ struct Case {
 void Check(const std::vector<Case>& cases)
 {
     for (const Case& c : cases) {
-        const DecodeResult d = DecodeBytes<CTGADecoder>(MakeTga(c.Spec));
+        const DecodeResult d = DecodeBytes<CTGADecoder>(MakeTga(c.Layout));
         ASSERT_EQ(d.Code, 0) << c.Name << ": " << d.Text;
         EXPECT_EQ(d.Bitmap.BitsPerPixel, 32) << c.Name;
-        EXPECT_EQ(d.Bitmap.SourceBitsPerPixel, c.Spec.Depth) << c.Name;
+        EXPECT_EQ(d.Bitmap.SourceBitsPerPixel, c.Layout.Depth) << c.Name;
         EXPECT_EQ(d.Bitmap.HasAlpha, c.HasAlpha) << c.Name;
         EXPECT_EQ(Rows32(d.Bitmap), c.Expected) << c.Name;
     }
@@ -71,13 +71,13 @@ void Check(const std::vector<Case>& cases)
 
 TEST(TGADecoderTest, UncompressedDepths)
 {
-    TgaSpec bottomUp{2, 2, 2, 24, 0, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}};
-    TgaSpec topDown = bottomUp;
+    TgaLayout bottomUp{2, 2, 2, 24, 0, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}};
+    TgaLayout topDown = bottomUp;
     topDown.Descriptor = 0x20;
-    TgaSpec withId = bottomUp;
+    TgaLayout withId = bottomUp;
     withId.IdLength = 5;
-    TgaSpec grey{3, 3, 1, 8, 0, {0, 0x80, 0xFF}};
-    TgaSpec mapped15 = Mapped(1, 3, 1, {0, 2, 3});
+    TgaLayout grey{3, 3, 1, 8, 0, {0, 0x80, 0xFF}};
+    TgaLayout mapped15 = Mapped(1, 3, 1, {0, 2, 3});
     mapped15.FirstEntry = 2;
     mapped15.MapLength = 2;
     mapped15.EntrySize = 15;
@@ -109,10 +109,10 @@ TEST(TGADecoderTest, UncompressedDepths)
 
 TEST(TGADecoderTest, RunLengthEncoded)
 {
-    TgaSpec mapped = Mapped(9, 5, 2, {0x82, 1, 0x01, 3, 0, 0x84, 2});
-    TgaSpec clippedRun{10, 3, 2, 24, 0x20, {0x84, 1, 2, 3, 0x82, 4, 5, 6}};
-    TgaSpec clippedRaw{10, 2, 2, 24, 0x20, {0x02, 1, 1, 1, 2, 2, 2, 3, 3, 3, 0x81, 9, 9, 9}};
-    TgaSpec grey{11, 4, 1, 8, 0, {0x81, 0x20, 0x01, 0x40, 0x60}};
+    TgaLayout mapped = Mapped(9, 5, 2, {0x82, 1, 0x01, 3, 0, 0x84, 2});
+    TgaLayout clippedRun{10, 3, 2, 24, 0x20, {0x84, 1, 2, 3, 0x82, 4, 5, 6}};
+    TgaLayout clippedRaw{10, 2, 2, 24, 0x20, {0x02, 1, 1, 1, 2, 2, 2, 3, 3, 3, 0x81, 9, 9, 9}};
+    TgaLayout grey{11, 4, 1, 8, 0, {0x81, 0x20, 0x01, 0x40, 0x60}};
     Check({
         {"colour-mapped runs and raw packets give opaque map colours", mapped,
          {{Opaque(0x0000FF), Opaque(0x0000FF), Opaque(0x0000FF), Opaque(0x0000FF), Opaque(0x0000FF)},
@@ -150,7 +150,7 @@ TEST(TGADecoderTest, EightBitTargets)
     // Only 8-bit files keep indices; other requests decode at 32 bits.
     struct Request {
         const char* Name;
-        TgaSpec Spec;
+        TgaLayout Layout;
         int Depth;
     };
     const Request requests[] = {
@@ -159,7 +159,7 @@ TEST(TGADecoderTest, EightBitTargets)
         {"colour-mapped asked for at 1", Mapped(1, 1, 1, {2}), 1},
     };
     for (const Request& r : requests) {
-        const DecodeResult d = DecodeBytes<CTGADecoder>(MakeTga(r.Spec), r.Depth);
+        const DecodeResult d = DecodeBytes<CTGADecoder>(MakeTga(r.Layout), r.Depth);
         ASSERT_EQ(d.Code, 0) << r.Name << ": " << d.Text;
         EXPECT_EQ(d.Bitmap.BitsPerPixel, 32) << r.Name;
     }
@@ -169,7 +169,7 @@ TEST(TGADecoderTest, ColourMapIndicesPast255AreReadOver)
 {
     // Entries 254 to 257: the last two cannot be addressed, but the pixels
     // still start after all four.
-    TgaSpec s = Mapped(1, 2, 1, {254, 255});
+    TgaLayout s = Mapped(1, 2, 1, {254, 255});
     s.FirstEntry = 254;
     const DecodeResult d = DecodeBytes<CTGADecoder>(MakeTga(s));
     ASSERT_EQ(d.Code, 0) << d.Text;
@@ -185,9 +185,9 @@ TEST(TGADecoderTest, Errors)
         const char* Text;
     };
     const std::vector<uint8_t> good = MakeTga({2, 2, 2, 24, 0, std::vector<uint8_t>(12, 7)});
-    TgaSpec badEntrySize = Mapped(1, 1, 1, {0});
+    TgaLayout badEntrySize = Mapped(1, 1, 1, {0});
     badEntrySize.EntrySize = 0;
-    TgaSpec cutMap = Mapped(1, 1, 1, {});
+    TgaLayout cutMap = Mapped(1, 1, 1, {});
     cutMap.Map.resize(6);
     const ErrorCase cases[] = {
         {"image type 0", MakeTga({0, 1, 1, 24, 0, {1, 2, 3}}), 2, "Unknown TGA image type."},

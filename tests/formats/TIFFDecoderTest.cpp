@@ -13,7 +13,7 @@
 
 namespace {
 
-struct TiffSpec {
+struct TiffLayout {
     uint32_t Width = 5;
     uint32_t Height = 2;
     uint16_t Bits = 8;
@@ -30,7 +30,7 @@ struct TiffSpec {
     std::vector<uint8_t> Rows;
 };
 
-std::vector<uint8_t> WriteTiff(const TiffSpec& s)
+std::vector<uint8_t> WriteTiff(const TiffLayout& s)
 {
     TempFolder folder;
     const std::string path = folder.File("t.tif");
@@ -85,9 +85,9 @@ DecodeResult DecodeAt(const std::vector<uint8_t>& file, size_t offset, int depth
     });
 }
 
-TiffSpec LowColour(uint16_t bits, uint16_t photometric, std::vector<uint8_t> rows)
+TiffLayout LowColour(uint16_t bits, uint16_t photometric, std::vector<uint8_t> rows)
 {
-    TiffSpec s;
+    TiffLayout s;
     s.Bits = bits;
     s.Photometric = photometric;
     s.Rows = std::move(rows);
@@ -95,9 +95,9 @@ TiffSpec LowColour(uint16_t bits, uint16_t photometric, std::vector<uint8_t> row
 }
 
 // 16 entries: red i * 0x1111 (16-bit values), green 0xFFFF - red, blue 0.
-TiffSpec Palette4(std::vector<uint8_t> rows)
+TiffLayout Palette4(std::vector<uint8_t> rows)
 {
-    TiffSpec s = LowColour(4, PHOTOMETRIC_PALETTE, std::move(rows));
+    TiffLayout s = LowColour(4, PHOTOMETRIC_PALETTE, std::move(rows));
     for (int i = 0; i < 16; ++i) {
         s.Red.push_back(uint16_t(i * 0x1111));
         s.Green.push_back(uint16_t(0xFFFF - i * 0x1111));
@@ -110,15 +110,15 @@ TEST(TIFFDecoderTest, OneSampleFilesKeepTheirIndices)
 {
     struct Case {
         const char* Name;
-        TiffSpec Spec;
+        TiffLayout Layout;
         int Depth;
         int ExpectedBits;
         std::vector<uint8_t> Indices;
         std::vector<uint32_t> Palette; // first entries as 0xAARRGGBB
     };
-    TiffSpec lzw = LowColour(4, PHOTOMETRIC_MINISBLACK, {0x01, 0x23, 0x40, 0xFE, 0xDC, 0xB0});
+    TiffLayout lzw = LowColour(4, PHOTOMETRIC_MINISBLACK, {0x01, 0x23, 0x40, 0xFE, 0xDC, 0xB0});
     lzw.Compression = COMPRESSION_LZW;
-    TiffSpec map8 = LowColour(8, PHOTOMETRIC_PALETTE, {0, 1, 255, 1, 0, 255, 255, 0, 1, 1});
+    TiffLayout map8 = LowColour(8, PHOTOMETRIC_PALETTE, {0, 1, 255, 1, 0, 255, 255, 0, 1, 1});
     map8.Red.assign(256, 0);
     map8.Green.assign(256, 0);
     map8.Blue.assign(256, 0);
@@ -142,10 +142,10 @@ TEST(TIFFDecoderTest, OneSampleFilesKeepTheirIndices)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
-        const DecodeResult r = DecodeBytes<CTIFFDecoder>(WriteTiff(c.Spec), c.Depth);
+        const DecodeResult r = DecodeBytes<CTIFFDecoder>(WriteTiff(c.Layout), c.Depth);
         ASSERT_EQ(r.Code, 0) << r.Text;
         ASSERT_EQ(r.Bitmap.BitsPerPixel, c.ExpectedBits);
-        EXPECT_EQ(r.Bitmap.SourceBitsPerPixel, c.Spec.Bits);
+        EXPECT_EQ(r.Bitmap.SourceBitsPerPixel, c.Layout.Bits);
         EXPECT_FALSE(r.Bitmap.HasAlpha);
         EXPECT_EQ(Pixels8(r.Bitmap), c.Indices);
         for (size_t i = 0; i < c.Palette.size(); ++i)
@@ -157,9 +157,9 @@ TEST(TIFFDecoderTest, BilevelFilesStayPacked)
 {
     // 10 pixels wide: two bytes per row.
     for (uint16_t photometric : {PHOTOMETRIC_MINISWHITE, PHOTOMETRIC_MINISBLACK}) {
-        TiffSpec spec = LowColour(1, photometric, {0xA5, 0x80, 0x3C, 0x40});
-        spec.Width = 10;
-        const DecodeResult r = DecodeBytes<CTIFFDecoder>(WriteTiff(spec), 0);
+        TiffLayout layout = LowColour(1, photometric, {0xA5, 0x80, 0x3C, 0x40});
+        layout.Width = 10;
+        const DecodeResult r = DecodeBytes<CTIFFDecoder>(WriteTiff(layout), 0);
         ASSERT_EQ(r.Code, 0) << r.Text;
         ASSERT_EQ(r.Bitmap.BitsPerPixel, 1);
         EXPECT_EQ(r.Bitmap.Lines[0][0], 0xA5);
@@ -176,30 +176,30 @@ TEST(TIFFDecoderTest, TrueColourGoesThroughTheRgbaReader)
 {
     struct Case {
         const char* Name;
-        TiffSpec Spec;
+        TiffLayout Layout;
         int Depth;
         bool Alpha;
         std::vector<uint32_t> Expected;
     };
-    TiffSpec rgb;
+    TiffLayout rgb;
     rgb.Width = 2;
     rgb.Samples = 3;
     rgb.Photometric = PHOTOMETRIC_RGB;
     rgb.Rows = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
-    TiffSpec bottomUp = rgb;
+    TiffLayout bottomUp = rgb;
     bottomUp.Orientation = ORIENTATION_BOTLEFT;
-    TiffSpec planar = rgb;
+    TiffLayout planar = rgb;
     planar.Planar = PLANARCONFIG_SEPARATE;
     planar.Rows = {1, 4, 7, 10, 2, 5, 8, 11, 3, 6, 9, 12};
-    TiffSpec tiled = rgb;
+    TiffLayout tiled = rgb;
     tiled.Tiled = true;
-    TiffSpec alpha = rgb;
+    TiffLayout alpha = rgb;
     alpha.Samples = 4;
     alpha.ExtraSample = EXTRASAMPLE_ASSOCALPHA;
     alpha.Rows = {64, 32, 16, 128, 0, 0, 0, 0, 1, 2, 3, 255, 9, 9, 9, 9};
-    TiffSpec grey16 = LowColour(16, PHOTOMETRIC_MINISBLACK, {0xFF, 0xFF, 0, 0, 0, 0, 0xFF, 0xFF});
+    TiffLayout grey16 = LowColour(16, PHOTOMETRIC_MINISBLACK, {0xFF, 0xFF, 0, 0, 0, 0, 0xFF, 0xFF});
     grey16.Width = 2;
-    TiffSpec palette = Palette4({0x01, 0x23, 0x40, 0xFE, 0xDC, 0xB0});
+    TiffLayout palette = Palette4({0x01, 0x23, 0x40, 0xFE, 0xDC, 0xB0});
     const Case cases[] = {
         {"RGB", rgb, 32, false, {0xFF010203u, 0xFF040506u, 0xFF070809u, 0xFF0A0B0Cu}},
         {"RGB asked for at 8 bits", rgb, 8, false, {0xFF010203u, 0xFF040506u, 0xFF070809u, 0xFF0A0B0Cu}},
@@ -214,11 +214,11 @@ TEST(TIFFDecoderTest, TrueColourGoesThroughTheRgbaReader)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
-        const DecodeResult r = DecodeBytes<CTIFFDecoder>(WriteTiff(c.Spec), c.Depth);
+        const DecodeResult r = DecodeBytes<CTIFFDecoder>(WriteTiff(c.Layout), c.Depth);
         ASSERT_EQ(r.Code, 0) << r.Text;
         ASSERT_EQ(r.Bitmap.BitsPerPixel, 32);
         EXPECT_EQ(r.Bitmap.HasAlpha, c.Alpha);
-        EXPECT_EQ(r.Bitmap.SourceBitsPerPixel, c.Spec.Bits * c.Spec.Samples);
+        EXPECT_EQ(r.Bitmap.SourceBitsPerPixel, c.Layout.Bits * c.Layout.Samples);
         EXPECT_EQ(Pixels32(r.Bitmap), c.Expected);
     }
 }
