@@ -181,6 +181,7 @@ public:
     void Polygon(const std::vector<Point>& points);
     void PolyPolygon(const std::vector<std::vector<Point>>& polygons);
     void PolyPolyline(const std::vector<std::vector<Point>>& lines);
+    void PolyFigures(const std::vector<std::vector<Point>>& figures, bool closed);
     void Rectangle(const Rect& r);
     void RoundRect(const Rect& r, double cornerWidth, double cornerHeight);
     void Ellipse(const Rect& r);

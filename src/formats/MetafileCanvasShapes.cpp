@@ -185,26 +185,25 @@ void CMetafileCanvas::Polygon(const std::vector<Point>& points)
 
 void CMetafileCanvas::PolyPolygon(const std::vector<std::vector<Point>>& polygons)
 {
-    if (!Drawable())
-        return;
-    CMetafilePath path;
-    for (const auto& polygon : polygons)
-        if (polygon.size() >= 2)
-            AddPolygonTo(path, polygon, true);
-    if (!path.Empty())
-        Shape(path, true, true);
+    PolyFigures(polygons, true);
 }
 
 void CMetafileCanvas::PolyPolyline(const std::vector<std::vector<Point>>& lines)
 {
+    PolyFigures(lines, false);
+}
+
+// Closed figures are filled and outlined, open ones only outlined.
+void CMetafileCanvas::PolyFigures(const std::vector<std::vector<Point>>& figures, bool closed)
+{
     if (!Drawable())
         return;
     CMetafilePath path;
-    for (const auto& line : lines)
-        if (line.size() >= 2)
-            AddPolygonTo(path, line, false);
+    for (const auto& figure : figures)
+        if (figure.size() >= 2)
+            AddPolygonTo(path, figure, closed);
     if (!path.Empty())
-        Shape(path, false, true);
+        Shape(path, closed, true);
 }
 
 void CMetafileCanvas::Rectangle(const Rect& r)
