@@ -1,5 +1,6 @@
 #include "formats/AutoDecoder.h"
 
+#include "browser/FileName.h"
 #include "formats/BMPDecoder.h"
 #include "formats/DDSCodec.h"
 #include "formats/GIFCodec.h"
@@ -50,29 +51,6 @@ const FormatInfo kFormats[] = {
     {"EMF", "EMF file recognized.\n"},
 };
 static_assert(std::size(kFormats) == static_cast<size_t>(ImageFormat::Count));
-
-bool EqualsIgnoreCase(const std::string& a, const char* b)
-{
-    const size_t n = std::strlen(b);
-    if (a.size() != n)
-        return false;
-    for (size_t i = 0; i < n; ++i) {
-        const char c = a[i] >= 'A' && a[i] <= 'Z' ? char(a[i] - 'A' + 'a') : a[i];
-        if (c != b[i])
-            return false;
-    }
-    return true;
-}
-
-// Text after the last dot of the file name; empty when there is none.
-std::string Extension(const std::string& path)
-{
-    const size_t slash = path.find_last_of("/\\");
-    const size_t dot = path.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return {};
-    return path.substr(dot + 1);
-}
 
 bool Is(const uint8_t* b, const char* text)
 {
@@ -139,9 +117,9 @@ ImageFormat DetectFormat(const uint8_t* header, size_t headerSize, uint64_t file
 ImageFormat DetectFormat(const std::string& name, const uint8_t* header, size_t headerSize, uint64_t fileSize)
 {
     const std::string ext = Extension(name);
-    if (EqualsIgnoreCase(ext, "wmf"))
+    if (EqualsNoCase(ext, "wmf"))
         return ImageFormat::WMF;
-    if (EqualsIgnoreCase(ext, "emf"))
+    if (EqualsNoCase(ext, "emf"))
         return ImageFormat::EMF;
     return DetectFormat(header, headerSize, fileSize);
 }

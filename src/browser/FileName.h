@@ -1,0 +1,17 @@
+// File-name text rules shared by the listing, the decoders and the dialogs:
+// the one extension rule and the one case-insensitive comparison (ASCII).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Text after the last "." of the name (the file-name part of a path); empty when
+// there is none or when the last "." belongs to a folder.
+std::string Extension(std::string_view name);
+
+// Name up to, not including, its last "." (the whole name when it has none).
+std::string NameWithoutExtension(std::string_view name);
+
+// <0, 0, >0 comparing ASCII letters without regard to case.
+int CompareNoCase(std::string_view a, std::string_view b);
+bool EqualsNoCase(std::string_view a, std::string_view b);
