@@ -2,6 +2,7 @@
 
 #include "formats/TextException.h"
 #include "image/LittleEndian.h"
+#include "platform/Clipboard.h"
 #include "platform/PixelMemory.h"
 #include "platform/SafeFile.h"
 
@@ -196,4 +197,39 @@ void CWinBmp::SaveAsBMP(const std::string& path) const
     }
     if (!ok || !file.Commit())
         throw CTextException(ErrWriteFailure, "Writing " + path + " failed");
+}
+
+void CWinBmp::CopyToClipboard(IClipboard& clipboard) const
+{
+    if (m_Block)
+        clipboard.PutDib(m_Block, m_BlockSize);
+}
+
+bool CWinBmp::PasteFromClipboard(IClipboard& clipboard)
+{
+    std::vector<uint8_t> dib;
+    if (!clipboard.GetDib(dib) || dib.empty())
+        return false;
+    try {
+        // Every field is checked before the current storage is released, so a
+        // refused block leaves this bitmap as it was.
+        CreateFromGlobalDIB(dib.data(), dib.size());
+    } catch (const CTextException&) {
+        return false;
+    }
+    if (BitsPerPixel == 32 && SourceBitsPerPixel == 32) {
+        // The fourth byte of a 32-bit DIB is often unused (all 0) or opaque
+        // (all 255); only a mixture carries transparency.
+        bool anyNonZero = false, anyTranslucent = false;
+        for (int y = 0; y < Height; ++y) {
+            const uint32_t* row = Row32(y);
+            for (int x = 0; x < Width; ++x) {
+                const uint32_t a = row[x] >> 24;
+                anyNonZero |= a != 0;
+                anyTranslucent |= a != 255;
+            }
+        }
+        HasAlpha = anyNonZero && anyTranslucent;
+    }
+    return true;
 }

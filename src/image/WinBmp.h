@@ -7,6 +7,8 @@
 
 #include <string>
 
+class IClipboard;
+
 // Size of the packed DIB for these dimensions; -1 when it does not fit 64 bits.
 int64_t DibBlockSize(int64_t width, int64_t height, int bitsPerPixel);
 
@@ -26,6 +28,15 @@ public:
     // 8-bit, 16- and 24-bit images become 32-bit; SourceBitsPerPixel keeps the
     // original depth. Throws CTextException for damaged or unsupported blocks.
     void CreateFromGlobalDIB(const uint8_t* dib, size_t size);
+
+    // Puts the block on the clipboard as it is (32-bit alpha bytes included);
+    // a clipboard that cannot be opened is left alone.
+    void CopyToClipboard(IClipboard& clipboard) const;
+    // Becomes the clipboard's image. False, with the bitmap unchanged, when the
+    // clipboard holds no image or a block CreateFromGlobalDIB refuses. A 32-bit
+    // source whose alpha bytes vary (neither all 0 nor all 255) keeps its alpha.
+    // std::bad_alloc passes through as from Create.
+    bool PasteFromClipboard(IClipboard& clipboard);
 
     // Stored in the header as pixels per metre.
     void SetResolution(int dpiX, int dpiY);

@@ -1,0 +1,167 @@
+// CMainWindow: the one top-level window. Owns the listing, the settings and the
+// image view, shows the browser or the viewer, and routes every command by id.
+#pragma once
+
+#include "browser/Favourites.h"
+#include "browser/FolderListing.h"
+#include "browser/Navigator.h"
+#include "browser/RecentFolders.h"
+#include "settings/Settings.h"
+
+#include <QMainWindow>
+
+#include <chrono>
+#include <map>
+#include <memory>
+#include <string>
+
+class CFileListView;
+class CFolderTreeView;
+class CPreview;
+class CQtTypeNames;
+class QAction;
+class QComboBox;
+class QLabel;
+class QMenu;
+class QSplitter;
+class QStackedWidget;
+class QToolBar;
+
+class CMainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    enum Pane { kMessagePane = 0, kSelectionPane = 1, kFreeSpacePane = 2, kStatePane = 3 };
+
+    CMainWindow();
+    ~CMainWindow() override;
+
+    // The start-up sequence; false when the program must end ("Error during
+    // startup" has been shown). The path may name a file or a folder.
+    bool startUp(const QString& commandLinePath);
+
+    // The one router of menu, toolbar, keyboard and context-menu commands.
+    void runCommand(int id);
+    bool isCommandEnabled(int id) const;
+    bool isCommandChecked(int id) const;
+    QAction* action(int id) const;
+
+    bool viewerMode() const { return m_ViewerMode; }
+    // No listing, load or repaint pending (used before a screenshot).
+    bool isIdle() const;
+    QString paneText(int pane) const;
+
+    CFolderListing& listing() { return m_Listing; }
+    CSettings& settings() { return m_Settings; }
+    CNavigator& navigator() { return m_Navigator; }
+    CFavourites& favourites() { return m_Favourites; }
+    CRecentFolders& recentFolders() { return m_Recent; }
+    CPreview* preview() const { return m_Preview; }
+    CFileListView* fileList() const { return m_FileList; }
+    CFolderTreeView* folderTree() const { return m_Tree; }
+    QComboBox* addressList() const { return m_Address; }
+    const std::string& currentFile() const { return m_CurrentFile; }
+
+    // Shows the folder (with the fallback for a vanished folder) and lists it;
+    // nameToSelect is selected and previewed when listed. False when no folder
+    // could be entered ("Folder not exist." has been shown).
+    bool goToFolder(const std::string& path, const std::string& nameToSelect = {});
+    // Prints timings of listing and first preview paint to stderr.
+    void setTimingOutput(bool on) { m_Timing = on; }
+    // Off: closing writes no settings, favourites, recent folders or layout.
+    void setSaveOnClose(bool on) { m_SaveOnClose = on; }
+
+signals:
+    void idleChanged();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    // Construction (MainWindow.cpp).
+    void createActions();
+    void buildMenuBar();
+    QMenu* buildMenu(const struct MenuEntry& entry);
+    void createToolbars();
+    void createStatusBar();
+    void createCentralWidgets();
+    void applyListSettings();
+    void setViewerMode(bool viewer);
+    void updateTitle();
+    void updateStatusTexts();
+    void updateActions();
+    void setPane(int pane, const QString& text);
+
+    // Browsing (MainWindowBrowse.cpp).
+    void listFolder();
+    void showFolder(bool rebuildTree);
+    void refresh();
+    void onSelectionEdited();
+    void onCurrentRowChanged(long row);
+    void onRowActivated(long row);
+    void onHeaderClicked(int position);
+    void sortCommand(int id);
+    void columnCommand(int id);
+    void selectionCommand(int id);
+    void navigationCommand(int id);
+    void addToAddressList();
+    void favouritesMenuChanged();
+    void openFavourite(size_t index);
+    void addFavourite();
+    void organizeFavourites();
+    void toggleListOption(int id);
+
+    // The view (MainWindowView.cpp).
+    void loadCurrent(bool asked);
+    void loadPath(const std::string& folder, const std::string& name);
+    void clearPreview();
+    bool confirmDiscard();
+    void onLoadStarted();
+    void onLoadFinished(bool ok, const QString& error);
+    void zoomCommand(int id);
+    void placementCommand(int id);
+    void stepImage(int id);
+    void copyImage();
+    void pasteNewImage();
+    void setWallpaper();
+    void openFile();
+    void showAbout(int id);
+    QString imageInformation() const;
+
+    CSettings m_Settings;
+    CFolderListing m_Listing;
+    CNavigator m_Navigator;
+    CFavourites m_Favourites;
+    CRecentFolders m_Recent;
+    std::unique_ptr<CQtTypeNames> m_Types;
+
+    std::map<int, QAction*> m_Actions;
+    QMenu* m_FavouritesMenu = nullptr;
+    QToolBar* m_BrowserBar = nullptr;
+    QToolBar* m_ViewerBar = nullptr;
+    QLabel* m_Panes[4] = {};
+    QStackedWidget* m_Pages = nullptr;
+    QWidget* m_BrowserPage = nullptr;
+    QWidget* m_ViewerPage = nullptr;
+    QSplitter* m_MainSplit = nullptr;
+    QSplitter* m_LeftSplit = nullptr;
+    CFolderTreeView* m_Tree = nullptr;
+    CFileListView* m_FileList = nullptr;
+    CPreview* m_Preview = nullptr;
+    QComboBox* m_Address = nullptr;
+
+    bool m_ViewerMode = false;
+    bool m_ToolbarOn = true;
+    std::string m_CurrentFile;     // focused file of the listing
+    std::string m_ShownFolder;     // folder and name of the image shown
+    std::string m_ShownName;
+    bool m_ShowsImage = false;
+    bool m_WasMinimised = false;
+    bool m_Listing_Pending = false;
+    bool m_Timing = false;
+    bool m_SaveOnClose = true;
+    QString m_ImageInfo;
+    std::chrono::steady_clock::time_point m_LoadRequested;
+    bool m_TimePaint = false;
+};

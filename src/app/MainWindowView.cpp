@@ -1,0 +1,235 @@
+// The image side of the main window: loading, zoom, placement, stepping
+// through the folder, clipboard, wallpaper.
+#include "app/MainWindow.h"
+
+#include "app/CommandTable.h"
+#include "app/FileListView.h"
+#include "app/MessageBox.h"
+#include "app/QtClipboard.h"
+#include "browser/FileCells.h"
+#include "browser/StatusTexts.h"
+#include "platform/ConfigFolder.h"
+#include "platform/Wallpaper.h"
+#include "view/Preview.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+uint64_t FileSize(const std::string& path)
+{
+    std::error_code error;
+    const auto size = std::filesystem::file_size(path, error);
+    return error ? 0 : static_cast<uint64_t>(size);
+}
+
+} // namespace
+
+void CMainWindow::loadCurrent(bool asked)
+{
+    if (m_CurrentFile.empty()) {
+        clearPreview();
+        return;
+    }
+    if (!m_ViewerMode && !asked && m_Settings.EnablePreview == 0) {
+        setPane(kStatePane, QString::fromLatin1(kNoPreviewText));
+        return;
+    }
+    loadPath(m_Navigator.CurrentFolder(), m_CurrentFile);
+}
+
+void CMainWindow::loadPath(const std::string& folder, const std::string& name)
+{
+    if (!confirmDiscard())
+        return;
+    m_ShownFolder = folder;
+    m_ShownName = name;
+    m_LoadRequested = std::chrono::steady_clock::now();
+    const std::string path = JoinPath(folder, name);
+    if (m_ViewerMode)
+        m_Preview->load(path, 2, m_Settings.ViewerShrink != 0, m_Settings.ViewerEnlarge != 0);
+    else
+        m_Preview->load(path, m_Settings.PreviewPlacement, m_Settings.PreviewShrink != 0,
+                        m_Settings.PreviewEnlarge != 0);
+}
+
+void CMainWindow::clearPreview()
+{
+    m_Preview->clear();
+    m_ShowsImage = false;
+    m_ShownName.clear();
+    m_ImageInfo.clear();
+    setPane(kMessagePane, QString());
+    updateTitle();
+    updateActions();
+}
+
+bool CMainWindow::confirmDiscard()
+{
+    if (!m_Preview->hasImage() || !m_Preview->image().modified)
+        return true;
+    // Saving comes with the save commands; until then "Yes" keeps the image
+    // shown so that nothing is lost.
+    return !MessageBox::AskYesNo(this, QStringLiteral("Do you want to save your changes?"));
+}
+
+void CMainWindow::onLoadStarted()
+{
+    setPane(kStatePane, QString::fromLatin1(kLoadingText));
+}
+
+void CMainWindow::onLoadFinished(bool ok, const QString& error)
+{
+    m_ShowsImage = ok;
+    if (ok) {
+        const CEditBmp& image = m_Preview->image();
+        if (m_ViewerMode)
+            setPane(kStatePane, QString::fromStdString(ViewerImageText(image.Width, image.Height,
+                                                                       image.SourceBitsPerPixel)));
+        else
+            setPane(kStatePane, QString::fromStdString(LoadedInText(m_Preview->lastLoadMilliseconds())));
+        m_ImageInfo = imageInformation();
+        if (m_Timing) {
+            m_Preview->repaint();
+            const double seconds =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - m_LoadRequested).count();
+            std::fprintf(stderr, "preview painted %dx%d in %.3f s\n", image.Width, image.Height, seconds);
+        }
+    } else {
+        setPane(kStatePane, QString::fromLatin1(kUnknownFormatText));
+        m_ImageInfo.clear();
+        if (m_Timing)
+            std::fprintf(stderr, "load failed: %s\n", error.toUtf8().constData());
+    }
+    setPane(kMessagePane, m_ImageInfo);
+    updateTitle();
+    updateActions();
+    emit idleChanged();
+}
+
+QString CMainWindow::imageInformation() const
+{
+    const CEditBmp& image = m_Preview->image();
+    std::string text = ImageDimensionsText(image.Width, image.Height, image.SourceBitsPerPixel,
+                                           m_Settings.ImageSizeUnit);
+    if (!m_ShownName.empty())
+        text += "    " + FileSizeText(FileSize(JoinPath(m_ShownFolder, m_ShownName)), m_Settings.FileSizeUnit);
+    return QString::fromStdString(text);
+}
+
+void CMainWindow::zoomCommand(int id)
+{
+    switch (id) {
+    case ID_ZOOM_MORE: m_Preview->more(); return;
+    case ID_ZOOM_LESS: m_Preview->less(); return;
+    case ID_BEST_FIT: m_Preview->bestFit(); return;
+    default: break;
+    }
+    const double factor = ZoomFactor(id);
+    if (factor > 0)
+        m_Preview->setZoom(factor);
+}
+
+void CMainWindow::placementCommand(int id)
+{
+    const int placement = id == ID_PLACE_UPPER_RIGHT ? 1 : id == ID_PLACE_CENTRE ? 2 : 0;
+    if (m_ViewerMode || placement == m_Settings.PreviewPlacement)
+        return;
+    m_Settings.PreviewPlacement = placement;
+    m_Preview->setPlacement(placement);
+}
+
+void CMainWindow::stepImage(int id)
+{
+    const long rows = static_cast<long>(m_Listing.RowCount());
+    if (rows == 0)
+        return;
+    const long current = m_CurrentFile.empty() ? -1 : m_Listing.FindRow(m_CurrentFile);
+    long target = current;
+    switch (id) {
+    case ID_NEXT: target = current + 1; break;
+    case ID_PREVIOUS: target = current < 0 ? 0 : current - 1; break;
+    case ID_FIRST: target = 0; break;
+    case ID_LAST: target = rows - 1; break;
+    }
+    if (target < 0 || target >= rows || target == current)
+        return;
+    m_Listing.UnselectAll();
+    m_FileList->setCurrentRow(target, true);
+    m_Listing.UpdateSelection();
+    m_CurrentFile = m_Listing.ItemAtRow(static_cast<size_t>(target)).Name;
+    loadCurrent(true);
+    updateStatusTexts();
+}
+
+void CMainWindow::copyImage()
+{
+    CQtClipboard clipboard;
+    m_Preview->image().CopyToClipboard(clipboard);
+}
+
+void CMainWindow::pasteNewImage()
+{
+    if (!confirmDiscard())
+        return;
+    CQtClipboard clipboard;
+    auto image = std::make_unique<CEditBmp>();
+    if (!image->PasteFromClipboard(clipboard)) {
+        MessageBox::Information(this, QStringLiteral("The clipboard holds no image."));
+        return;
+    }
+    m_Preview->setImage(std::move(image), true);
+    m_ShowsImage = true;
+    m_ShownName.clear();
+    m_ImageInfo = imageInformation();
+    setPane(kMessagePane, m_ImageInfo);
+    setPane(kStatePane, QString::fromLatin1(kDoneText));
+    updateTitle();
+    updateActions();
+}
+
+void CMainWindow::setWallpaper()
+{
+    CSystemDesktop desktop;
+    std::string error;
+    const std::string name = m_ShownName.empty() ? std::string("Pasted image.bmp") : m_ShownName;
+    const std::string folder = m_ShownName.empty() ? m_Navigator.CurrentFolder() : m_ShownFolder;
+    if (!SetWallpaper(JoinPath(folder, name), m_Preview->image(), desktop, error))
+        MessageBox::Error(this, QString::fromStdString(error));
+}
+
+void CMainWindow::openFile()
+{
+    QString filter = QStringLiteral("Images (");
+    for (const char* ext : {"bmp", "dib", "emf", "eps", "gif", "ico", "iff", "ilbm", "jpg", "jpeg", "pbm", "pct",
+                            "pcx", "pgm", "pict", "png", "ppm", "ras", "rle", "tga", "tif", "tiff", "wmf", "psd",
+                            "dds"})
+        filter += QStringLiteral("*.%1 *.%2 ").arg(QString::fromLatin1(ext), QString::fromLatin1(ext).toUpper());
+    filter = filter.trimmed() + QStringLiteral(");;All files (*)");
+    const QString path = QFileDialog::getOpenFileName(
+        this, QStringLiteral("Open"), QString::fromStdString(m_Navigator.CurrentFolder()), filter);
+    if (path.isEmpty())
+        return;
+    const QFileInfo info(path);
+    goToFolder(info.absolutePath().toStdString(), info.fileName().toStdString());
+    if (m_ViewerMode)
+        loadCurrent(true);
+}
+
+void CMainWindow::showAbout(int id)
+{
+    QString text = QStringLiteral("Oculane %1\n\nAn image browser, viewer and converter.")
+                       .arg(QString::fromLatin1(OCULANE_VERSION));
+    if (id != ID_ABOUT)
+        text += QStringLiteral(
+            "\n\nChoose a folder in the tree or the address list; select a file to preview it. "
+            "Ctrl+Enter switches between the browser and the viewer; in the viewer, Shift+PageUp and "
+            "Shift+PageDown step through the folder, the keypad zooms, and dragging pans a large image.");
+    MessageBox::Information(this, text);
+}

@@ -1,0 +1,159 @@
+// oculane [FILE|FOLDER]
+// oculane --screenshot OUT.png [--viewer] [--size WxH] [FILE|FOLDER]
+//   starts as usual, waits until the listing and the preview are done, writes
+//   the window as a PNG and exits. --command ID (repeatable) runs commands
+//   after start-up; --timing prints how long listing and preview took.
+#include "app/MainWindow.h"
+#include "app/MessageBox.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryFile>
+#include <QPixmap>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+struct Arguments {
+    QString Path;
+    QString Screenshot;
+    bool Viewer = false;
+    QSize Size{1024, 700};
+    bool Timing = false;
+    std::vector<int> Commands;  // run by id after start-up, as from the menu
+};
+
+int Usage(const char* message)
+{
+    std::fprintf(stderr, "oculane: %s\nusage: oculane [FILE|FOLDER]\n"
+                         "       oculane --screenshot OUT.png [--viewer] [--size WxH] [--command ID]... [--timing] [FILE|FOLDER]\n",
+                 message);
+    return 2;
+}
+
+bool ParseSize(const char* text, QSize& size)
+{
+    int width = 0, height = 0;
+    char extra = 0;
+    if (std::sscanf(text, "%dx%d%c", &width, &height, &extra) != 2 || width < 200 || height < 150 ||
+        width > 10000 || height > 10000)
+        return false;
+    size = QSize(width, height);
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    Arguments args;
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        if (std::strcmp(arg, "--version") == 0) {
+            std::printf("oculane %s\n", OCULANE_VERSION);
+            return 0;
+        } else if (std::strcmp(arg, "--help") == 0) {
+            std::printf("usage: oculane [FILE|FOLDER]\n"
+                        "       oculane --screenshot OUT.png [--viewer] [--size WxH] [--command ID]... [--timing] [FILE|FOLDER]\n");
+            return 0;
+        } else if (std::strcmp(arg, "--screenshot") == 0) {
+            if (++i >= argc)
+                return Usage("--screenshot needs a file name");
+            // Absolute now: browsing changes the current folder.
+            args.Screenshot = QFileInfo(QString::fromLocal8Bit(argv[i])).absoluteFilePath();
+        } else if (std::strcmp(arg, "--viewer") == 0) {
+            args.Viewer = true;
+        } else if (std::strcmp(arg, "--timing") == 0) {
+            args.Timing = true;
+        } else if (std::strcmp(arg, "--command") == 0) {
+            char* end = nullptr;
+            const long id = ++i < argc ? std::strtol(argv[i], &end, 10) : 0;
+            if (id <= 0 || id > 65535 || *end != 0)
+                return Usage("--command needs a command id");
+            args.Commands.push_back(static_cast<int>(id));
+        } else if (std::strcmp(arg, "--size") == 0) {
+            if (++i >= argc || !ParseSize(argv[i], args.Size))
+                return Usage("--size needs WxH (200x150 to 10000x10000)");
+        } else if (arg[0] == '-' && arg[1] == '-') {
+            return Usage("unknown option");
+        } else if (args.Path.isEmpty()) {
+            args.Path = QString::fromLocal8Bit(arg);
+        } else {
+            return Usage("only one file or folder can be opened");
+        }
+    }
+    // Screenshots without a display use the offscreen platform, with a screen
+    // large enough for the requested window (its own screen is 800 x 600).
+    QTemporaryFile screens(QDir::tempPath() + QStringLiteral("/oculane-screens-XXXXXX.json"));
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    const bool noDisplay = !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY");
+    if (!args.Screenshot.isEmpty() &&
+        ((!platform && noDisplay) || (platform && std::strcmp(platform, "offscreen") == 0)) && screens.open()) {
+        screens.write(QStringLiteral("{\"screens\": [{\"name\": \"screenshot\", \"x\": 0, \"y\": 0, "
+                                     "\"width\": %1, \"height\": %2, \"logicalDpi\": 96, "
+                                     "\"logicalBaseDpi\": 96, \"dpr\": 1}]}")
+                          .arg(std::max(args.Size.width(), 1920))
+                          .arg(std::max(args.Size.height(), 1080))
+                          .toUtf8());
+        screens.flush();
+        setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + screens.fileName()).toLocal8Bit().constData(), 1);
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Varnosk Software"));
+    QApplication::setApplicationName(QStringLiteral("Oculane"));
+
+    if (!args.Screenshot.isEmpty()) {
+        // Nobody is there to answer: messages go to stderr, questions get "No".
+        MessageBox::SetHook([](QWidget*, const QString& text, int) {
+            std::fprintf(stderr, "oculane: %s\n", text.toLocal8Bit().constData());
+            return 0;
+        });
+    }
+    CMainWindow window;
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/viewer.svg")));
+    window.setTimingOutput(args.Timing);
+    // A screenshot leaves the user's settings, favourites and layout alone.
+    window.setSaveOnClose(args.Screenshot.isEmpty());
+    if (!args.Screenshot.isEmpty())
+        window.resize(args.Size);
+    QElapsedTimer started;
+    started.start();
+    window.show();
+    if (!window.startUp(args.Path))
+        return 1;
+    if (args.Viewer && !window.viewerMode())
+        window.runCommand(32771);
+    for (int id : args.Commands)
+        window.runCommand(id);
+    if (args.Screenshot.isEmpty())
+        return app.exec();
+
+    // Wait until the listing and the preview are done (at most a minute).
+    int result = 1;
+    auto* poll = new QTimer(&app);
+    QObject::connect(poll, &QTimer::timeout, &app, [&] {
+        if (!window.isIdle() && started.elapsed() < 60000)
+            return;
+        poll->stop();
+        QApplication::processEvents();
+        const QPixmap shot = window.grab();
+        result = shot.save(args.Screenshot, "PNG") ? 0 : 1;
+        if (result != 0)
+            std::fprintf(stderr, "oculane: cannot write %s\n", args.Screenshot.toLocal8Bit().constData());
+        if (args.Timing)
+            std::fprintf(stderr, "screenshot after %.3f s\n", started.elapsed() / 1000.0);
+        app.quit();
+    });
+    poll->start(20);
+    app.exec();
+    return result;
+}

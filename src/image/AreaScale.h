@@ -1,0 +1,15 @@
+// Smooth resizing by area averaging: every output pixel is the exact mean of
+// the source area it covers. Used to show large images shrunk without
+// aliasing; exact for integer ratios.
+#pragma once
+
+#include "image/Bmp.h"
+
+#include <cstdint>
+
+// Resizes a 32-bit image (blue, green, red, alpha) to dstWidth x dstHeight
+// into dst, rows top-down dstStride bytes apart. All four channels are
+// averaged. Meant for shrinking; enlarging works but only repeats pixels.
+// Throws std::invalid_argument when src is not 32-bit; does nothing for an
+// empty source or target.
+void AreaDownscale(const CBmp& src, int dstWidth, int dstHeight, uint8_t* dst, int dstStride);

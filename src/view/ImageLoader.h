@@ -1,0 +1,61 @@
+// CImageLoader: decodes the image view's pictures on a worker thread, one at a
+// time. A request made while another is decoding waits as the only queued one
+// (a newer request replaces it), and only the latest request's result is
+// delivered: older ones are dropped on the worker as soon as they finish.
+#pragma once
+
+#include "ops/EditBmp.h"
+
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+struct ImageLoadResult {
+    uint64_t Generation = 0;
+    std::string Path;
+    std::unique_ptr<CEditBmp> Image;  // 32 bits per pixel; null when decoding failed
+    std::string Error;                // why it failed
+    std::vector<std::string> Notices; // reservations of a decode that worked
+    int64_t Milliseconds = 0;         // time spent decoding
+};
+
+class CImageLoader {
+public:
+    // Called on the worker thread with the result of the latest request (null
+    // only when memory ran out before a result could be made); it must hand
+    // the result over to its own thread and return.
+    using Deliver = std::function<void(std::shared_ptr<ImageLoadResult>)>;
+
+    explicit CImageLoader(Deliver deliver);
+    // Waits for a decode in progress to end; nothing is delivered after.
+    ~CImageLoader();
+    CImageLoader(const CImageLoader&) = delete;
+    CImageLoader& operator=(const CImageLoader&) = delete;
+
+    // Queues path for decoding and returns the request's generation (> 0).
+    uint64_t Request(const std::string& path);
+    // Forgets the queued request and the result of the one in progress.
+    void Cancel();
+
+    // Decodes on the calling thread: what the worker does for each request.
+    static std::shared_ptr<ImageLoadResult> Decode(const std::string& path, uint64_t generation);
+
+private:
+    void Run();
+
+    Deliver m_Deliver;
+    std::mutex m_Mutex;
+    std::condition_variable m_Wake;
+    std::thread m_Thread;
+    bool m_Stop = false;
+    bool m_HasQueued = false;
+    std::string m_QueuedPath;
+    uint64_t m_QueuedGeneration = 0;
+    uint64_t m_LastGeneration = 0;  // of the latest request
+    uint64_t m_Wanted = 0;          // generation whose result is still wanted; 0 none
+};

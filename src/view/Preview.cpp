@@ -1,0 +1,406 @@
+#include "view/Preview.h"
+
+#include "image/AreaScale.h"
+#include "view/ImageLoader.h"
+
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QResizeEvent>
+
+#include <algorithm>
+#include <cstdint>
+#include <system_error>
+
+namespace {
+
+struct MenuItem {
+    const char* Text;
+    int Id;
+};
+
+constexpr MenuItem kZoomItems[] = {
+    {"25%", 32800}, {"50%", 32828}, {"100%", 32830}, {"200%", 32840},
+    {"500%", 32930}, {"1000%", 32931}, {"1600%", 32932},
+};
+constexpr MenuItem kImageItems[] = {
+    {"Resize...", 32798},
+    {"Add Borders/Crop By Value...", 32922},
+    {"Rotate CW 90 degrees", 32821},
+    {"Rotate CCW 90 degrees", 32822},
+    {"Rotate 180 degrees", 32823},
+    {"Rotate Arbitrary...", 32833},
+    {"Flip Horizontal", 32801},
+    {"Flip Vertical", 32802},
+};
+constexpr MenuItem kColorItems[] = {
+    {"Brightness...", 32804},
+    {"Contrast...", 32805},
+    {"Gamma...", 32831},
+};
+constexpr MenuItem kFilterItems[] = {
+    {"Blur", 334}, {"Soften", 336}, {"Gaussian 3x3", 337}, {"Gaussian 5x5", 338},
+    {"Sharpen", 339}, {"Add Noise", 346}, {"Median Filter", 347}, {"Jitter", 349},
+};
+constexpr MenuItem kConvertItem = {"Convert...", 32813};
+constexpr MenuItem kFavouriteItem = {"Add to Favorites...", 32793};
+
+// A shrunk copy is kept only while it costs at most a quarter of the image;
+// milder reductions are drawn from the image itself, where bilinear
+// filtering is still free of aliasing.
+constexpr int64_t kScaledCopyShare = 4;
+// Extra source pixels around the visible part, so smoothing at its edges
+// sees the same neighbours as inside.
+constexpr int kSmoothMargin = 2;
+
+QImage::Format FormatOf(const CBmp& image)
+{
+    return image.HasAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32;
+}
+
+bool Drawable(const CBmp& image)
+{
+    return image.BitsPerPixel == 32 && image.Width > 0 && image.Height > 0 && image.Lines;
+}
+
+QRect ToQRect(const ViewRect& r)
+{
+    return QRect(r.Left, r.Top, r.Width(), r.Height());
+}
+
+} // namespace
+
+CPreview::CPreview(QWidget* parent) : QWidget(parent), m_Image(std::make_unique<CEditBmp>())
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(false);
+    m_Geometry.SetWindowSize(width(), height());
+    m_Loader = std::make_unique<CImageLoader>([this](std::shared_ptr<ImageLoadResult> result) {
+        // On the worker: hand the result to the UI thread. Should the view be
+        // destroyed first, Qt drops the queued call together with the result.
+        QMetaObject::invokeMethod(
+            this, [this, result = std::move(result)] { loadDone(result); }, Qt::QueuedConnection);
+    });
+}
+
+CPreview::~CPreview()
+{
+    // The worker may still be decoding into memory it owns and is about to
+    // post to this object: let it finish before anything here goes away.
+    m_Loader.reset();
+}
+
+void CPreview::load(const std::string& path, int placement, bool shrinkToFit, bool enlargeToFit)
+{
+    m_LoadPlacement = placement;
+    m_LoadShrink = shrinkToFit;
+    m_LoadEnlarge = enlargeToFit;
+    try {
+        m_Waiting = m_Loader->Request(path);
+    } catch (const std::system_error&) {
+        // No thread to decode on: the load fails like any other.
+        emit loadStarted();
+        auto failed = std::make_shared<ImageLoadResult>();
+        failed->Path = path;
+        failed->Error = "The image could not be loaded: no thread to decode it on.";
+        m_Waiting = failed->Generation = UINT64_MAX;
+        loadDone(failed);
+        return;
+    }
+    emit loadStarted();
+}
+
+void CPreview::loadDone(const std::shared_ptr<ImageLoadResult>& result)
+{
+    if (result && result->Generation != m_Waiting)
+        return;  // superseded by a later load or by clear()
+    m_Waiting = 0;
+    m_Notices.clear();
+    if (!result || !result->Image) {
+        dropImage();
+        m_LoadMs = result ? result->Milliseconds : 0;
+        update();
+        emit loadFinished(false, QString::fromStdString(result ? result->Error : std::string("Out of memory.")));
+        return;
+    }
+    m_LoadMs = result->Milliseconds;
+    for (const std::string& notice : result->Notices)
+        m_Notices << QString::fromStdString(notice);
+    m_Path = result->Path;
+    showImage(std::move(result->Image), m_LoadPlacement, m_LoadShrink, m_LoadEnlarge);
+    emit loadFinished(true, QString());
+}
+
+void CPreview::showImage(std::unique_ptr<CEditBmp> image, int placement, bool shrinkToFit, bool enlargeToFit)
+{
+    // The old image (and its undo copy) is freed here, before the scaled copy
+    // of the new one is made.
+    m_Scaled = QImage();
+    m_Image = std::move(image);
+    m_Image->modified = false;
+    m_Image->undoAvailable = false;
+    m_HasImage = true;
+    m_Geometry.SetWindowSize(width(), height());
+    m_Geometry.SetImage(m_Image->Width, m_Image->Height, placement, shrinkToFit, enlargeToFit);
+    rescale(true);
+    update();
+}
+
+void CPreview::dropImage()
+{
+    m_HasImage = false;
+    m_Path.clear();
+    m_Geometry.Clear();
+    m_Scaled = QImage();
+    m_ScaledWidth = m_ScaledHeight = 0;
+    m_Image = std::make_unique<CEditBmp>();
+    unsetCursor();
+}
+
+void CPreview::clear()
+{
+    m_Waiting = 0;
+    m_Loader->Cancel();
+    dropImage();
+    update();
+}
+
+bool CPreview::hasImage() const
+{
+    return m_HasImage;
+}
+
+bool CPreview::isLoading() const
+{
+    return m_Waiting != 0;
+}
+
+void CPreview::setImage(std::unique_ptr<CEditBmp> image, bool modified)
+{
+    m_Waiting = 0;
+    m_Loader->Cancel();
+    if (!image || image->Width <= 0 || image->Height <= 0 || !image->Lines) {
+        dropImage();
+        update();
+        return;
+    }
+    if (image->BitsPerPixel != 32)
+        image->CopyFrom(*image, 32);
+    m_Notices.clear();
+    m_Path.clear();
+    showImage(std::move(image), m_Geometry.PlacementValue(), m_Geometry.ShrinkToFit(), m_Geometry.EnlargeToFit());
+    m_Image->modified = modified;
+}
+
+void CPreview::setZoom(double factor)
+{
+    if (!m_HasImage)
+        return;
+    m_Geometry.SetZoom(factor);
+    rescale(false);
+    update();
+}
+
+bool CPreview::more()
+{
+    if (!m_Geometry.More())
+        return false;
+    rescale(false);
+    update();
+    return true;
+}
+
+bool CPreview::less()
+{
+    if (!m_Geometry.Less())
+        return false;
+    rescale(false);
+    update();
+    return true;
+}
+
+void CPreview::bestFit()
+{
+    if (!m_HasImage)
+        return;
+    m_Geometry.BestFit();
+    rescale(false);
+    update();
+}
+
+void CPreview::setPlacement(int placement)
+{
+    m_Geometry.SetPlacement(placement);
+    update();
+}
+
+void CPreview::redraw(bool sizeChanged)
+{
+    if (m_HasImage && !Drawable(*m_Image)) {
+        // An operation or undo that ran out of memory left no pixels.
+        dropImage();
+    } else if (m_HasImage && sizeChanged) {
+        m_Geometry.SetWindowSize(width(), height());
+        m_Geometry.SetImage(m_Image->Width, m_Image->Height, m_Geometry.PlacementValue(), m_Geometry.ShrinkToFit(),
+                            m_Geometry.EnlargeToFit());
+    }
+    if (m_HasImage)
+        rescale(true);
+    update();
+}
+
+void CPreview::rescale(bool pixelsChanged)
+{
+    const ViewRect& display = m_Geometry.Display();
+    const int dw = display.Width(), dh = display.Height();
+    if (!pixelsChanged && dw == m_ScaledWidth && dh == m_ScaledHeight)
+        return;
+    m_ScaledWidth = dw;
+    m_ScaledHeight = dh;
+    if (!m_HasImage || !Drawable(*m_Image)) {
+        m_Scaled = QImage();
+        return;
+    }
+    const CEditBmp& image = *m_Image;
+    const bool shrunk = dw <= image.Width && dh <= image.Height && (dw < image.Width || dh < image.Height);
+    const bool worthACopy = int64_t(dw) * dh * kScaledCopyShare <= int64_t(image.Width) * image.Height;
+    if (!shrunk || !worthACopy) {
+        m_Scaled = QImage();
+        return;
+    }
+    if (m_Scaled.width() != dw || m_Scaled.height() != dh || m_Scaled.format() != FormatOf(image))
+        m_Scaled = QImage(dw, dh, FormatOf(image));
+    if (m_Scaled.isNull())
+        return;  // no memory for the copy: the image is drawn directly
+    AreaDownscale(image, dw, dh, m_Scaled.bits(), int(m_Scaled.bytesPerLine()));
+}
+
+void CPreview::paintEvent(QPaintEvent* event)
+{
+    QPainter painter(this);
+    const QRect destination = ToQRect(m_Geometry.Destination());
+    const bool drawing = m_HasImage && Drawable(*m_Image) && !destination.isEmpty();
+    // Only the background around the image is filled, so a drag does not
+    // flash the area the image covers.
+    QRegion background(event->rect());
+    if (drawing)
+        background -= destination;
+    for (const QRect& r : background)
+        painter.fillRect(r, palette().window());
+    if (!drawing)
+        return;
+    if (m_Image->HasAlpha)
+        painter.fillRect(destination, Qt::white);
+    if (!m_Scaled.isNull() && m_Scaled.width() == m_Geometry.Display().Width() &&
+        m_Scaled.height() == m_Geometry.Display().Height()) {
+        painter.drawImage(destination.topLeft(), m_Scaled, ToQRect(m_Geometry.DisplaySource()));
+        return;
+    }
+    drawFromImage(painter);
+}
+
+void CPreview::drawFromImage(QPainter& painter)
+{
+    const CEditBmp& image = *m_Image;
+    const int w = image.Width, h = image.Height;
+    const ViewRect& display = m_Geometry.Display();
+    const ViewRect& source = m_Geometry.Source();
+    // The rows lie bottom-up in memory: wrap them as they are (no copy) and
+    // let the painter turn them over.
+    const QImage rows(image.Lines[h - 1], w, h, image.BytesPerLine(), FormatOf(image));
+    const bool actualSize = display.Width() == w && display.Height() == h;
+
+    painter.save();
+    painter.setClipRect(ToQRect(m_Geometry.Destination()));
+    painter.translate(display.Left, display.Bottom);
+    painter.scale(double(display.Width()) / w, -double(display.Height()) / h);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, !actualSize);
+    // In these coordinates one unit is one image pixel and y counts rows from
+    // the bottom of the image.
+    const int margin = actualSize ? 0 : kSmoothMargin;
+    const int left = std::max(source.Left - margin, 0);
+    const int right = std::min(source.Right + 1 + margin, w);
+    const int bottomUpFirst = std::max(h - source.Bottom - 1 - margin, 0);
+    const int bottomUpLast = std::min(h - source.Top + margin, h);
+    const QRect part(left, bottomUpFirst, right - left, bottomUpLast - bottomUpFirst);
+    painter.drawImage(part, rows, part);
+    painter.restore();
+}
+
+void CPreview::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    m_Geometry.SetWindowSize(width(), height());
+    // The display size stays, unless an image loaded into no area gets fitted now.
+    rescale(false);
+    update();
+}
+
+void CPreview::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton || !m_HasImage || !m_Geometry.Scrollable()) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    const QPoint p = event->position().toPoint();
+    m_Geometry.BeginDrag(p.x(), p.y());
+    if (m_Geometry.Dragging())
+        setCursor(Qt::ClosedHandCursor);
+}
+
+void CPreview::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!m_Geometry.Dragging()) {
+        QWidget::mouseMoveEvent(event);
+        return;
+    }
+    const QPoint p = event->position().toPoint();
+    if (m_Geometry.DragTo(p.x(), p.y()))
+        update();
+}
+
+void CPreview::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton || !m_Geometry.Dragging()) {
+        QWidget::mouseReleaseEvent(event);
+        return;
+    }
+    m_Geometry.EndDrag();
+    unsetCursor();
+}
+
+std::unique_ptr<QMenu> CPreview::createContextMenu()
+{
+    auto menu = std::make_unique<QMenu>(this);
+    auto add = [this](QMenu* to, const MenuItem& item) {
+        QAction* action = to->addAction(QString::fromLatin1(item.Text));
+        action->setData(item.Id);
+        action->setEnabled(!m_Enabled || m_Enabled(item.Id));
+        const int id = item.Id;
+        connect(action, &QAction::triggered, this, [this, id] { emit command(id); });
+    };
+    for (const MenuItem& item : kZoomItems)
+        add(menu.get(), item);
+    menu->addSeparator();
+    QMenu* imageMenu = menu->addMenu(QStringLiteral("Image"));
+    for (const MenuItem& item : kImageItems)
+        add(imageMenu, item);
+    QMenu* colorMenu = menu->addMenu(QStringLiteral("Colors"));
+    for (const MenuItem& item : kColorItems)
+        add(colorMenu, item);
+    QMenu* filterMenu = menu->addMenu(QStringLiteral("Filter"));
+    for (const MenuItem& item : kFilterItems)
+        add(filterMenu, item);
+    menu->addSeparator();
+    add(menu.get(), kConvertItem);
+    add(menu.get(), kFavouriteItem);
+    return menu;
+}
+
+void CPreview::contextMenuEvent(QContextMenuEvent* event)
+{
+    std::unique_ptr<QMenu> menu = createContextMenu();
+    menu->exec(event->globalPos());
+}

@@ -1,0 +1,99 @@
+// CPreview: the image view of the preview pane and of viewer mode. Decodes on
+// a worker thread, keeps a smoothly scaled copy per zoom, draws the visible part
+// and pans by dragging.
+#pragma once
+
+#include "ops/EditBmp.h"
+#include "view/ViewGeometry.h"
+
+#include <QImage>
+#include <QStringList>
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+class CImageLoader;
+class QMenu;
+struct ImageLoadResult;
+
+class CPreview : public QWidget {
+    Q_OBJECT
+public:
+    explicit CPreview(QWidget* parent = nullptr);
+    ~CPreview() override;
+
+    // Starts decoding path at 32 bits; loadStarted now, loadFinished later on
+    // the UI thread. A newer load supersedes one still running: only the
+    // latest load is finished. The shown image stays until the result comes.
+    void load(const std::string& path, int placement, bool shrinkToFit, bool enlargeToFit);
+    // Empties the view (no image, nothing drawn) and forgets a load in progress.
+    void clear();
+    bool hasImage() const;
+    bool isLoading() const;
+    // Path of the shown image; empty when none or when it was not loaded from a file.
+    const std::string& imagePath() const { return m_Path; }
+    // The view's image; without hasImage() an empty placeholder.
+    CEditBmp& image() { return *m_Image; }
+    // Takes a bitmap as the shown image (paste as new image), converted to 32
+    // bits, with the fit options of the last load; forgets a load in progress.
+    void setImage(std::unique_ptr<CEditBmp> image, bool modified);
+
+    void setZoom(double factor);
+    bool more();
+    bool less();
+    void bestFit();
+    void setPlacement(int placement);
+    // After an operation: with sizeChanged, the fit rule runs again.
+    void redraw(bool sizeChanged);
+    const CViewGeometry& geometry() const { return m_Geometry; }
+    int64_t lastLoadMilliseconds() const { return m_LoadMs; }
+    // Reservations the decoder had about the last loaded image, for a message.
+    const QStringList& lastNotices() const { return m_Notices; }
+    // Items of later work are shown disabled in the context menu.
+    void setCommandEnabledQuery(std::function<bool(int)> query) { m_Enabled = std::move(query); }
+    // The right-click menu; each item carries its command id as data and
+    // emits command(id) when triggered.
+    std::unique_ptr<QMenu> createContextMenu();
+
+signals:
+    void loadStarted();
+    // ok false: the file could not be decoded (text in error).
+    void loadFinished(bool ok, QString error);
+    // A context-menu item: the command id of the main menus.
+    void command(int id);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void loadDone(const std::shared_ptr<ImageLoadResult>& result);
+    void showImage(std::unique_ptr<CEditBmp> image, int placement, bool shrinkToFit, bool enlargeToFit);
+    void dropImage();
+    // Brings the scaled copy up to date: always after the pixels changed,
+    // otherwise only when the display size changed.
+    void rescale(bool pixelsChanged);
+    void drawFromImage(class QPainter& painter);
+
+    std::unique_ptr<CEditBmp> m_Image;
+    bool m_HasImage = false;
+    std::string m_Path;
+    CViewGeometry m_Geometry;
+    QImage m_Scaled;  // the image at display size when shrunk a lot; null otherwise
+    int m_ScaledWidth = 0, m_ScaledHeight = 0;  // display size m_Scaled was made for
+    int64_t m_LoadMs = 0;
+    QStringList m_Notices;
+    std::unique_ptr<CImageLoader> m_Loader;
+    std::function<bool(int)> m_Enabled;
+    // The load whose result is awaited (0: none) and its options.
+    uint64_t m_Waiting = 0;
+    int m_LoadPlacement = kPlaceUpperLeft;
+    bool m_LoadShrink = true, m_LoadEnlarge = false;
+};

@@ -1,0 +1,78 @@
+// Where the image view shows an image: fit rule, zoom, placement, panning and
+// the visible part. Plain arithmetic, shared by the view and its tests.
+#pragma once
+
+struct ViewRect {
+    int Left = 0, Top = 0, Right = 0, Bottom = 0;
+    int Width() const { return Right - Left; }
+    int Height() const { return Bottom - Top; }
+    bool operator==(const ViewRect&) const = default;
+};
+
+enum Placement { kPlaceUpperLeft = 0, kPlaceUpperRight = 1, kPlaceCentre = 2 };
+
+// Fits W x H into bw x bh keeping the ratio (single precision, truncated).
+// Empty sizes on either side give 0 x 0.
+void FitSize(int imageWidth, int imageHeight, int boxWidth, int boxHeight, int& fitWidth, int& fitHeight);
+
+class CViewGeometry {
+public:
+    void SetWindowSize(int width, int height);  // and re-place when an image is set
+    int WindowWidth() const { return m_WindowWidth; }
+    int WindowHeight() const { return m_WindowHeight; }
+
+    // A new image (or one whose size changed): display size by the fit rule
+    // (limitEnlarge: at most ten times the image size), then placement.
+    // Loaded before the window has a size, the fit runs again once it has one.
+    void SetImage(int width, int height, int placement, bool shrinkToFit, bool enlargeToFit, bool limitEnlarge = true);
+    void Clear() { m_HasImage = false; m_Dragging = false; m_FitPending = false; }
+    bool HasImage() const { return m_HasImage; }
+    void SetPlacement(int placement);
+    int PlacementValue() const { return m_Placement; }
+    bool ShrinkToFit() const { return m_Shrink; }
+    bool EnlargeToFit() const { return m_Enlarge; }
+    int ImageWidth() const { return m_ImageWidth; }
+    int ImageHeight() const { return m_ImageHeight; }
+
+    // Zoom keeping the centre point.
+    void SetZoom(double factor);
+    double ZoomFactor() const;  // display width / image width
+    // "&More" / "&Less": false when nothing happens.
+    bool More();
+    bool Less();
+    void BestFit();
+
+    // Panning; the movement since the last position.
+    void BeginDrag(int x, int y);
+    bool DragTo(int x, int y);  // true when the view moved
+    void EndDrag();
+    bool Dragging() const { return m_Dragging; }
+
+    bool Scrollable() const { return m_Scrollable; }
+    const ViewRect& Display() const { return m_Display; }
+    // Part of the image visible (image pixels) and where it lands in the window.
+    const ViewRect& Source() const { return m_Source; }
+    const ViewRect& Destination() const { return m_Destination; }
+    // Same source range in display pixels (for a scaled copy at display size).
+    const ViewRect& DisplaySource() const { return m_DisplaySource; }
+
+private:
+    void FitDisplaySize();
+    void SetDisplaySize(long long width, long long height);
+    void ApplyZoom(long long width, long long height);
+    void Place();
+    void UpdateVisible();
+
+    bool m_HasImage = false;
+    int m_WindowWidth = 0, m_WindowHeight = 0;
+    int m_ImageWidth = 0, m_ImageHeight = 0;
+    int m_Placement = kPlaceUpperLeft;
+    bool m_Shrink = true, m_Enlarge = false;
+    bool m_LimitEnlarge = true;
+    // The image arrived while the window had no area; fit when it gets one.
+    bool m_FitPending = false;
+    bool m_Scrollable = false;
+    bool m_Dragging = false;
+    int m_LastX = 0, m_LastY = 0;
+    ViewRect m_Display, m_Source, m_Destination, m_DisplaySource;
+};

@@ -1,0 +1,383 @@
+// The main window driven by command id, as a user would by menu.
+#include "AppTest.h"
+
+#include "app/CommandTable.h"
+#include "app/FileListView.h"
+#include "app/MainWindow.h"
+#include "app/MessageBox.h"
+#include "platform/ConfigFolder.h"
+#include "platform/Directory.h"
+#include "view/Preview.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+
+#include <fstream>
+#include <memory>
+
+namespace {
+
+QString SamplePath(const char* name)
+{
+    const char* root = std::getenv("OCULANE_SOURCE_DIR");
+    return QString::fromLocal8Bit(root ? root : ".") + "/samples/" + name;
+}
+
+void WriteBytes(const QString& path, size_t size)
+{
+    std::ofstream out(path.toStdString(), std::ios::binary);
+    out << std::string(size, 'x');
+}
+
+// Waits until the preview has no load running.
+bool WaitIdle(CMainWindow& window)
+{
+    return QTest::qWaitFor([&] { return window.isIdle(); }, 10000);
+}
+
+QStringList RowNames(CMainWindow& window)
+{
+    QStringList names;
+    for (size_t row = 0; row < window.listing().RowCount(); ++row)
+        names << QString::fromStdString(window.listing().ItemAtRow(row).Name);
+    return names;
+}
+
+} // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_Dir;
+    QStringList m_Messages;
+    int m_Answer = 0;
+    std::string m_StartFolder;
+
+    QString path(const QString& name) const { return m_Dir->filePath(name); }
+
+    std::unique_ptr<CMainWindow> open(const QString& argument)
+    {
+        auto window = std::make_unique<CMainWindow>();
+        window->resize(900, 600);
+        window->show();
+        if (!window->startUp(argument))
+            return nullptr;
+        WaitIdle(*window);
+        return window;
+    }
+
+private slots:
+    void init()
+    {
+        m_StartFolder = CurrentFolder();
+        m_Dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(QFile::copy(SamplePath("bmp-8bit.bmp"), path("a.bmp")));
+        QVERIFY(QFile::copy(SamplePath("jpeg-colour.jpg"), path("B.jpg")));
+        QVERIFY(QFile::copy(SamplePath("png-rgba-gradient.png"), path("c.png")));
+        WriteBytes(path("notes.txt"), 10);
+        QVERIFY(QFile::copy(SamplePath("bmp-4bit.bmp"), path(".hidden.bmp")));
+        QVERIFY(QDir(m_Dir->path()).mkdir("sub"));
+        QVERIFY(QFile::copy(SamplePath("bmp-24bit.bmp"), path("sub/d.bmp")));
+        WriteBytes(path("broken.png"), 0);
+        m_Messages.clear();
+        m_Answer = 0;
+        MessageBox::SetHook([this](QWidget*, const QString& text, int) {
+            m_Messages << text;
+            return m_Answer;
+        });
+    }
+
+    void cleanup()
+    {
+        MessageBox::SetHook({});
+        MakeCurrentFolder(m_StartFolder);
+        m_Dir.reset();
+    }
+
+    void startUpWithFileSelectsAndPreviewsIt()
+    {
+        auto window = open(path("b.JPG"));  // found without regard to case
+        QVERIFY(window);
+        QCOMPARE(QString::fromStdString(window->navigator().CurrentFolder()), QDir(m_Dir->path()).canonicalPath());
+        QCOMPARE(QString::fromStdString(window->currentFile()), QStringLiteral("B.jpg"));
+        QVERIFY(window->preview()->hasImage());
+        QVERIFY(window->paneText(CMainWindow::kStatePane).startsWith("  Loaded in "));
+        QVERIFY(window->paneText(CMainWindow::kStatePane).endsWith(" s"));
+        QCOMPARE(window->windowTitle(),
+                 QStringLiteral("Oculane - [%1/B.jpg]").arg(QDir(m_Dir->path()).canonicalPath()));
+        // Hidden files and non-images are not listed by default.
+        QCOMPARE(RowNames(*window), (QStringList{"a.bmp", "B.jpg", "broken.png", "c.png"}));
+        QVERIFY(window->paneText(CMainWindow::kSelectionPane).startsWith(" 1 of 4 ("));
+        QVERIFY(window->paneText(CMainWindow::kFreeSpacePane).startsWith(" Free Disk Space: "));
+    }
+
+    void startUpInMissingFolderEnds()
+    {
+        auto window = std::make_unique<CMainWindow>();
+        QVERIFY(!window->startUp(path("gone/x.bmp")));
+        QCOMPARE(m_Messages, QStringList{"Error during startup"});
+    }
+
+    void damagedFileShowsUnknownFormat()
+    {
+        auto window = open(path("broken.png"));
+        QVERIFY(window);
+        QVERIFY(!window->preview()->hasImage());
+        QCOMPARE(window->paneText(CMainWindow::kStatePane), QStringLiteral("  Unknown format"));
+        QCOMPARE(window->windowTitle(), QStringLiteral("Oculane"));
+    }
+
+    void modeSwitchAndStepping()
+    {
+        auto window = open(path("a.bmp"));
+        QVERIFY(window);
+        window->runCommand(ID_VIEWER);
+        QVERIFY(WaitIdle(*window));
+        QVERIFY(window->viewerMode());
+        QCOMPARE(window->paneText(CMainWindow::kSelectionPane), QStringLiteral(" 1/4"));
+        const CEditBmp& image = window->preview()->image();
+        QCOMPARE(window->paneText(CMainWindow::kStatePane),
+                 QStringLiteral("%1x%2x%3bpp").arg(image.Width).arg(image.Height).arg(image.SourceBitsPerPixel));
+        // Browser-only commands do nothing here.
+        QVERIFY(!window->isCommandEnabled(ID_SELECT_ALL));
+        window->runCommand(ID_SELECT_ALL);
+        QCOMPARE(window->listing().SelectedCount(), size_t(1));
+
+        window->runCommand(ID_NEXT);
+        QVERIFY(WaitIdle(*window));
+        QCOMPARE(QString::fromStdString(window->currentFile()), QStringLiteral("B.jpg"));
+        QCOMPARE(window->paneText(CMainWindow::kSelectionPane), QStringLiteral(" 2/4"));
+        window->runCommand(ID_LAST);
+        QVERIFY(WaitIdle(*window));
+        QCOMPARE(QString::fromStdString(window->currentFile()), QStringLiteral("c.png"));
+        window->runCommand(ID_NEXT);  // stays on the last
+        QCOMPARE(QString::fromStdString(window->currentFile()), QStringLiteral("c.png"));
+        window->runCommand(ID_FIRST);
+        QVERIFY(WaitIdle(*window));
+        QCOMPARE(window->paneText(CMainWindow::kSelectionPane), QStringLiteral(" 1/4"));
+
+        window->runCommand(ID_BROWSER);
+        QVERIFY(WaitIdle(*window));
+        QVERIFY(!window->viewerMode());
+        QVERIFY(window->paneText(CMainWindow::kSelectionPane).startsWith(" 1 of 4 ("));
+    }
+
+    void viewerZoomCommands()
+    {
+        auto window = open(path("a.bmp"));
+        QVERIFY(window);
+        window->runCommand(ID_VIEWER);
+        QVERIFY(WaitIdle(*window));
+        const int width = window->preview()->image().Width;
+        window->runCommand(ID_ZOOM_200);
+        QCOMPARE(window->preview()->geometry().Display().Width(), 2 * width);
+        window->runCommand(ID_ACTUAL_SIZE);
+        QCOMPARE(window->preview()->geometry().Display().Width(), width);
+        window->runCommand(ID_ZOOM_MORE);
+        QCOMPARE(window->preview()->geometry().Display().Width(), static_cast<int>(width * 1.25));
+        window->runCommand(ID_ZOOM_1600);
+        window->runCommand(ID_ZOOM_MORE);  // above ten times: back to ten
+        QCOMPARE(window->preview()->geometry().Display().Width(), 10 * width);
+        // The viewer's zoom commands do nothing in the browser.
+        window->runCommand(ID_BROWSER);
+        QVERIFY(WaitIdle(*window));
+        QVERIFY(!window->isCommandEnabled(ID_ZOOM_MORE));
+        QVERIFY(window->isCommandEnabled(ID_PREVIEW_ZOOM_50));
+        window->runCommand(ID_PREVIEW_ZOOM_50);
+        QCOMPARE(window->preview()->geometry().Display().Width(), width / 2);
+    }
+
+    void sortingByEveryKeyBothWays()
+    {
+        QVERIFY(QFile::resize(path("a.bmp"), 5000));
+        auto window = open(m_Dir->path());
+        QVERIFY(window);
+        QCOMPARE(RowNames(*window), (QStringList{"a.bmp", "B.jpg", "broken.png", "c.png"}));
+        window->runCommand(ID_SORT_BACKWARD);
+        QCOMPARE(RowNames(*window), (QStringList{"c.png", "broken.png", "B.jpg", "a.bmp"}));
+        window->runCommand(ID_SORT_FORWARD);
+        window->runCommand(ID_SORT_EXTENSION);
+        QCOMPARE(RowNames(*window).first(), QStringLiteral("a.bmp"));
+        QCOMPARE(RowNames(*window)[1], QStringLiteral("B.jpg"));
+        window->runCommand(ID_SORT_SIZE);
+        QCOMPARE(RowNames(*window).first(), QStringLiteral("broken.png"));  // 0 bytes
+        window->runCommand(ID_SORT_BACKWARD);
+        QCOMPARE(RowNames(*window).first(), QStringLiteral("a.bmp"));  // 5000 bytes
+        QCOMPARE(window->settings().SortKey, 3);
+        QCOMPARE(window->settings().SortAscending, 0);
+        // Hiding the sorted column makes the name the key.
+        window->runCommand(ID_COLUMN_SIZE);
+        QCOMPARE(window->listing().SortKeyValue(), 1);
+        QCOMPARE(window->settings().ShowSizeColumn, 0);
+        QCOMPARE(window->fileList()->model().columnCount(), 3);  // Name, Ext, Date
+        QCOMPARE(RowNames(*window), (QStringList{"c.png", "broken.png", "B.jpg", "a.bmp"}));
+        // A header click on the sorted column flips the direction.
+        emit window->fileList()->headerClicked(0);
+        QCOMPARE(RowNames(*window), (QStringList{"a.bmp", "B.jpg", "broken.png", "c.png"}));
+        window->runCommand(ID_COLUMN_SIZE);
+        QCOMPARE(window->fileList()->model().columnCount(), 4);
+        QVERIFY(window->isCommandChecked(ID_COLUMN_SIZE));
+    }
+
+    void selectionCommandsAndSummaries()
+    {
+        auto window = open(m_Dir->path());
+        QVERIFY(window);
+        window->runCommand(ID_SELECT_ALL);
+        const qint64 total = QFileInfo(path("a.bmp")).size() + QFileInfo(path("B.jpg")).size() +
+                             QFileInfo(path("c.png")).size();
+        QCOMPARE(window->paneText(CMainWindow::kSelectionPane), QStringLiteral(" 4 of 4 (%1 bytes)").arg(total));
+        window->runCommand(ID_UNSELECT_ALL);
+        QCOMPARE(window->paneText(CMainWindow::kSelectionPane), QStringLiteral(" 0 of 4 (0 bytes)"));
+        window->runCommand(ID_INVERT_SELECTION);
+        QCOMPARE(window->listing().SelectedCount(), size_t(4));
+
+        // Select Group by extension through the dialog.
+        QTimer::singleShot(0, [] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            dialog->findChild<QAbstractButton*>("extensionCheck")->setChecked(true);
+            dialog->findChild<QLineEdit*>("extensionEdit")->setText("PNG");
+            dialog->accept();
+        });
+        window->runCommand(ID_SELECT_GROUP);
+        QCOMPARE(window->listing().SelectedNames(), (std::vector<std::string>{"broken.png", "c.png"}));
+        QVERIFY(!window->preview()->hasImage());
+        QCOMPARE(window->fileList()->detailsView()->selectionModel()->selectedRows().size(), 2);
+
+        // Unselect Group never selects.
+        QTimer::singleShot(0, [] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            dialog->findChild<QAbstractButton*>("extensionCheck")->setChecked(true);
+            dialog->findChild<QLineEdit*>("extensionEdit")->setText("bmp");
+            dialog->accept();
+        });
+        window->runCommand(ID_UNSELECT_GROUP);
+        QCOMPARE(window->listing().SelectedCount(), size_t(2));
+    }
+
+    void listOptionsRelistAndKeepSelection()
+    {
+        auto window = open(path("c.png"));
+        QVERIFY(window);
+        window->runCommand(ID_HIDE_NON_IMAGES);
+        QVERIFY(RowNames(*window).contains("notes.txt"));
+        QCOMPARE(window->listing().SelectedNames(), std::vector<std::string>{"c.png"});
+        window->runCommand(ID_SHOW_HIDDEN);
+        QVERIFY(RowNames(*window).contains(".hidden.bmp"));
+        QCOMPARE(window->listing().SelectedNames(), std::vector<std::string>{"c.png"});
+        window->runCommand(ID_HIDE_NON_IMAGES);
+        QVERIFY(!RowNames(*window).contains("notes.txt"));
+
+        // Refresh keeps the focused file, and drops the preview when it is gone.
+        window->runCommand(ID_REFRESH);
+        QVERIFY(WaitIdle(*window));
+        QVERIFY(window->preview()->hasImage());
+        QVERIFY(QFile::remove(path("c.png")));
+        window->runCommand(ID_REFRESH);
+        QVERIFY(!window->preview()->hasImage());
+        QVERIFY(!RowNames(*window).contains("c.png"));
+    }
+
+    void navigationCommands()
+    {
+        const QString top = QDir(m_Dir->path()).canonicalPath();
+        auto window = open(m_Dir->path());
+        QVERIFY(window);
+        QVERIFY(window->goToFolder((top + "/sub").toStdString()));
+        QCOMPARE(RowNames(*window), QStringList{"d.bmp"});
+        window->runCommand(ID_UP);
+        QCOMPARE(QString::fromStdString(window->navigator().CurrentFolder()), top);
+        window->runCommand(ID_BACK);
+        QCOMPARE(QString::fromStdString(window->navigator().CurrentFolder()), top + "/sub");
+        window->runCommand(ID_BACK);
+        QCOMPARE(QString::fromStdString(window->navigator().CurrentFolder()), top);
+        // The address list holds each folder once.
+        QCOMPARE(window->addressList()->findText(top), window->addressList()->currentIndex());
+
+        window->settings().HomeFolder = (top + "/sub").toStdString();
+        window->runCommand(ID_HOME);
+        QCOMPARE(QString::fromStdString(window->navigator().CurrentFolder()), top + "/sub");
+        window->settings().HomeFolder = (top + "/deleted").toStdString();
+        window->runCommand(ID_HOME);
+        QCOMPARE(m_Messages, QStringList{"Folder not exists."});
+        QCOMPARE(QString::fromStdString(window->navigator().CurrentFolder()), top + "/sub");
+    }
+
+    void vanishedFolderFallsBackToItsParent()
+    {
+        const QString top = QDir(m_Dir->path()).canonicalPath();
+        auto window = open(m_Dir->path());
+        QVERIFY(window);
+        QVERIFY(window->goToFolder((top + "/sub").toStdString()));
+        QVERIFY(QDir(top + "/sub").removeRecursively());
+        window->runCommand(ID_REFRESH);
+        QCOMPARE(QString::fromStdString(window->navigator().CurrentFolder()), top);
+        QVERIFY(m_Messages.isEmpty());
+    }
+
+    void favouritesAndFilesOnClose()
+    {
+        const QString top = QDir(m_Dir->path()).canonicalPath();
+        {
+            auto window = open(path("B.jpg"));
+            QVERIFY(window);
+            QTimer::singleShot(0, [] {
+                auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+                QVERIFY(dialog);
+                dialog->accept();
+            });
+            window->runCommand(ID_ADD_FAVORITE);
+            QCOMPARE(window->favourites().Count(), size_t(1));
+            QCOMPARE(QString::fromStdString(window->favourites().GetFavourite(0).Folder), top);
+            QCOMPARE(QString::fromStdString(window->favourites().GetFavourite(0).File), QStringLiteral("B.jpg"));
+            window->runCommand(ID_SORT_SIZE);
+            window->close();
+        }
+        const std::string config = ConfigFolder();
+        QVERIFY(QFile::exists(QString::fromStdString(JoinPath(config, "oc.fav"))));
+        QVERIFY(QFile::exists(QString::fromStdString(JoinPath(config, "oc18.set"))));
+        QVERIFY(QFile::exists(QString::fromStdString(JoinPath(config, "oc.ruf"))));
+
+        // The next start reads them back; the favourite opens its file.
+        auto window = open(QString());
+        QVERIFY(window);
+        QCOMPARE(window->settings().SortKey, 3);
+        QCOMPARE(window->favourites().Count(), size_t(1));
+        QVERIFY(window->addressList()->findText(top) >= 0);
+        QVERIFY(window->goToFolder("/"));
+        QAction* entry = nullptr;
+        for (QAction* a : window->findChildren<QAction*>())
+            if (a->text() == QStringLiteral("B.jpg"))
+                entry = a;
+        QVERIFY(entry);
+        entry->trigger();
+        QVERIFY(WaitIdle(*window));
+        QCOMPARE(QString::fromStdString(window->navigator().CurrentFolder()), top);
+        QCOMPARE(QString::fromStdString(window->currentFile()), QStringLiteral("B.jpg"));
+    }
+
+    void laterCommandsAreDisabled()
+    {
+        auto window = open(m_Dir->path());
+        QVERIFY(window);
+        for (int id : {ID_FILE_SAVE, ID_DELETE, ID_CONVERT, ID_OPTIONS, ID_PRINT})
+            QVERIFY(!window->action(id)->isEnabled());
+        QVERIFY(window->action(ID_SELECT_ALL)->isEnabled());
+        QVERIFY(window->action(ID_VIEWER)->isEnabled());
+    }
+};
+
+OCULANE_APP_TEST(MainWindowTest)
+#include "MainWindowTest.moc"
