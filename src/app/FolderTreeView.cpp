@@ -9,6 +9,7 @@
 #include <QFileIconProvider>
 #include <QHeaderView>
 #include <QMenu>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -155,6 +156,11 @@ std::string CFolderTreeView::selectFolder(const std::string& path)
         up->setExpanded(true);
     setCurrentItem(item);
     scrollToItem(item);
+    // Again once the expanded branches are laid out.
+    QTimer::singleShot(0, this, [this] {
+        if (QTreeWidgetItem* current = currentItem())
+            scrollToItem(current);
+    });
     m_Selecting = false;
     return PathOf(item);
 }

@@ -3,8 +3,10 @@
 
 #include "app/CommandTable.h"
 #include "app/FileListView.h"
+#include "app/FolderTreeView.h"
 #include "app/MainWindow.h"
 #include "app/MessageBox.h"
+#include "browser/FileCells.h"
 #include "platform/ConfigFolder.h"
 #include "platform/Directory.h"
 #include "view/Preview.h"
@@ -13,7 +15,9 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QDateTime>
 #include <QDir>
+#include <QHeaderView>
 #include <QFile>
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -229,6 +233,42 @@ private slots:
         QVERIFY(window->isCommandChecked(ID_COLUMN_SIZE));
     }
 
+    void sortingByDateAndType()
+    {
+        const QDateTime base(QDate(2000, 6, 1), QTime(12, 0));
+        const std::pair<const char*, int> years[] = {{"c.png", 0}, {"a.bmp", 1}, {"broken.png", 2}, {"B.jpg", 3}};
+        for (const auto& [name, offset] : years) {
+            QFile file(path(name));
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.setFileTime(base.addYears(offset), QFileDevice::FileModificationTime));
+        }
+        auto window = open(m_Dir->path());
+        QVERIFY(window);
+        window->runCommand(ID_SORT_DATE);
+        QCOMPARE(RowNames(*window), (QStringList{"c.png", "a.bmp", "broken.png", "B.jpg"}));
+        window->runCommand(ID_SORT_BACKWARD);
+        QCOMPARE(RowNames(*window), (QStringList{"B.jpg", "broken.png", "a.bmp", "c.png"}));
+        window->runCommand(ID_SORT_FORWARD);
+
+        // The Type column is hidden by default: sorting by type sorts by name.
+        window->runCommand(ID_SORT_TYPE);
+        QCOMPARE(RowNames(*window), (QStringList{"a.bmp", "B.jpg", "broken.png", "c.png"}));
+        window->runCommand(ID_COLUMN_TYPE);
+        window->runCommand(ID_SORT_NAME);
+        window->runCommand(ID_SORT_TYPE);
+        const CFolderListing& listing = window->listing();
+        for (size_t row = 1; row < listing.RowCount(); ++row)
+            QVERIFY(QString::fromStdString(TypeCell(listing.ItemAtRow(row - 1)))
+                        .compare(QString::fromStdString(TypeCell(listing.ItemAtRow(row))), Qt::CaseInsensitive) <= 0);
+        window->runCommand(ID_SORT_BACKWARD);
+        for (size_t row = 1; row < listing.RowCount(); ++row)
+            QVERIFY(QString::fromStdString(TypeCell(listing.ItemAtRow(row - 1)))
+                        .compare(QString::fromStdString(TypeCell(listing.ItemAtRow(row))), Qt::CaseInsensitive) >= 0);
+        // The header marks the sorted column.
+        QCOMPARE(window->fileList()->detailsView()->header()->sortIndicatorSection(),
+                 window->listing().Columns().PositionOf(Column::Type));
+    }
+
     void selectionCommandsAndSummaries()
     {
         auto window = open(m_Dir->path());
@@ -315,6 +355,33 @@ private slots:
         QCOMPARE(QString::fromStdString(window->navigator().CurrentFolder()), top + "/sub");
     }
 
+    void folderTreeFollowsTheFolder()
+    {
+        const QString top = QDir(m_Dir->path()).canonicalPath();
+        QVERIFY(QDir(top).mkdir(".secret"));
+        auto window = open(top + "/.secret");
+        QVERIFY(window);
+        QVERIFY(window->folderTree()->currentItem());
+        QCOMPARE(window->folderTree()->currentItem()->data(0, Qt::UserRole).toString(), top + "/.secret");
+        for (const QString& folder : {top + "/sub", top + "/.secret", top}) {
+            QVERIFY(window->goToFolder(folder.toStdString()));
+            QTreeWidgetItem* item = window->folderTree()->currentItem();
+            QVERIFY(item);
+            QCOMPARE(item->data(0, Qt::UserRole).toString(), folder);
+        }
+        // Choosing a folder in the tree lists it.
+        QTreeWidgetItem* sub = nullptr;
+        QTreeWidgetItem* current = window->folderTree()->currentItem();
+        window->folderTree()->expandItem(current);
+        for (int i = 0; i < current->childCount(); ++i)
+            if (current->child(i)->text(0) == "sub")
+                sub = current->child(i);
+        QVERIFY(sub);
+        window->folderTree()->setCurrentItem(sub);
+        QCOMPARE(QString::fromStdString(window->navigator().CurrentFolder()), top + "/sub");
+        QCOMPARE(RowNames(*window), QStringList{"d.bmp"});
+    }
+
     void vanishedFolderFallsBackToItsParent()
     {
         const QString top = QDir(m_Dir->path()).canonicalPath();
@@ -366,6 +433,25 @@ private slots:
         QVERIFY(WaitIdle(*window));
         QCOMPARE(QString::fromStdString(window->navigator().CurrentFolder()), top);
         QCOMPARE(QString::fromStdString(window->currentFile()), QStringLiteral("B.jpg"));
+    }
+
+    void autoLoadOffWaitsForPreviewCommand()
+    {
+        auto window = open(path("a.bmp"));
+        QVERIFY(window);
+        window->runCommand(ID_AUTO_LOAD);
+        QVERIFY(!window->isCommandChecked(ID_AUTO_LOAD));
+        QTreeView* view = window->fileList()->detailsView();
+        view->setCurrentIndex(view->model()->index(window->listing().FindRow("c.png"), 0));
+        QCOMPARE(QString::fromStdString(window->currentFile()), QStringLiteral("c.png"));
+        QCOMPARE(window->paneText(CMainWindow::kStatePane), QStringLiteral(" Done"));
+        QVERIFY(window->windowTitle().endsWith("/a.bmp]"));  // still the image shown before
+        QSignalSpy started(window->preview(), &CPreview::loadStarted);
+        window->runCommand(ID_PREVIEW);
+        QCOMPARE(started.count(), 1);
+        QCOMPARE(window->paneText(CMainWindow::kStatePane), QStringLiteral("  Loading image..."));
+        QVERIFY(WaitIdle(*window));
+        QVERIFY(window->windowTitle().endsWith("/c.png]"));
     }
 
     void laterCommandsAreDisabled()
