@@ -86,7 +86,9 @@ void CMainWindow::showFolder(bool rebuildTree)
     if (rebuildTree)
         m_Tree->rebuild();
     const std::string shown = m_Tree->selectFolder(m_Navigator.CurrentFolder());
-    if (!shown.empty() && shown != m_Navigator.CurrentFolder())
+    if (shown.empty())
+        MessageBox::Error(this, QString::fromStdString("Folder: " + m_Navigator.CurrentFolder() + " not found."));
+    else if (shown != m_Navigator.CurrentFolder())
         m_Navigator.SetFolder(shown);
     setPane(kFreeSpacePane, QString::fromStdString(FreeSpaceText(FreeSpace(m_Navigator.CurrentFolder()),
                                                                  m_Settings.FileSizeUnit)));

@@ -110,6 +110,9 @@ void CMainWindow::onLoadFinished(bool ok, const QString& error)
     setPane(kMessagePane, m_ImageInfo);
     updateTitle();
     updateActions();
+    // What a decoder had to say about a damaged file, once it is shown.
+    for (const QString& notice : m_Preview->lastNotices())
+        MessageBox::Warning(this, notice);
     emit idleChanged();
 }
 
