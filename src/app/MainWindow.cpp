@@ -85,7 +85,11 @@ void CMainWindow::createActions()
         if (m_Actions.count(info.Id))
             continue;
         auto* action = new QAction(QString::fromLatin1(info.Label), this);
-        action->setShortcuts(Shortcuts(info.Accelerator));
+        QList<QKeySequence> keys = Shortcuts(info.Accelerator);
+        // Esc leaves the viewer, as in every other viewer.
+        if (info.Id == ID_BROWSER)
+            keys << QKeySequence(Qt::Key_Escape);
+        action->setShortcuts(keys);
         action->setStatusTip(QString::fromLatin1(info.HelpText));
         if (info.ToolTip && *info.ToolTip)
             action->setToolTip(QString::fromLatin1(info.ToolTip));

@@ -74,6 +74,9 @@ class MainWindowTest : public QObject {
         auto window = std::make_unique<CMainWindow>();
         window->resize(900, 600);
         window->show();
+        window->activateWindow();
+        if (!QTest::qWaitForWindowActive(window.get()))
+            return nullptr;
         if (!window->startUp(argument))
             return nullptr;
         WaitIdle(*window);
@@ -170,10 +173,15 @@ private slots:
         QVERIFY(WaitIdle(*window));
         QCOMPARE(window->paneText(CMainWindow::kSelectionPane), QStringLiteral(" 1/4"));
 
-        window->runCommand(ID_BROWSER);
+        // Back by keyboard: Ctrl+Enter, as it came.
+        QTest::keyClick(window.get(), Qt::Key_Return, Qt::ControlModifier);
         QVERIFY(WaitIdle(*window));
         QVERIFY(!window->viewerMode());
         QVERIFY(window->paneText(CMainWindow::kSelectionPane).startsWith(" 1 of 4 ("));
+        QTest::keyClick(window.get(), Qt::Key_Return, Qt::ControlModifier);
+        QVERIFY(window->viewerMode());
+        QTest::keyClick(window.get(), Qt::Key_Escape);
+        QVERIFY(!window->viewerMode());
     }
 
     void viewerZoomCommands()
