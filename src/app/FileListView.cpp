@@ -52,6 +52,9 @@ CFileListView::CFileListView(CFolderListing& listing, QWidget* parent)
     m_Icons->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_Icons->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_Icons->setResizeMode(QListView::Adjust);
+    // Icon layouts of very large folders are done in slices between events.
+    m_Icons->setLayoutMode(QListView::Batched);
+    m_Icons->setBatchSize(2000);
     m_Icons->setModel(m_Model);
     m_Selection = m_Details->selectionModel();
     m_Icons->setSelectionModel(m_Selection);
