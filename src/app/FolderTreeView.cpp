@@ -106,7 +106,7 @@ void CFolderTreeView::fill(QTreeWidgetItem* item)
         addFolder(item, QString::fromStdString(name), JoinPath(path, name));
     }
     if (item->childCount() == 0)
-        item->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicator);
+        item->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
 }
 
 QTreeWidgetItem* CFolderTreeView::walk(const std::string& path)

@@ -371,11 +371,14 @@ private slots:
         QVERIFY(window);
         QVERIFY(window->folderTree()->currentItem());
         QCOMPARE(window->folderTree()->currentItem()->data(0, Qt::UserRole).toString(), top + "/.secret");
-        for (const QString& folder : {top + "/sub", top + "/.secret", top}) {
+        // A folder whose only subfolder is hidden still opens to show it.
+        QVERIFY(QDir(top).mkpath("only/.inner"));
+        for (const QString& folder : {top + "/sub", top + "/.secret", top + "/only/.inner", top}) {
             QVERIFY(window->goToFolder(folder.toStdString()));
             QTreeWidgetItem* item = window->folderTree()->currentItem();
             QVERIFY(item);
             QCOMPARE(item->data(0, Qt::UserRole).toString(), folder);
+            QVERIFY(window->folderTree()->visualItemRect(item).height() > 0);
         }
         // Choosing a folder in the tree lists it.
         QTreeWidgetItem* sub = nullptr;
