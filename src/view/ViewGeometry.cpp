@@ -145,6 +145,25 @@ void CViewGeometry::SetPlacement(int placement)
     UpdateVisible();
 }
 
+namespace {
+
+// One axis of a zoom: a display smaller than the window is centred; a larger
+// one keeps the point in the centre, without gaps at either edge.
+int ZoomedStart(int oldStart, int oldSize, int size, int window, bool& scrollable)
+{
+    if (size < window)
+        return (window - size) / 2;
+    scrollable = scrollable || size > window;
+    int start = oldStart + (oldSize - size) / 2;
+    if (start > 0)
+        start = 0;
+    if (start + size < window)
+        start = window - size;
+    return start;
+}
+
+} // namespace
+
 void CViewGeometry::SetZoom(double factor)
 {
     if (!m_HasImage || !std::isfinite(factor) || factor <= 0)
@@ -164,29 +183,8 @@ void CViewGeometry::ApplyZoom(long long width, long long height)
     const int ww = m_WindowWidth, wh = m_WindowHeight;
     m_Scrollable = false;
 
-    int left;
-    if (dw < ww) {
-        left = (ww - dw) / 2;
-    } else {
-        m_Scrollable = m_Scrollable || dw > ww;
-        left = oldLeft + (oldWidth - dw) / 2;
-        if (left > 0)
-            left = 0;
-        if (left + dw < ww)
-            left = ww - dw;
-    }
-
-    int top;
-    if (dh < wh) {
-        top = (wh - dh) / 2;
-    } else {
-        m_Scrollable = m_Scrollable || dh > wh;
-        top = oldTop + (oldHeight - dh) / 2;
-        if (top > 0)
-            top = 0;
-        if (top + dh < wh)
-            top = wh - dh;
-    }
+    const int left = ZoomedStart(oldLeft, oldWidth, dw, ww, m_Scrollable);
+    const int top = ZoomedStart(oldTop, oldHeight, dh, wh, m_Scrollable);
     m_Display = ViewRect{left, top, left + dw, top + dh};
     UpdateVisible();
 }
