@@ -132,17 +132,24 @@ int main(int argc, char** argv)
         return 1;
     if (args.Viewer && !window.viewerMode())
         window.runCommand(32771);
-    for (int id : args.Commands)
-        window.runCommand(id);
-    if (args.Screenshot.isEmpty())
+    size_t nextCommand = 0;
+    if (args.Screenshot.isEmpty()) {
+        for (int id : args.Commands)
+            window.runCommand(id);
         return app.exec();
+    }
 
-    // Wait until the listing and the preview are done (at most a minute).
+    // Each command once the previous work is done, then the screenshot when
+    // the window is idle again (at most a minute in all).
     int result = 1;
     auto* poll = new QTimer(&app);
     QObject::connect(poll, &QTimer::timeout, &app, [&] {
         if (!window.isIdle() && started.elapsed() < 60000)
             return;
+        if (nextCommand < args.Commands.size()) {
+            window.runCommand(args.Commands[nextCommand++]);
+            return;
+        }
         poll->stop();
         QApplication::processEvents();
         const QPixmap shot = window.grab();
