@@ -33,6 +33,20 @@ std::string NameWithoutExtension(std::string_view name)
     return std::string(dot == std::string_view::npos ? name : name.substr(0, dot));
 }
 
+std::string FileNamePart(std::string_view path)
+{
+    const size_t slash = path.find_last_of('/');
+    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+std::string FolderPart(std::string_view path)
+{
+    const size_t slash = path.find_last_of('/');
+    if (slash == std::string_view::npos)
+        return {};
+    return slash == 0 ? std::string("/") : std::string(path.substr(0, slash));
+}
+
 int CompareNoCase(std::string_view a, std::string_view b)
 {
     const size_t n = a.size() < b.size() ? a.size() : b.size();

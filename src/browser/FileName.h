@@ -12,6 +12,12 @@ std::string Extension(std::string_view name);
 // Name up to, not including, its last "." (the whole name when it has none).
 std::string NameWithoutExtension(std::string_view name);
 
+// Text after the last native separator (the whole path when there is none).
+std::string FileNamePart(std::string_view path);
+// Text before the last native separator: "/" for an entry of the root, ""
+// when there is no separator.
+std::string FolderPart(std::string_view path);
+
 // <0, 0, >0 comparing ASCII letters without regard to case.
 int CompareNoCase(std::string_view a, std::string_view b);
 bool EqualsNoCase(std::string_view a, std::string_view b);

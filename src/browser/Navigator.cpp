@@ -1,6 +1,7 @@
 #include "browser/Navigator.h"
 
 #include "platform/ConfigFolder.h"
+#include "browser/FileName.h"
 #include "platform/Directory.h"
 
 #include <filesystem>
@@ -24,10 +25,8 @@ std::string AbsoluteFolder(const std::string& path)
 // The folder up to its last separator; "/" for a folder just below the root.
 std::string ParentOf(const std::string& folder)
 {
-    const size_t slash = folder.find_last_of('/');
-    if (slash == std::string::npos || slash == 0)
-        return "/";
-    return folder.substr(0, slash);
+    const std::string parent = FolderPart(folder);
+    return parent.empty() ? std::string("/") : parent;
 }
 
 } // namespace

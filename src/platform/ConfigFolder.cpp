@@ -1,7 +1,8 @@
 #include "platform/ConfigFolder.h"
 
+#include "platform/Directory.h"
+
 #include <cstdlib>
-#include <pwd.h>
 #include <system_error>
 #include <filesystem>
 #include <unistd.h>
@@ -21,14 +22,7 @@ std::string ConfigFolder()
         return dir;
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg)
         return JoinPath(xdg, "oculane");
-    std::string home;
-    if (const char* h = std::getenv("HOME"); h && *h)
-        home = h;
-    else if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir)
-        home = pw->pw_dir;
-    else
-        home = ".";
-    return JoinPath(JoinPath(home, ".config"), "oculane");
+    return JoinPath(JoinPath(HomeDirectory(), ".config"), "oculane");
 }
 
 bool EnsureFolder(const std::string& path)

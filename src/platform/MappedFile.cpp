@@ -1,5 +1,7 @@
 #include "platform/MappedFile.h"
 
+#include "browser/FileName.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -10,10 +12,9 @@ namespace {
 
 bool ParentFolderExists(const std::string& path)
 {
-    const size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos)
+    const std::string folder = FolderPart(path);
+    if (folder.empty())
         return true; // the current folder
-    const std::string folder = slash == 0 ? "/" : path.substr(0, slash);
     struct stat st;
     return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }

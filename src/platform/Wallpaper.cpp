@@ -1,6 +1,7 @@
 #include "platform/Wallpaper.h"
 
 #include "browser/FileName.h"
+#include "platform/Directory.h"
 #include "formats/TextException.h"
 #include "image/WinBmp.h"
 #include "platform/ConfigFolder.h"
@@ -14,7 +15,6 @@
 #include <filesystem>
 #include <new>
 #include <poll.h>
-#include <pwd.h>
 #include <spawn.h>
 #include <string_view>
 #include <sys/stat.h>
@@ -256,21 +256,6 @@ bool SetXfceWallpaper(const std::string& path, int timeoutMs, std::string& error
     return true;
 }
 
-std::string HomeFolder()
-{
-    if (const char* h = std::getenv("HOME"); h && *h)
-        return h;
-    if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir)
-        return pw->pw_dir;
-    return ".";
-}
-
-std::string FileNamePart(const std::string& path)
-{
-    const size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 // Copies through a temporary file, so the target is either the old file or a
 // complete copy. File sizes are whatever the file system holds (64-bit).
 bool CopyWhole(const std::string& from, const std::string& to, std::string& error)
@@ -360,7 +345,7 @@ std::string WallpaperFolder()
     // A relative XDG_DATA_HOME is invalid and ignored.
     if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg == '/')
         return JoinPath(JoinPath(xdg, "oculane"), "wallpaper");
-    return JoinPath(JoinPath(JoinPath(JoinPath(HomeFolder(), ".local"), "share"), "oculane"), "wallpaper");
+    return JoinPath(JoinPath(JoinPath(JoinPath(HomeDirectory(), ".local"), "share"), "oculane"), "wallpaper");
 }
 
 bool SetWallpaper(const std::string& currentFile, const CWinBmp& shown, IDesktop& desktop, std::string& error)

@@ -1,5 +1,6 @@
 #include "settings/Settings.h"
 
+#include "browser/FileName.h"
 #include "platform/ConfigFolder.h"
 
 #include <utility>
@@ -27,25 +28,13 @@ std::string CSettings::LegacyFilePath() const
     return JoinPath(Folder(), kLegacyFileName);
 }
 
-static char AsciiLower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 int CSettings::AssociationIndex(std::string_view extension)
 {
     if (!extension.empty() && extension.front() == '.')
         extension.remove_prefix(1);
-    for (int i = 0; i < kAssociationCount; ++i) {
-        std::string_view known = kAssociationExtensions[i];
-        if (known.size() != extension.size())
-            continue;
-        bool same = true;
-        for (size_t k = 0; k < known.size() && same; ++k)
-            same = AsciiLower(extension[k]) == known[k];
-        if (same)
+    for (int i = 0; i < kAssociationCount; ++i)
+        if (EqualsNoCase(extension, kAssociationExtensions[i]))
             return i;
-    }
     return -1;
 }
 

@@ -285,33 +285,36 @@ void CViewGeometry::EndDrag()
     m_Dragging = false;
 }
 
+namespace {
+
+// One axis of the visible part: a display narrower than the window lands
+// whole at its place; a wider one fills the window from the panned offset.
+void VisibleSpan(int start, int size, int window, int& destStart, int& destEnd, int& sourceStart, int& sourceEnd)
+{
+    if (size < window) {
+        destStart = start;
+        destEnd = start + size;
+        sourceStart = 0;
+        sourceEnd = size;
+    } else {
+        destStart = 0;
+        destEnd = window;
+        sourceStart = std::clamp(-start, 0, size);
+        sourceEnd = std::clamp(-start + window, 0, size);
+    }
+}
+
+} // namespace
+
 void CViewGeometry::UpdateVisible()
 {
     const int dw = m_Display.Width(), dh = m_Display.Height();
     const int ww = m_WindowWidth, wh = m_WindowHeight;
 
-    if (dw < ww) {
-        m_Destination.Left = m_Display.Left;
-        m_Destination.Right = m_Display.Right;
-        m_DisplaySource.Left = 0;
-        m_DisplaySource.Right = dw;
-    } else {
-        m_Destination.Left = 0;
-        m_Destination.Right = ww;
-        m_DisplaySource.Left = std::clamp(-m_Display.Left, 0, dw);
-        m_DisplaySource.Right = std::clamp(-m_Display.Left + ww, 0, dw);
-    }
-    if (dh < wh) {
-        m_Destination.Top = m_Display.Top;
-        m_Destination.Bottom = m_Display.Bottom;
-        m_DisplaySource.Top = 0;
-        m_DisplaySource.Bottom = dh;
-    } else {
-        m_Destination.Top = 0;
-        m_Destination.Bottom = wh;
-        m_DisplaySource.Top = std::clamp(-m_Display.Top, 0, dh);
-        m_DisplaySource.Bottom = std::clamp(-m_Display.Top + wh, 0, dh);
-    }
+    VisibleSpan(m_Display.Left, dw, ww, m_Destination.Left, m_Destination.Right, m_DisplaySource.Left,
+                m_DisplaySource.Right);
+    VisibleSpan(m_Display.Top, dh, wh, m_Destination.Top, m_Destination.Bottom, m_DisplaySource.Top,
+                m_DisplaySource.Bottom);
 
     // Exact integer scaling: a real-valued factor would truncate 99.999… to 99.
     auto toImage = [](int displayPos, int imageSize, int displaySize) {
