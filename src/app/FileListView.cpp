@@ -74,6 +74,7 @@ CFileListView::CFileListView(CFolderListing& listing, QWidget* parent)
             emit currentRowChanged(current.isValid() ? current.row() : -1);
     });
     connect(m_Details->header(), &QHeaderView::sectionClicked, this, [this](int section) {
+        rowsChanging();
         emit headerClicked(section);
         markSortColumn();
     });
@@ -122,26 +123,38 @@ void CFileListView::rebuild()
     markSortColumn();
 }
 
-void CFileListView::reordered()
+void CFileListView::rowsChanging()
 {
     const long current = currentRow();
-    const int item = current >= 0 ? m_Listing.ItemIndexAtRow(static_cast<size_t>(current)) : -1;
+    m_FocusedItem = current >= 0 ? m_Listing.ItemIndexAtRow(static_cast<size_t>(current)) : -1;
+}
+
+void CFileListView::reordered()
+{
     m_Pushing = true;
     m_Model->reorder();
     m_Pushing = false;
     pushSelection();
-    if (item >= 0) {
-        for (size_t row = 0; row < m_Listing.RowCount(); ++row) {
-            if (m_Listing.ItemIndexAtRow(row) == item) {
-                m_Pushing = true;
-                m_Selection->setCurrentIndex(m_Model->index(static_cast<int>(row), 0), QItemSelectionModel::NoUpdate);
-                m_Pushing = false;
-                currentView()->scrollTo(m_Model->index(static_cast<int>(row), 0));
-                break;
-            }
+    restoreFocus();
+    markSortColumn();
+}
+
+void CFileListView::columnsChanged()
+{
+    rebuild();
+    pushSelection();
+    restoreFocus();
+}
+
+void CFileListView::restoreFocus()
+{
+    for (size_t row = 0; m_FocusedItem >= 0 && row < m_Listing.RowCount(); ++row) {
+        if (m_Listing.ItemIndexAtRow(row) == m_FocusedItem) {
+            setCurrentRow(static_cast<long>(row), false);
+            break;
         }
     }
-    markSortColumn();
+    m_FocusedItem = -1;
 }
 
 void CFileListView::pushSelection()

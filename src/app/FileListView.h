@@ -27,8 +27,12 @@ public:
 
     // After ListFolder or a column change (rows, columns, widths, header mark).
     void rebuild();
+    // Before the listing reorders or rebuilds its rows: notes the focused file.
+    void rowsChanging();
     // After a sort: rows reordered, selection and focus kept.
     void reordered();
+    // After a column was shown or hidden: rows rebuilt, selection and focus kept.
+    void columnsChanged();
     // Puts the listing's row states into the views' selection.
     void pushSelection();
     // Focused row, or -1.
@@ -49,6 +53,7 @@ signals:
 private:
     void pullSelection();
     void markSortColumn();
+    void restoreFocus();
 
     CFolderListing& m_Listing;
     CFileListModel* m_Model;
@@ -56,5 +61,6 @@ private:
     QListView* m_Icons;
     QItemSelectionModel* m_Selection;
     bool m_Pushing = false;
+    int m_FocusedItem = -1;  // item index noted by rowsChanging()
     int m_Mode = 3;
 };

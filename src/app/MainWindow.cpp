@@ -300,7 +300,7 @@ QString CMainWindow::paneText(int pane) const
 void CMainWindow::updateTitle()
 {
     const bool full = m_ViewerMode ? m_Settings.ViewerFullPathInTitle != 0 : m_Settings.BrowserFullPathInTitle != 0;
-    const bool shows = m_ShowsImage && !m_ShownName.empty();
+    const bool shows = m_Preview->hasImage() && !m_ShownName.empty();
     if (shows && !full)
         setWindowTitle(QStringLiteral("Oculane - [%1]").arg(QString::fromStdString(m_ShownName)));
     else

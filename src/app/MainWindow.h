@@ -70,9 +70,6 @@ public:
     // Off: closing writes no settings, favourites, recent folders or layout.
     void setSaveOnClose(bool on) { m_SaveOnClose = on; }
 
-signals:
-    void idleChanged();
-
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
@@ -97,6 +94,8 @@ private:
     void listFolder();
     void showFolder(bool rebuildTree);
     void refresh();
+    // Selects and focuses the row, makes its file current and loads it.
+    void focusRow(long row, bool asked);
     void onSelectionEdited();
     void onCurrentRowChanged(long row);
     void onRowActivated(long row);
@@ -156,12 +155,9 @@ private:
     std::string m_CurrentFile;     // focused file of the listing
     std::string m_ShownFolder;     // folder and name of the image shown
     std::string m_ShownName;
-    bool m_ShowsImage = false;
     bool m_WasMinimised = false;
-    bool m_Listing_Pending = false;
     bool m_Timing = false;
     bool m_SaveOnClose = true;
     QString m_ImageInfo;
     std::chrono::steady_clock::time_point m_LoadRequested;
-    bool m_TimePaint = false;
 };

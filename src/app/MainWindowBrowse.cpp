@@ -10,6 +10,7 @@
 #include "app/MessageBox.h"
 #include "app/QtTypeNames.h"
 #include "browser/StatusTexts.h"
+#include "browser/FileName.h"
 #include "platform/Directory.h"
 #include "view/Preview.h"
 
@@ -19,25 +20,6 @@
 #include <QMenu>
 
 #include <cstdio>
-#include <set>
-
-namespace {
-
-// Keeps the selected files selected while the rows are rebuilt or reordered.
-template <typename Change>
-void KeepSelection(CFolderListing& listing, CFileListView& view, Change change)
-{
-    std::set<int> items;
-    for (size_t row = 0; row < listing.RowCount(); ++row)
-        if (listing.IsSelected(row))
-            items.insert(listing.ItemIndexAtRow(row));
-    change();
-    for (size_t row = 0; row < listing.RowCount(); ++row)
-        listing.SetSelected(row, items.count(listing.ItemIndexAtRow(row)) != 0);
-    listing.UpdateSelection();
-}
-
-} // namespace
 
 bool CMainWindow::goToFolder(const std::string& path, const std::string& nameToSelect)
 {
@@ -50,14 +32,10 @@ bool CMainWindow::goToFolder(const std::string& path, const std::string& nameToS
     showFolder(false);
     addToAddressList();
     const long row = nameToSelect.empty() ? -1 : m_Listing.FindRow(nameToSelect);
-    if (row >= 0) {
-        m_FileList->setCurrentRow(row, true);
-        m_Listing.UpdateSelection();
-        m_CurrentFile = m_Listing.ItemAtRow(static_cast<size_t>(row)).Name;
-        loadCurrent(false);
-    } else {
+    if (row >= 0)
+        focusRow(row, false);
+    else
         clearPreview();
-    }
     updateStatusTexts();
     updateActions();
     return true;
@@ -108,15 +86,19 @@ void CMainWindow::refresh()
     if (m_Navigator.CurrentFolder() != folder)
         showFolder(true);
     const long row = current.empty() ? -1 : m_Listing.FindRow(current);
-    if (row >= 0) {
-        m_FileList->setCurrentRow(row, true);
-        m_Listing.UpdateSelection();
-        m_CurrentFile = m_Listing.ItemAtRow(static_cast<size_t>(row)).Name;
-        loadCurrent(m_ViewerMode);
-    } else {
+    if (row >= 0)
+        focusRow(row, m_ViewerMode);
+    else
         clearPreview();
-    }
     updateStatusTexts();
+}
+
+void CMainWindow::focusRow(long row, bool asked)
+{
+    m_FileList->setCurrentRow(row, true);
+    m_Listing.UpdateSelection();
+    m_CurrentFile = m_Listing.ItemAtRow(static_cast<size_t>(row)).Name;
+    loadCurrent(asked);
 }
 
 void CMainWindow::onSelectionEdited()
@@ -150,9 +132,7 @@ void CMainWindow::onRowActivated(long row)
 
 void CMainWindow::onHeaderClicked(int position)
 {
-    bool changed = false;
-    KeepSelection(m_Listing, *m_FileList, [&] { changed = m_Listing.HeaderClicked(position); });
-    if (!changed)
+    if (!m_Listing.HeaderClicked(position))
         return;
     m_Settings.SortKey = m_Listing.SortKeyValue();
     m_Settings.SortAscending = m_Listing.SortAscending() ? 1 : 0;
@@ -162,18 +142,17 @@ void CMainWindow::onHeaderClicked(int position)
 
 void CMainWindow::sortCommand(int id)
 {
+    m_FileList->rowsChanging();
     bool changed = false;
-    KeepSelection(m_Listing, *m_FileList, [&] {
-        switch (id) {
-        case ID_SORT_NAME: changed = m_Listing.SortByKey(kSortFilename); break;
-        case ID_SORT_EXTENSION: changed = m_Listing.SortByKey(kSortExtension); break;
-        case ID_SORT_SIZE: changed = m_Listing.SortByKey(kSortSize); break;
-        case ID_SORT_DATE: changed = m_Listing.SortByKey(kSortDate); break;
-        case ID_SORT_TYPE: changed = m_Listing.SortByKey(kSortType); break;
-        case ID_SORT_FORWARD: changed = m_Listing.SortDirection(true); break;
-        case ID_SORT_BACKWARD: changed = m_Listing.SortDirection(false); break;
-        }
-    });
+    switch (id) {
+    case ID_SORT_NAME: changed = m_Listing.SortByKey(kSortFilename); break;
+    case ID_SORT_EXTENSION: changed = m_Listing.SortByKey(kSortExtension); break;
+    case ID_SORT_SIZE: changed = m_Listing.SortByKey(kSortSize); break;
+    case ID_SORT_DATE: changed = m_Listing.SortByKey(kSortDate); break;
+    case ID_SORT_TYPE: changed = m_Listing.SortByKey(kSortType); break;
+    case ID_SORT_FORWARD: changed = m_Listing.SortDirection(true); break;
+    case ID_SORT_BACKWARD: changed = m_Listing.SortDirection(false); break;
+    }
     if (!changed)
         return;
     m_Settings.SortKey = m_Listing.SortKeyValue();
@@ -192,16 +171,11 @@ void CMainWindow::columnCommand(int id)
     case ID_COLUMN_TYPE: column = Column::Type; flag = &m_Settings.ShowTypeColumn; break;
     default: break;
     }
-    const long current = m_FileList->currentRow();
-    const int currentItem = current >= 0 ? m_Listing.ItemIndexAtRow(static_cast<size_t>(current)) : -1;
-    KeepSelection(m_Listing, *m_FileList, [&] { m_Listing.ToggleColumn(column); });
+    m_FileList->rowsChanging();
+    m_Listing.ToggleColumn(column);
     *flag = m_Listing.Columns().IsVisible(column) ? 1 : 0;
     m_Settings.SortKey = m_Listing.SortKeyValue();
-    m_FileList->rebuild();
-    m_FileList->pushSelection();
-    for (size_t row = 0; currentItem >= 0 && row < m_Listing.RowCount(); ++row)
-        if (m_Listing.ItemIndexAtRow(row) == currentItem)
-            m_FileList->setCurrentRow(static_cast<long>(row), false);
+    m_FileList->columnsChanged();
 }
 
 void CMainWindow::toggleListOption(int id)
@@ -343,10 +317,8 @@ void CMainWindow::addFavourite()
     const std::string folder = m_Navigator.CurrentFolder();
     const std::string file = m_Preview->hasImage() && m_ShownFolder == folder ? m_ShownName : std::string();
     std::string proposed = file;
-    if (proposed.empty()) {
-        const size_t slash = folder.find_last_of('/');
-        proposed = slash == std::string::npos || slash + 1 >= folder.size() ? folder : folder.substr(slash + 1);
-    }
+    if (proposed.empty())
+        proposed = folder == "/" ? folder : FileNamePart(folder);
     CAddFavoriteDialog dialog(QString::fromStdString(proposed), this);
     if (dialog.exec() != QDialog::Accepted || dialog.name().trimmed().isEmpty())
         return;

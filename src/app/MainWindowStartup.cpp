@@ -29,14 +29,6 @@ std::unique_ptr<QSettings> LayoutStore()
     return std::make_unique<QSettings>(QStringLiteral("Varnosk Software"), QStringLiteral("Oculane"));
 }
 
-std::string FolderPart(const std::string& path)
-{
-    const size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return CurrentFolder();
-    return slash == 0 ? std::string("/") : path.substr(0, slash);
-}
-
 std::string AbsolutePath(const std::string& path)
 {
     if (!path.empty() && path[0] == '/')
@@ -82,12 +74,12 @@ bool CMainWindow::startUp(const QString& commandLinePath)
     if (!argument.empty()) {
         const std::string path = AbsolutePath(argument);
         const bool isFolder = IsFolder(path);
-        const std::string folder = isFolder ? path : FolderPart(path);
+        const std::string folder = isFolder ? path : FolderPart(path);  // absolute: never empty
         if (!m_Navigator.Enter(folder)) {
             MessageBox::Error(this, QStringLiteral("Error during startup"));
             return false;
         }
-        const std::string name = isFolder ? std::string() : path.substr(path.find_last_of('/') + 1);
+        const std::string name = isFolder ? std::string() : FileNamePart(path);
         goToFolder(folder, name);
         showFolder(true);
         return true;

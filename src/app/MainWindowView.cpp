@@ -62,7 +62,6 @@ void CMainWindow::loadPath(const std::string& folder, const std::string& name)
 void CMainWindow::clearPreview()
 {
     m_Preview->clear();
-    m_ShowsImage = false;
     m_ShownName.clear();
     m_ImageInfo.clear();
     setPane(kMessagePane, QString());
@@ -86,7 +85,6 @@ void CMainWindow::onLoadStarted()
 
 void CMainWindow::onLoadFinished(bool ok, const QString& error)
 {
-    m_ShowsImage = ok;
     if (ok) {
         const CEditBmp& image = m_Preview->image();
         if (m_ViewerMode)
@@ -113,7 +111,6 @@ void CMainWindow::onLoadFinished(bool ok, const QString& error)
     // What a decoder had to say about a damaged file, once it is shown.
     for (const QString& notice : m_Preview->lastNotices())
         MessageBox::Warning(this, notice);
-    emit idleChanged();
 }
 
 QString CMainWindow::imageInformation() const
@@ -164,10 +161,7 @@ void CMainWindow::stepImage(int id)
     if (target < 0 || target >= rows || target == current)
         return;
     m_Listing.UnselectAll();
-    m_FileList->setCurrentRow(target, true);
-    m_Listing.UpdateSelection();
-    m_CurrentFile = m_Listing.ItemAtRow(static_cast<size_t>(target)).Name;
-    loadCurrent(true);
+    focusRow(target, true);
     updateStatusTexts();
 }
 
@@ -188,7 +182,6 @@ void CMainWindow::pasteNewImage()
         return;
     }
     m_Preview->setImage(std::move(image), true);
-    m_ShowsImage = true;
     m_ShownName.clear();
     m_ImageInfo = imageInformation();
     setPane(kMessagePane, m_ImageInfo);

@@ -241,6 +241,28 @@ private slots:
         QVERIFY(window->isCommandChecked(ID_COLUMN_SIZE));
     }
 
+    void focusAndSelectionFollowTheFileThroughSortsAndColumns()
+    {
+        auto window = open(path("B.jpg"));
+        QVERIFY(window);
+        auto focused = [&] {
+            const long row = window->fileList()->currentRow();
+            return row < 0 ? QString() : QString::fromStdString(window->listing().ItemAtRow(size_t(row)).Name);
+        };
+        QCOMPARE(focused(), QStringLiteral("B.jpg"));
+        window->runCommand(ID_SORT_BACKWARD);
+        QCOMPARE(focused(), QStringLiteral("B.jpg"));
+        window->runCommand(ID_COLUMN_TYPE);
+        QCOMPARE(focused(), QStringLiteral("B.jpg"));
+        QHeaderView* header = window->fileList()->detailsView()->header();
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(0) + 10, header->height() / 2));
+        QVERIFY(window->listing().SortAscending());
+        QCOMPARE(focused(), QStringLiteral("B.jpg"));
+        QCOMPARE(window->listing().SelectedNames(), std::vector<std::string>{"B.jpg"});
+        QCOMPARE(window->fileList()->detailsView()->selectionModel()->selectedRows().size(), 1);
+    }
+
     void sortingByDateAndType()
     {
         const QDateTime base(QDate(2000, 6, 1), QTime(12, 0));
