@@ -3,6 +3,7 @@
 //   starts as usual, waits until the listing and the preview are done, writes
 //   the window as a PNG and exits. --command ID (repeatable) runs commands
 //   after start-up; --timing prints how long listing and preview took.
+#include "app/CommandTable.h"
 #include "app/MainWindow.h"
 #include "app/MessageBox.h"
 
@@ -131,7 +132,7 @@ int main(int argc, char** argv)
     if (!window.startUp(args.Path))
         return 1;
     if (args.Viewer && !window.viewerMode())
-        window.runCommand(32771);
+        window.runCommand(ID_VIEWER);
     size_t nextCommand = 0;
     if (args.Screenshot.isEmpty()) {
         for (int id : args.Commands)

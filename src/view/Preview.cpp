@@ -1,5 +1,7 @@
 #include "view/Preview.h"
 
+#include "app/CommandTable.h"
+
 #include "image/AreaScale.h"
 #include "view/ImageLoader.h"
 
@@ -22,30 +24,30 @@ struct MenuItem {
 };
 
 constexpr MenuItem kZoomItems[] = {
-    {"25%", 32800}, {"50%", 32828}, {"100%", 32830}, {"200%", 32840},
-    {"500%", 32930}, {"1000%", 32931}, {"1600%", 32932},
+    {"25%", ID_PREVIEW_ZOOM_25}, {"50%", ID_PREVIEW_ZOOM_50}, {"100%", ID_PREVIEW_ZOOM_100}, {"200%", ID_PREVIEW_ZOOM_200},
+    {"500%", ID_PREVIEW_ZOOM_500}, {"1000%", ID_PREVIEW_ZOOM_1000}, {"1600%", ID_PREVIEW_ZOOM_1600},
 };
 constexpr MenuItem kImageItems[] = {
-    {"Resize...", 32798},
-    {"Add Borders/Crop By Value...", 32922},
-    {"Rotate CW 90 degrees", 32821},
-    {"Rotate CCW 90 degrees", 32822},
-    {"Rotate 180 degrees", 32823},
-    {"Rotate Arbitrary...", 32833},
-    {"Flip Horizontal", 32801},
-    {"Flip Vertical", 32802},
+    {"Resize...", ID_RESIZE},
+    {"Add Borders/Crop By Value...", ID_BORDERS_CROP},
+    {"Rotate CW 90 degrees", ID_ROTATE_CW},
+    {"Rotate CCW 90 degrees", ID_ROTATE_CCW},
+    {"Rotate 180 degrees", ID_ROTATE_180},
+    {"Rotate Arbitrary...", ID_ROTATE_ARBITRARY},
+    {"Flip Horizontal", ID_FLIP_HORIZONTAL},
+    {"Flip Vertical", ID_FLIP_VERTICAL},
 };
 constexpr MenuItem kColorItems[] = {
-    {"Brightness...", 32804},
-    {"Contrast...", 32805},
-    {"Gamma...", 32831},
+    {"Brightness...", ID_BRIGHTNESS},
+    {"Contrast...", ID_CONTRAST},
+    {"Gamma...", ID_GAMMA},
 };
 constexpr MenuItem kFilterItems[] = {
-    {"Blur", 334}, {"Soften", 336}, {"Gaussian 3x3", 337}, {"Gaussian 5x5", 338},
-    {"Sharpen", 339}, {"Add Noise", 346}, {"Median Filter", 347}, {"Jitter", 349},
+    {"Blur", ID_FILTER_BLUR}, {"Soften", ID_FILTER_SOFTEN}, {"Gaussian 3x3", ID_FILTER_GAUSSIAN_3X3}, {"Gaussian 5x5", ID_FILTER_GAUSSIAN_5X5},
+    {"Sharpen", ID_FILTER_SHARPEN}, {"Add Noise", ID_FILTER_ADD_NOISE}, {"Median Filter", ID_FILTER_MEDIAN}, {"Jitter", ID_FILTER_JITTER},
 };
-constexpr MenuItem kConvertItem = {"Convert...", 32813};
-constexpr MenuItem kFavouriteItem = {"Add to Favorites...", 32793};
+constexpr MenuItem kConvertItem = {"Convert...", ID_CONVERT};
+constexpr MenuItem kFavouriteItem = {"Add to Favorites...", ID_ADD_FAVORITE};
 
 // A shrunk copy is kept only while it costs at most a quarter of the image;
 // milder reductions are drawn from the image itself, where bilinear
