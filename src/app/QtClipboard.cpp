@@ -16,24 +16,6 @@ namespace {
 
 constexpr size_t kHeaderSize = 40;
 
-// Same rule as CWinBmp::PasteFromClipboard: a 32-bit DIB's fourth byte is
-// often unused (all 0) or opaque (all 255); only a mixture is transparency.
-bool AlphaVaries(const CBmp& bitmap)
-{
-    bool anyNonZero = false, anyTranslucent = false;
-    for (int y = 0; y < bitmap.Height; ++y) {
-        const uint32_t* row = bitmap.Row32(y);
-        for (int x = 0; x < bitmap.Width; ++x) {
-            const uint32_t a = row[x] >> 24;
-            anyNonZero |= a != 0;
-            anyTranslucent |= a != 255;
-        }
-        if (anyNonZero && anyTranslucent)
-            return true;
-    }
-    return false;
-}
-
 bool HasTranslucentPixel(const QImage& argb)
 {
     for (int y = 0; y < argb.height(); ++y) {

@@ -217,19 +217,25 @@ bool CWinBmp::PasteFromClipboard(IClipboard& clipboard)
     } catch (const CTextException&) {
         return false;
     }
-    if (BitsPerPixel == 32 && SourceBitsPerPixel == 32) {
-        // The fourth byte of a 32-bit DIB is often unused (all 0) or opaque
-        // (all 255); only a mixture carries transparency.
-        bool anyNonZero = false, anyTranslucent = false;
-        for (int y = 0; y < Height; ++y) {
-            const uint32_t* row = Row32(y);
-            for (int x = 0; x < Width; ++x) {
-                const uint32_t a = row[x] >> 24;
-                anyNonZero |= a != 0;
-                anyTranslucent |= a != 255;
-            }
-        }
-        HasAlpha = anyNonZero && anyTranslucent;
-    }
+    if (BitsPerPixel == 32 && SourceBitsPerPixel == 32)
+        HasAlpha = AlphaVaries(*this);
     return true;
+}
+
+bool AlphaVaries(const CBmp& bitmap)
+{
+    if (bitmap.BitsPerPixel != 32)
+        return false;
+    bool anyNonZero = false, anyTranslucent = false;
+    for (int y = 0; y < bitmap.Height; ++y) {
+        const uint32_t* row = bitmap.Row32(y);
+        for (int x = 0; x < bitmap.Width; ++x) {
+            const uint32_t a = row[x] >> 24;
+            anyNonZero |= a != 0;
+            anyTranslucent |= a != 255;
+        }
+        if (anyNonZero && anyTranslucent)
+            return true;
+    }
+    return false;
 }

@@ -12,6 +12,11 @@ class IClipboard;
 // Size of the packed DIB for these dimensions; -1 when it does not fit 64 bits.
 int64_t DibBlockSize(int64_t width, int64_t height, int bitsPerPixel);
 
+// True when the fourth bytes of a 32-bit bitmap mix values: a DIB's fourth
+// byte is often unused (all 0) or opaque (all 255), and only a mixture
+// carries transparency.
+bool AlphaVaries(const CBmp& bitmap);
+
 class CWinBmp : public CBmp {
 public:
     // Starts as a 16 x 16 grey 8-bit image.
