@@ -309,11 +309,12 @@ void CMainWindow::updateTitle()
 
 void CMainWindow::updateStatusTexts()
 {
+    // The selection's names, count and size are rebuilt here, and only here.
+    m_Listing.UpdateSelection();
     if (m_ViewerMode) {
         const long row = m_CurrentFile.empty() ? -1 : m_Listing.FindRow(m_CurrentFile);
         setPane(kSelectionPane, QString::fromStdString(ViewerPositionText(row, m_Listing.RowCount())));
     } else {
-        m_Listing.UpdateSelection();
         setPane(kSelectionPane,
                 QString::fromStdString(SelectionSummaryText(m_Listing.SelectedCount(), m_Listing.RowCount(),
                                                             m_Listing.SelectedSize(), m_Settings.FileSizeUnit)));

@@ -51,7 +51,6 @@ void CMainWindow::listFolder()
     m_Listing.ListFolder(m_Navigator.CurrentFolder(), options, m_Types.get());
     m_FileList->rebuild();
     m_CurrentFile.clear();
-    m_Listing.UpdateSelection();
     if (m_Timing) {
         m_FileList->currentView()->viewport()->repaint();
         std::fprintf(stderr, "listed %zu rows and showed them in %.3f s\n", m_Listing.RowCount(),
@@ -96,14 +95,12 @@ void CMainWindow::refresh()
 void CMainWindow::focusRow(long row, bool asked)
 {
     m_FileList->setCurrentRow(row, true);
-    m_Listing.UpdateSelection();
     m_CurrentFile = m_Listing.ItemAtRow(static_cast<size_t>(row)).Name;
     loadCurrent(asked);
 }
 
 void CMainWindow::onSelectionEdited()
 {
-    m_Listing.UpdateSelection();
     updateStatusTexts();
     updateActions();
 }
@@ -233,7 +230,6 @@ void CMainWindow::selectionCommand(int id)
     }
     }
     m_FileList->pushSelection();
-    m_Listing.UpdateSelection();
     updateStatusTexts();
 }
 
