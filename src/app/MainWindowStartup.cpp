@@ -81,7 +81,6 @@ bool CMainWindow::startUp(const QString& commandLinePath)
         }
         const std::string name = isFolder ? std::string() : FileNamePart(path);
         goToFolder(folder, name);
-        showFolder(true);
         return true;
     }
 
@@ -90,7 +89,6 @@ bool CMainWindow::startUp(const QString& commandLinePath)
         CompareNoCase(m_Settings.HomeFolder, start) != 0 && IsFolder(m_Settings.HomeFolder))
         start = m_Settings.HomeFolder;
     goToFolder(start);
-    showFolder(true);
     return true;
 }
 
