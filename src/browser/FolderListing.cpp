@@ -146,10 +146,17 @@ bool CFolderListing::ListFolder(const std::string& folder, const ListingOptions&
 
 long CFolderListing::FindRow(const std::string& name) const
 {
-    for (size_t row = 0; row < m_Rows.size(); ++row)
-        if (EqualsNoCase(m_Items[m_Rows[row]].Name, name))
+    // Names differing only in case are different files here: the one spelt
+    // exactly as asked wins over the first that matches without case.
+    long caseless = -1;
+    for (size_t row = 0; row < m_Rows.size(); ++row) {
+        const std::string& rowName = m_Items[m_Rows[row]].Name;
+        if (rowName == name)
             return static_cast<long>(row);
-    return -1;
+        if (caseless < 0 && EqualsNoCase(rowName, name))
+            caseless = static_cast<long>(row);
+    }
+    return caseless;
 }
 
 void CFolderListing::SetSort(int sortKey, bool ascending)

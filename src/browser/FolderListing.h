@@ -41,7 +41,8 @@ public:
     size_t RowCount() const { return m_Rows.size(); }
     int ItemIndexAtRow(size_t row) const { return m_Rows[row]; }
     const FileItem& ItemAtRow(size_t row) const { return m_Items[m_Rows[row]]; }
-    // First row whose name equals the name without regard to case, or -1.
+    // The row of the file of that exact name, else the first whose name equals
+    // it without regard to case, else -1.
     long FindRow(const std::string& name) const;
 
     // Columns and order.

@@ -406,6 +406,27 @@ TEST_F(GroupListingTest, RestoreSelectionAfterARebuild)
     EXPECT_EQ(m_Listing.SelectedCount(), 2u);
 }
 
+TEST(FolderListingTest, NamesDifferingOnlyInCaseAreDifferentFiles)
+{
+    TempFolder folder;
+    MakeFile(folder.Path(), "photo.jpg", 100);
+    MakeFile(folder.Path(), "PHOTO.JPG", 200);
+    CFolderListing listing;
+    ASSERT_TRUE(listing.ListFolder(folder.Path(), kAllFiles, nullptr));
+
+    for (const char* name : {"photo.jpg", "PHOTO.JPG"})
+        EXPECT_EQ(listing.ItemAtRow(static_cast<size_t>(listing.FindRow(name))).Name, name);
+    EXPECT_GE(listing.FindRow("Photo.Jpg"), 0);
+
+    // Both selected before a rebuild: both selected after it.
+    Select(listing, {"photo.jpg", "PHOTO.JPG"});
+    const std::vector<std::string> previous = listing.SelectedNames();
+    ASSERT_TRUE(listing.ListFolder(folder.Path(), kAllFiles, nullptr));
+    EXPECT_TRUE(listing.RestoreSelection(previous, "PHOTO.JPG"));
+    EXPECT_EQ(Sorted(listing.SelectedNames()), Sorted({"photo.jpg", "PHOTO.JPG"}));
+    EXPECT_EQ(listing.SelectedSize(), 300u);
+}
+
 TEST(CollectTreeTest, DepthFirstParentsFirstLinksNotFollowed)
 {
     TempFolder root;
