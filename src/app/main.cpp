@@ -79,6 +79,8 @@ int main(int argc, char** argv)
             const long id = ++i < argc ? std::strtol(argv[i], &end, 10) : 0;
             if (id <= 0 || id > 65535 || *end != 0)
                 return Usage("--command needs a command id");
+            if (!FindCommand(static_cast<int>(id)))
+                return Usage("--command: no command has that id");
             args.Commands.push_back(static_cast<int>(id));
         } else if (std::strcmp(arg, "--size") == 0) {
             if (++i >= argc || !ParseSize(argv[i], args.Size))

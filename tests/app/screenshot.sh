@@ -32,4 +32,5 @@ fi
 set +e
 "$app" --size 5x5 >/dev/null 2>&1; [ $? -eq 2 ] || { echo "bad --size accepted"; exit 1; }
 "$app" --bogus >/dev/null 2>&1; [ $? -eq 2 ] || { echo "unknown option accepted"; exit 1; }
+"$app" --screenshot "$work/c.png" --command 24 "$samples" >/dev/null 2>&1; [ $? -eq 2 ] || { echo "unknown command id accepted"; exit 1; }
 echo "screenshots ok"
