@@ -385,6 +385,35 @@ private slots:
         QCOMPARE(QString::fromStdString(window->navigator().CurrentFolder()), top + "/sub");
     }
 
+    void typingInTheAddressFieldIsNotACommand()
+    {
+        // "/", Backspace and Home are the Up, Back and Home keys of the browser,
+        // but in the address field they edit the path.
+        const QString top = QDir(m_Dir->path()).canonicalPath();
+        auto window = open(m_Dir->path());
+        QVERIFY(window);
+        QLineEdit* edit = window->addressList()->lineEdit();
+        QVERIFY(edit);
+        edit->setFocus();
+        QVERIFY(QTest::qWaitFor([&] { return edit->hasFocus(); }));
+        edit->clear();
+        QTest::keyClicks(edit, top + "/subx");
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        QCOMPARE(edit->text(), top + "/sub");
+        QCOMPARE(QString::fromStdString(window->navigator().CurrentFolder()), top);
+        QTest::keyClick(edit, Qt::Key_Home);
+        QCOMPARE(edit->cursorPosition(), 0);
+        QCOMPARE(QString::fromStdString(window->navigator().CurrentFolder()), top);
+        QTest::keyClick(edit, Qt::Key_Return);
+        QCOMPARE(QString::fromStdString(window->navigator().CurrentFolder()), top + "/sub");
+        QCOMPARE(RowNames(*window), QStringList{"d.bmp"});
+        // Elsewhere the same key is the command.
+        window->fileList()->setFocus();
+        QVERIFY(QTest::qWaitFor([&] { return window->fileList()->hasFocus(); }));
+        QTest::keyClick(window->fileList(), Qt::Key_Slash);
+        QCOMPARE(QString::fromStdString(window->navigator().CurrentFolder()), top);
+    }
+
     void folderTreeFollowsTheFolder()
     {
         const QString top = QDir(m_Dir->path()).canonicalPath();
