@@ -72,21 +72,25 @@ bool CNavigator::EnterWithFallback(const std::string& path, std::string& error)
     return false;
 }
 
-bool CNavigator::Back(std::string& error)
+bool CNavigator::MoveTo(const std::string& target, const char* failure, std::string& error)
 {
-    error.clear();
-    // Nothing to go back to before the first Back, Up One Level or Home.
-    if (m_Previous.empty())
-        return false;
-    const std::string target = AbsoluteFolder(m_Previous);
     if (!MakeCurrentFolder(target)) {
-        error = kFolderNotExists;
+        error = failure;
         return false;
     }
     std::string leaving = m_Current;
     SetFolder(target);
     m_Previous = std::move(leaving);
     return true;
+}
+
+bool CNavigator::Back(std::string& error)
+{
+    error.clear();
+    // Nothing to go back to before the first Back, Up One Level or Home.
+    if (m_Previous.empty())
+        return false;
+    return MoveTo(AbsoluteFolder(m_Previous), kFolderNotExists, error);
 }
 
 bool CNavigator::Up(std::string& error)
@@ -94,27 +98,15 @@ bool CNavigator::Up(std::string& error)
     error.clear();
     if (m_Current.empty() || IsRootFolder(m_Current))
         return false;
-    const std::string target = ParentOf(AbsoluteFolder(m_Current));
-    if (!MakeCurrentFolder(target)) {
-        error = kFolderNotExist;
-        return false;
-    }
-    std::string leaving = m_Current;
-    SetFolder(target);
-    m_Previous = std::move(leaving);
-    return true;
+    return MoveTo(ParentOf(AbsoluteFolder(m_Current)), kFolderNotExist, error);
 }
 
 bool CNavigator::Home(const std::string& homeFolder, std::string& error)
 {
     error.clear();
-    const std::string target = AbsoluteFolder(JoinPath(homeFolder, ""));
-    if (homeFolder.empty() || !MakeCurrentFolder(target)) {
+    if (homeFolder.empty()) {
         error = kFolderNotExists;
         return false;
     }
-    std::string leaving = m_Current;
-    SetFolder(target);
-    m_Previous = std::move(leaving);
-    return true;
+    return MoveTo(AbsoluteFolder(JoinPath(homeFolder, "")), kFolderNotExists, error);
 }

@@ -32,6 +32,10 @@ public:
     bool DriveChanged() const { return m_DriveChanged; }
 
 private:
+    // Makes the target current and remembers the folder left for Back; the
+    // failure text otherwise.
+    bool MoveTo(const std::string& target, const char* failure, std::string& error);
+
     std::string m_Current;
     std::string m_Drive;
     std::string m_Previous;
