@@ -292,6 +292,11 @@ void CMainWindow::setPane(int pane, const QString& text)
     m_Panes[pane]->setText(text);
 }
 
+QString CMainWindow::messageText() const
+{
+    return m_ImageInfo.isEmpty() ? m_FolderNote : m_ImageInfo;
+}
+
 QString CMainWindow::paneText(int pane) const
 {
     return pane >= 0 && pane < 4 ? m_Panes[pane]->text() : QString();
@@ -327,7 +332,7 @@ bool CMainWindow::event(QEvent* event)
         // Menu and toolbar help goes to the message pane; leaving an item
         // brings back the information of the shown image.
         const QString tip = static_cast<QStatusTipEvent*>(event)->tip();
-        setPane(kMessagePane, tip.isEmpty() ? m_ImageInfo : tip);
+        setPane(kMessagePane, tip.isEmpty() ? messageText() : tip);
         return true;
     }
     return QMainWindow::event(event);

@@ -89,6 +89,9 @@ private:
     void updateStatusTexts();
     void updateActions();
     void setPane(int pane, const QString& text);
+    // The message pane when no menu item is highlighted: the shown image's
+    // information, else what there is to say about the folder.
+    QString messageText() const;
 
     // Browsing (MainWindowBrowse.cpp).
     void listFolder();
@@ -159,5 +162,6 @@ private:
     bool m_Timing = false;
     bool m_SaveOnClose = true;
     QString m_ImageInfo;
+    QString m_FolderNote;  // set when the folder could be entered but not read
     std::chrono::steady_clock::time_point m_LoadRequested;
 };

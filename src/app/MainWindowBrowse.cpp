@@ -48,7 +48,9 @@ void CMainWindow::listFolder()
     ListingOptions options;
     options.ShowHidden = m_Settings.ShowHiddenFiles != 0;
     options.HideNonImages = m_Settings.HideNonImages != 0;
-    m_Listing.ListFolder(m_Navigator.CurrentFolder(), options, m_Types.get());
+    const bool read = m_Listing.ListFolder(m_Navigator.CurrentFolder(), options, m_Types.get());
+    m_FolderNote = read ? QString() : QStringLiteral("The folder cannot be read.");
+    setPane(kMessagePane, messageText());
     m_FileList->rebuild();
     m_CurrentFile.clear();
     if (m_Timing) {

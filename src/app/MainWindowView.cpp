@@ -64,7 +64,7 @@ void CMainWindow::clearPreview()
     m_Preview->clear();
     m_ShownName.clear();
     m_ImageInfo.clear();
-    setPane(kMessagePane, QString());
+    setPane(kMessagePane, messageText());
     updateTitle();
     updateActions();
 }
@@ -105,7 +105,7 @@ void CMainWindow::onLoadFinished(bool ok, const QString& error)
         if (m_Timing)
             std::fprintf(stderr, "load failed: %s\n", error.toUtf8().constData());
     }
-    setPane(kMessagePane, m_ImageInfo);
+    setPane(kMessagePane, messageText());
     updateTitle();
     updateActions();
     // What a decoder had to say about a damaged file, once it is shown.
@@ -184,7 +184,7 @@ void CMainWindow::pasteNewImage()
     m_Preview->setImage(std::move(image), true);
     m_ShownName.clear();
     m_ImageInfo = imageInformation();
-    setPane(kMessagePane, m_ImageInfo);
+    setPane(kMessagePane, messageText());
     setPane(kStatePane, QString::fromLatin1(kDoneText));
     updateTitle();
     updateActions();

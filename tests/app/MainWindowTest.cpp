@@ -27,6 +27,7 @@
 #include <QTreeView>
 
 #include <fstream>
+#include <unistd.h>
 #include <memory>
 
 namespace {
@@ -454,6 +455,22 @@ private slots:
         window->runCommand(ID_REFRESH);
         QCOMPARE(QString::fromStdString(window->navigator().CurrentFolder()), top);
         QVERIFY(m_Messages.isEmpty());
+    }
+
+    void unreadableFolderSaysSo()
+    {
+        if (::geteuid() == 0)
+            QSKIP("permissions do not bind the superuser");
+        const QString top = QDir(m_Dir->path()).canonicalPath();
+        QVERIFY(QFile::setPermissions(top + "/sub", QFile::WriteOwner | QFile::ExeOwner));
+        auto window = open(m_Dir->path());
+        QVERIFY(window);
+        QVERIFY(window->goToFolder((top + "/sub").toStdString()));
+        QCOMPARE(window->listing().RowCount(), size_t{0});
+        QCOMPARE(window->paneText(CMainWindow::kMessagePane), QStringLiteral("The folder cannot be read."));
+        window->runCommand(ID_UP);
+        QCOMPARE(window->paneText(CMainWindow::kMessagePane), QString());
+        QFile::setPermissions(top + "/sub", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
     void favouritesAndFilesOnClose()
