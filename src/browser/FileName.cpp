@@ -61,6 +61,14 @@ int CompareNoCase(std::string_view a, std::string_view b)
     return a.size() < b.size() ? -1 : 1;
 }
 
+std::string FoldCase(std::string_view text)
+{
+    std::string folded(text);
+    for (char& c : folded)
+        c = Lower(c);
+    return folded;
+}
+
 bool EqualsNoCase(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size())

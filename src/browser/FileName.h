@@ -21,3 +21,5 @@ std::string FolderPart(std::string_view path);
 // <0, 0, >0 comparing ASCII letters without regard to case.
 int CompareNoCase(std::string_view a, std::string_view b);
 bool EqualsNoCase(std::string_view a, std::string_view b);
+// The key under which names that are equal without regard to case meet.
+std::string FoldCase(std::string_view text);
