@@ -92,6 +92,7 @@ void CViewGeometry::FitDisplaySize()
             }
         }
     }
+    m_Factor = w >= h ? double(displayWidth) / w : double(displayHeight) / h;
     SetDisplaySize(displayWidth, displayHeight);
 }
 
@@ -171,6 +172,7 @@ void CViewGeometry::SetZoom(double factor)
     const double width = std::min(std::trunc(m_ImageWidth * factor), double(kMaxDisplaySide));
     const double height = std::min(std::trunc(m_ImageHeight * factor), double(kMaxDisplaySide));
     ApplyZoom(static_cast<long long>(width), static_cast<long long>(height));
+    m_Factor = factor;
 }
 
 void CViewGeometry::ApplyZoom(long long width, long long height)
@@ -187,13 +189,6 @@ void CViewGeometry::ApplyZoom(long long width, long long height)
     const int top = ZoomedStart(oldTop, oldHeight, dh, wh, m_Scrollable);
     m_Display = ViewRect{left, top, left + dw, top + dh};
     UpdateVisible();
-}
-
-double CViewGeometry::ZoomFactor() const
-{
-    if (!m_HasImage || m_ImageWidth <= 0)
-        return 0.0;
-    return double(m_Display.Width()) / double(m_ImageWidth);
 }
 
 bool CViewGeometry::More()
@@ -224,13 +219,15 @@ void CViewGeometry::BestFit()
         return;
     int fw, fh;
     FitSize(m_ImageWidth, m_ImageHeight, m_WindowWidth, m_WindowHeight, fw, fh);
-    if (fw <= 0)
+    if (fw <= 0 && fh <= 0)
         return;
     // All in single precision: fitted width / W times W gives back the
-    // fitted width, where a double product could fall just short of it.
-    const float factor = float(fw) / float(m_ImageWidth);
+    // fitted width, where a double product could fall just short of it. A
+    // sliver too thin for one pixel across fits by its height.
+    const float factor = fw > 0 ? float(fw) / float(m_ImageWidth) : float(fh) / float(m_ImageHeight);
     ApplyZoom(static_cast<long long>(float(m_ImageWidth) * factor),
               static_cast<long long>(float(m_ImageHeight) * factor));
+    m_Factor = factor;
 }
 
 void CViewGeometry::BeginDrag(int x, int y)

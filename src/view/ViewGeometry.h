@@ -36,7 +36,10 @@ public:
 
     // Zoom keeping the centre point.
     void SetZoom(double factor);
-    double ZoomFactor() const;  // display width / image width
+    // The factor last applied: the zoom asked for, or the fitted size over the
+    // image size along its longer side. Read back from the display width it
+    // would stick below 4 pixels and jump for slivers clamped to 1 pixel.
+    double ZoomFactor() const { return m_HasImage ? m_Factor : 0.0; }
     // "&More" / "&Less": false when nothing happens.
     bool More();
     bool Less();
@@ -71,6 +74,7 @@ private:
     bool m_LimitEnlarge = true;
     // The image arrived while the window had no area; fit when it gets one.
     bool m_FitPending = false;
+    double m_Factor = 1.0;
     bool m_Scrollable = false;
     bool m_Dragging = false;
     int m_LastX = 0, m_LastY = 0;

@@ -121,14 +121,35 @@ TEST(ViewGeometryTest, ZoomMoreAndLessStepAndStopAtTheLimits)
     }
 }
 
-TEST(ViewGeometryTest, ZoomUsesTheShownWidthAsTheCurrentFactor)
+TEST(ViewGeometryTest, ZoomStepsFromTheFactorApplied)
 {
-    // 333 x 1.25 = 416.25 is shown 416 wide, so the next step starts from 416/333.
+    // 333 x 1.25 = 416.25 is shown 416 wide; the next step is 1.5 (499).
     CViewGeometry g = Geometry(100, 100, 333, 333, kPlaceCentre, false, false);
     g.SetZoom(1.25);
     EXPECT_EQ(g.Display().Width(), 416);
     ASSERT_TRUE(g.More());
     EXPECT_EQ(g.Display().Width(), 499);
+
+    // Three pixels wide: 3 x 1.25 still shows 3, but the next step shows 4.
+    CViewGeometry narrow = Geometry(400, 300, 3, 3, kPlaceCentre, false, false);
+    ASSERT_TRUE(narrow.More());
+    EXPECT_EQ(narrow.Display().Width(), 3);
+    ASSERT_TRUE(narrow.More());
+    EXPECT_EQ(narrow.Display().Width(), 4);
+
+    // A sliver fitted to 1 x 600 is at 0.6%, not at the 100% its one-pixel
+    // width would suggest: More goes to 25.6%, not to 125%.
+    CViewGeometry sliver = Geometry(800, 600, 1, 100000, kPlaceCentre, true, true);
+    EXPECT_EQ(sliver.Display(), Rect(399, 0, 400, 600));
+    EXPECT_NEAR(sliver.ZoomFactor(), 0.006, 1e-9);
+    ASSERT_TRUE(sliver.More());
+    EXPECT_EQ(sliver.Display().Height(), 25600);
+
+    // Best Fit of the sliver fits it by its height.
+    sliver.SetZoom(16.0);
+    sliver.BestFit();
+    EXPECT_EQ(sliver.Display(), Rect(399, 0, 400, 600));
+    EXPECT_NEAR(sliver.ZoomFactor(), 0.006, 1e-6);
 }
 
 TEST(ViewGeometryTest, ZoomKeepsTheCentreAndStaysInsideTheWindow)
