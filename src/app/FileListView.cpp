@@ -174,7 +174,10 @@ void CFileListView::pushSelection()
         row = end + 1;
     }
     m_Pushing = true;
-    m_Selection->select(selection, QItemSelectionModel::ClearAndSelect);
+    // Replacing one scattered selection by another in a single call compares
+    // every old range with every new one; from an empty one it is linear.
+    m_Selection->clearSelection();
+    m_Selection->select(selection, QItemSelectionModel::Select);
     m_Pushing = false;
 }
 
