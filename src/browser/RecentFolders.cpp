@@ -106,25 +106,23 @@ bool WriteStarFields(const std::string& path, size_t count, const std::vector<st
 
 size_t CRecentFolders::AddToAddressList(const std::string& path)
 {
-    const long found = Find(path);
-    if (found >= 0)
-        return static_cast<size_t>(found);
-    m_Items.push_back(WithoutTrailingSeparator(path));
-    return m_Items.size() - 1;
+    std::string folder = WithoutTrailingSeparator(path);
+    const auto [entry, added] = m_Index.emplace(FoldCase(folder), m_Items.size());
+    if (added)
+        m_Items.push_back(std::move(folder));
+    return entry->second;
 }
 
 long CRecentFolders::Find(const std::string& path) const
 {
-    const std::string folder = WithoutTrailingSeparator(path);
-    for (size_t i = 0; i < m_Items.size(); ++i)
-        if (EqualsNoCase(m_Items[i], folder))
-            return static_cast<long>(i);
-    return -1;
+    const auto found = m_Index.find(FoldCase(WithoutTrailingSeparator(path)));
+    return found == m_Index.end() ? -1 : static_cast<long>(found->second);
 }
 
 void CRecentFolders::LoadRecentFolders(const std::string& path)
 {
     m_Items.clear();
+    m_Index.clear();
     for (const std::string& folder : ReadStarFields(path, 1))
         if (!folder.empty())
             AddToAddressList(folder);

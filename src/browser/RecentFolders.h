@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class CRecentFolders {
@@ -20,6 +21,8 @@ public:
 
 private:
     std::vector<std::string> m_Items;
+    // Case-folded folder → index, so that a long list loads in linear time.
+    std::unordered_map<std::string, size_t> m_Index;
 };
 
 // Both files: a decimal count, then every field followed by "*"; a field holds
