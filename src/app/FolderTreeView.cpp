@@ -20,9 +20,10 @@ constexpr int kPathRole = Qt::UserRole;
 constexpr int kTreeCut = 238, kTreeCopy = 237, kTreeDelete = 235, kTreeRename = 236;
 constexpr int kFilledRole = Qt::UserRole + 1;
 
+// Paths are kept as the system's bytes: a folder name need not be valid UTF-8.
 std::string PathOf(const QTreeWidgetItem* item)
 {
-    return item->data(0, kPathRole).toString().toStdString();
+    return item->data(0, kPathRole).toByteArray().toStdString();
 }
 
 // "/a/b" under root "/a" → {"b"}; the root itself → {}.
@@ -61,7 +62,7 @@ CFolderTreeView::CFolderTreeView(QWidget* parent) : QTreeWidget(parent)
     connect(this, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
         if (m_Selecting || !item || item == m_Root)
             return;
-        emit folderChosen(item->data(0, kPathRole).toString());
+        emit folderChosen(PathOf(item));
     });
     rebuild();
 }
@@ -83,7 +84,7 @@ void CFolderTreeView::rebuild()
 QTreeWidgetItem* CFolderTreeView::addFolder(QTreeWidgetItem* parent, const QString& label, const std::string& path)
 {
     auto* item = new QTreeWidgetItem(parent, QStringList{label});
-    item->setData(0, kPathRole, QString::fromStdString(path));
+    item->setData(0, kPathRole, QByteArray::fromStdString(path));
     item->setData(0, kFilledRole, false);
     item->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
     static const QIcon folderIcon = QFileIconProvider().icon(QAbstractFileIconProvider::Folder);
@@ -127,14 +128,15 @@ QTreeWidgetItem* CFolderTreeView::walk(const std::string& path)
     QTreeWidgetItem* item = best;
     for (const std::string& part : ComponentsBelow(PathOf(best), path)) {
         fill(item);
+        const std::string childPath = JoinPath(PathOf(item), part);
         QTreeWidgetItem* next = nullptr;
         for (int i = 0; i < item->childCount() && !next; ++i)
-            if (item->child(i)->text(0).toStdString() == part)
+            if (PathOf(item->child(i)) == childPath)
                 next = item->child(i);
-        if (!next && !m_ShowHidden && !part.empty() && part[0] == '.') {
-            // A hidden folder entered by other means still gets its item.
-            next = addFolder(item, QString::fromStdString(part), JoinPath(PathOf(item), part));
-        }
+        // A folder the listing of its parent does not show (hidden, or under a
+        // parent that may be passed but not read) still gets its item.
+        if (!next && IsFolder(childPath))
+            next = addFolder(item, QString::fromStdString(part), childPath);
         if (!next)
             return nullptr;
         item = next;

@@ -22,7 +22,7 @@ public:
 
 signals:
     // The user chose a folder.
-    void folderChosen(const QString& path);
+    void folderChosen(const std::string& path);
     void command(int id);
 
 protected:

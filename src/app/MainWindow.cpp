@@ -238,10 +238,12 @@ void CMainWindow::createCentralWidgets()
     connect(m_Preview, &CPreview::loadStarted, this, &CMainWindow::onLoadStarted);
     connect(m_Preview, &CPreview::loadFinished, this, &CMainWindow::onLoadFinished);
     connect(m_Tree, &CFolderTreeView::folderChosen, this,
-            [this](const QString& path) { goToFolder(path.toStdString()); });
+            [this](const std::string& path) { goToFolder(path); });
+    // The list's entries are the recent folders in their order; their texts
+    // are for showing only (a name need not be valid UTF-8).
     connect(m_Address, &QComboBox::activated, this, [this](int index) {
-        if (index >= 0)
-            goToFolder(m_Address->itemText(index).toStdString());
+        if (index >= 0 && static_cast<size_t>(index) < m_Recent.Items().size())
+            goToFolder(m_Recent.Items()[static_cast<size_t>(index)]);
     });
     connect(m_Address->lineEdit(), &QLineEdit::returnPressed, this, [this] {
         const QString text = m_Address->currentText().trimmed();

@@ -37,7 +37,7 @@ public:
 
     // The start-up sequence; false when the program must end ("Error during
     // startup" has been shown). The path may name a file or a folder.
-    bool startUp(const QString& commandLinePath);
+    bool startUp(const std::string& commandLinePath);
 
     // The one router of menu, toolbar, keyboard and context-menu commands.
     void runCommand(int id);

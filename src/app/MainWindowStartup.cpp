@@ -38,7 +38,7 @@ std::string AbsolutePath(const std::string& path)
 
 } // namespace
 
-bool CMainWindow::startUp(const QString& commandLinePath)
+bool CMainWindow::startUp(const std::string& commandLinePath)
 {
     // The bar layout, then favourites, settings and recent folders in that order.
     auto layout = LayoutStore();
@@ -70,9 +70,8 @@ bool CMainWindow::startUp(const QString& commandLinePath)
     m_LeftSplit->setSizes({height - preview, preview});
     setViewerMode(false);
 
-    const std::string argument = commandLinePath.toStdString();
-    if (!argument.empty()) {
-        const std::string path = AbsolutePath(argument);
+    if (!commandLinePath.empty()) {
+        const std::string path = AbsolutePath(commandLinePath);
         const bool isFolder = IsFolder(path);
         const std::string folder = isFolder ? path : FolderPart(path);  // absolute: never empty
         if (!m_Navigator.Enter(folder)) {
@@ -85,9 +84,10 @@ bool CMainWindow::startUp(const QString& commandLinePath)
     }
 
     std::string start = CurrentFolder();
+    // A home folder that cannot be entered leaves the start folder current.
     if (m_Settings.AlwaysStartInHomeFolder && !m_Settings.HomeFolder.empty() &&
-        CompareNoCase(m_Settings.HomeFolder, start) != 0 && IsFolder(m_Settings.HomeFolder))
-        start = m_Settings.HomeFolder;
+        CompareNoCase(m_Settings.HomeFolder, start) != 0 && m_Navigator.Enter(m_Settings.HomeFolder))
+        start = m_Navigator.CurrentFolder();
     goToFolder(start);
     return true;
 }

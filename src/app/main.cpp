@@ -19,12 +19,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace {
 
 struct Arguments {
-    QString Path;
+    std::string Path;  // as the system gave it: names need not be valid UTF-8
     QString Screenshot;
     bool Viewer = false;
     QSize Size{1024, 700};
@@ -87,8 +88,8 @@ int main(int argc, char** argv)
                 return Usage("--size needs WxH (200x150 to 10000x10000)");
         } else if (arg[0] == '-' && arg[1] == '-') {
             return Usage("unknown option");
-        } else if (args.Path.isEmpty()) {
-            args.Path = QString::fromLocal8Bit(arg);
+        } else if (args.Path.empty()) {
+            args.Path = arg;
         } else {
             return Usage("only one file or folder can be opened");
         }

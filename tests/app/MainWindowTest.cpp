@@ -26,6 +26,7 @@
 #include <QTimer>
 #include <QTreeView>
 
+#include <filesystem>
 #include <fstream>
 #include <unistd.h>
 #include <memory>
@@ -78,7 +79,7 @@ class MainWindowTest : public QObject {
         window->activateWindow();
         if (!QTest::qWaitForWindowActive(window.get()))
             return nullptr;
-        if (!window->startUp(argument))
+        if (!window->startUp(argument.toStdString()))
             return nullptr;
         WaitIdle(*window);
         return window;
@@ -132,7 +133,7 @@ private slots:
     void startUpInMissingFolderEnds()
     {
         auto window = std::make_unique<CMainWindow>();
-        QVERIFY(!window->startUp(path("gone/x.bmp")));
+        QVERIFY(!window->startUp(path("gone/x.bmp").toStdString()));
         QCOMPARE(m_Messages, QStringList{"Error during startup"});
     }
 
@@ -445,6 +446,36 @@ private slots:
         QCOMPARE(RowNames(*window), QStringList{"d.bmp"});
     }
 
+    void folderNamesThatAreNotUtf8()
+    {
+        // Old Latin-1 names: the bytes are the name; only the shown text is lossy.
+        const std::string top = QDir(m_Dir->path()).canonicalPath().toStdString();
+        const std::string latin1 = top + "/caf\xe9";
+        QVERIFY(std::filesystem::create_directory(latin1));
+        std::filesystem::copy_file(top + "/a.bmp", latin1 + "/x.bmp");
+        auto window = open(QString::fromStdString(top));
+        QVERIFY(window);
+        QVERIFY(window->goToFolder(latin1));
+        QVERIFY(m_Messages.isEmpty());
+        QCOMPARE(window->navigator().CurrentFolder(), latin1);
+        QCOMPARE(RowNames(*window), QStringList{"x.bmp"});
+        QCOMPARE(window->folderTree()->currentItem()->data(0, Qt::UserRole).toByteArray().toStdString(), latin1);
+
+        // Chosen again from the address list after going up.
+        window->runCommand(ID_UP);
+        QCOMPARE(window->navigator().CurrentFolder(), top);
+        const long entry = window->recentFolders().Find(latin1);
+        QVERIFY(entry >= 0);
+        emit window->addressList()->activated(static_cast<int>(entry));
+        QCOMPARE(window->navigator().CurrentFolder(), latin1);
+
+        // And from the command line.
+        auto again = std::make_unique<CMainWindow>();
+        QVERIFY(again->startUp(latin1 + "/x.bmp"));
+        QCOMPARE(again->currentFile(), std::string("x.bmp"));
+        QVERIFY(m_Messages.isEmpty());
+    }
+
     void vanishedFolderFallsBackToItsParent()
     {
         const QString top = QDir(m_Dir->path()).canonicalPath();
@@ -457,7 +488,7 @@ private slots:
         QVERIFY(m_Messages.isEmpty());
     }
 
-    void unreadableFolderSaysSo()
+    void foldersWithoutReadPermission()
     {
         if (::geteuid() == 0)
             QSKIP("permissions do not bind the superuser");
@@ -470,6 +501,13 @@ private slots:
         QCOMPARE(window->paneText(CMainWindow::kMessagePane), QStringLiteral("The folder cannot be read."));
         window->runCommand(ID_UP);
         QCOMPARE(window->paneText(CMainWindow::kMessagePane), QString());
+
+        // A readable folder under one that may be passed but not read: the
+        // tree shows it although the parent's listing cannot.
+        QVERIFY(QDir(top + "/sub").mkdir("open"));
+        QVERIFY(window->goToFolder((top + "/sub/open").toStdString()));
+        QVERIFY(m_Messages.isEmpty());
+        QCOMPARE(window->folderTree()->currentItem()->data(0, Qt::UserRole).toString(), top + "/sub/open");
         QFile::setPermissions(top + "/sub", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
