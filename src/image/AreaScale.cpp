@@ -101,6 +101,7 @@ struct Job {
     uint8_t* Target;
     int TargetStride;
     int TargetWidth;
+    bool Premultiply;
 };
 
 // The row loops are plain loops over bytes so the compiler turns them into
@@ -149,14 +150,28 @@ ROW_KERNEL void WeighCounts(uint32_t* sums, const uint16_t* counts, size_t n, ui
     }
 }
 
+// A row with its colours multiplied by their alpha (rounded division by 255).
+ROW_KERNEL void PremultiplyRow(uint8_t* out, const uint8_t* in, size_t pixels)
+{
+    for (size_t i = 0; i < pixels; ++i, in += 4, out += 4) {
+        const uint32_t a = in[3];
+        for (int c = 0; c < 3; ++c) {
+            const uint32_t v = in[c] * a + 128;
+            out[c] = uint8_t((v + (v >> 8)) >> 8);
+        }
+        out[3] = uint8_t(a);
+    }
+}
+
 // 257 rows of 255 still fit 16 bits.
 constexpr int kMaxCountedRows = 257;
 
 // Rows [rowBegin, rowEnd) of the target: sum the covered source rows into one
 // full-width row, then reduce that row across. sums and counts have room for
-// one source row of channels; nothing is allocated here, so it cannot throw
-// on a helper thread.
-void ScaleRows(const Job& job, uint32_t* sums, uint16_t* counts, int rowBegin, int rowEnd) noexcept
+// one source row of channels, and so has premultiplied when the job asks for
+// it; nothing is allocated here, so it cannot throw on a helper thread.
+void ScaleRows(const Job& job, uint32_t* sums, uint16_t* counts, uint8_t* premultiplied, int rowBegin,
+               int rowEnd) noexcept
 {
     const CBmp& src = *job.Source;
     const size_t rowBytes = size_t(src.Width) * 4;
@@ -180,6 +195,10 @@ void ScaleRows(const Job& job, uint32_t* sums, uint16_t* counts, int rowBegin, i
         };
         for (int k = 0; k < count; ++k) {
             const uint8_t* line = src.Lines[first + k];
+            if (job.Premultiply) {
+                PremultiplyRow(premultiplied, line, size_t(src.Width));
+                line = premultiplied;
+            }
             if (full != 0 && weights[k] == full) {
                 AddRow(counts, line, rowBytes, counted == 0);
                 if (++counted == kMaxCountedRows)
@@ -216,7 +235,7 @@ void ScaleRows(const Job& job, uint32_t* sums, uint16_t* counts, int rowBegin, i
 
 } // namespace
 
-void AreaDownscale(const CBmp& src, int dstWidth, int dstHeight, uint8_t* dst, int dstStride)
+void AreaDownscale(const CBmp& src, int dstWidth, int dstHeight, uint8_t* dst, int dstStride, bool premultiply)
 {
     if (src.BitsPerPixel != 32)
         throw std::invalid_argument("area scaling needs a 32-bit image");
@@ -224,26 +243,28 @@ void AreaDownscale(const CBmp& src, int dstWidth, int dstHeight, uint8_t* dst, i
         return;
     const AxisWeights columns = BuildWeights(src.Width, dstWidth);
     const AxisWeights rows = BuildWeights(src.Height, dstHeight);
-    const Job job{&src, &columns, &rows, dst, dstStride, dstWidth};
+    const Job job{&src, &columns, &rows, dst, dstStride, dstWidth, premultiply};
 
     const size_t rowBytes = size_t(src.Width) * 4;
     const int64_t pixels = int64_t(src.Width) * src.Height;
     const bool threaded = pixels >= kThreadedPixels && dstHeight >= 2 && std::thread::hardware_concurrency() >= 2;
     std::vector<uint32_t> sums(threaded ? rowBytes * 2 : rowBytes);
     std::vector<uint16_t> counts(threaded ? rowBytes * 2 : rowBytes);
+    std::vector<uint8_t> premultiplied(premultiply ? (threaded ? rowBytes * 2 : rowBytes) : 0);
+    uint8_t* scratch = premultiply ? premultiplied.data() : nullptr;
     if (!threaded) {
-        ScaleRows(job, sums.data(), counts.data(), 0, dstHeight);
+        ScaleRows(job, sums.data(), counts.data(), scratch, 0, dstHeight);
         return;
     }
     const int middle = dstHeight / 2;
     std::thread helper;
     try {
-        helper = std::thread(ScaleRows, std::cref(job), sums.data() + rowBytes, counts.data() + rowBytes, middle,
-                             dstHeight);
+        helper = std::thread(ScaleRows, std::cref(job), sums.data() + rowBytes, counts.data() + rowBytes,
+                             scratch ? scratch + rowBytes : nullptr, middle, dstHeight);
     } catch (const std::system_error&) {
-        ScaleRows(job, sums.data(), counts.data(), 0, dstHeight);
+        ScaleRows(job, sums.data(), counts.data(), scratch, 0, dstHeight);
         return;
     }
-    ScaleRows(job, sums.data(), counts.data(), 0, middle);
+    ScaleRows(job, sums.data(), counts.data(), scratch, 0, middle);
     helper.join();
 }

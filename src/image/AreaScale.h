@@ -9,7 +9,10 @@
 
 // Resizes a 32-bit image (blue, green, red, alpha) to dstWidth x dstHeight
 // into dst, rows top-down dstStride bytes apart. All four channels are
-// averaged. Meant for shrinking; enlarging works but only repeats pixels.
-// Throws std::invalid_argument when src is not 32-bit; does nothing for an
-// empty source or target.
-void AreaDownscale(const CBmp& src, int dstWidth, int dstHeight, uint8_t* dst, int dstStride);
+// averaged. With premultiply, every colour is weighted by its pixel's alpha
+// and written premultiplied, so the colour of transparent pixels does not
+// bleed into their neighbours. Meant for shrinking; enlarging works but only
+// repeats pixels. Throws std::invalid_argument when src is not 32-bit; does
+// nothing for an empty source or target.
+void AreaDownscale(const CBmp& src, int dstWidth, int dstHeight, uint8_t* dst, int dstStride,
+                   bool premultiply = false);

@@ -272,11 +272,13 @@ void CPreview::rescale(bool pixelsChanged)
         m_Scaled = QImage();
         return;
     }
-    if (m_Scaled.width() != dw || m_Scaled.height() != dh || m_Scaled.format() != FormatOf(image))
-        m_Scaled = QImage(dw, dh, FormatOf(image));
+    // Averaging transparent pixels needs their colours weighted by alpha.
+    const QImage::Format format = image.HasAlpha ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
+    if (m_Scaled.width() != dw || m_Scaled.height() != dh || m_Scaled.format() != format)
+        m_Scaled = QImage(dw, dh, format);
     if (m_Scaled.isNull())
         return;  // no memory for the copy: the image is drawn directly
-    AreaDownscale(image, dw, dh, m_Scaled.bits(), int(m_Scaled.bytesPerLine()));
+    AreaDownscale(image, dw, dh, m_Scaled.bits(), int(m_Scaled.bytesPerLine()), image.HasAlpha);
 }
 
 void CPreview::paintEvent(QPaintEvent* event)

@@ -164,6 +164,38 @@ TEST(AreaScaleTest, LargeImagesGiveTheSameResultOnEveryRow)
     EXPECT_NEAR(t.Pixel(200, 0)[0], ReferenceChannel(src, 200, 0, 401, 199, 0), 0.5 + 1e-9);
 }
 
+TEST(AreaScaleTest, PremultipliedAveragesWeighColoursByAlpha)
+{
+    // Opaque red beside transparent white: the white must not lighten the red.
+    // Both on one thread and split over two.
+    for (int height : {2, 1500}) {
+        CWinBmp src;
+        Make(src, 3000, height);
+        for (int y = 0; y < src.Height; ++y)
+            for (int x = 0; x < src.Width; ++x)
+                src.Row32(y)[x] = x % 2 ? PackPixel(255, 0, 0, 255) : PackPixel(255, 255, 255, 0);
+        Target t(1500, 1);
+        AreaDownscale(src, t.Width, t.Height, t.Bytes.data(), t.Stride, true);
+        const uint8_t* p = t.Pixel(700, 0);
+        EXPECT_EQ(p[0], 0) << height;
+        EXPECT_EQ(p[1], 0) << height;
+        EXPECT_EQ(p[2], 128) << height;  // red 255 at half cover, premultiplied
+        EXPECT_EQ(p[3], 128) << height;
+    }
+    // Half-transparent pixels alone: each colour times alpha / 255, rounded.
+    CWinBmp half;
+    Make(half, 4, 4);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x)
+            half.Row32(y)[x] = PackPixel(51, 100, 200, 128);
+    Target t(2, 2);
+    AreaDownscale(half, 2, 2, t.Bytes.data(), t.Stride, true);
+    EXPECT_EQ(t.Pixel(1, 1)[0], 100);
+    EXPECT_EQ(t.Pixel(1, 1)[1], 50);
+    EXPECT_EQ(t.Pixel(1, 1)[2], 26);
+    EXPECT_EQ(t.Pixel(1, 1)[3], 128);
+}
+
 TEST(AreaScaleTest, StridePaddingIsLeftAlone)
 {
     CWinBmp src;
