@@ -38,6 +38,10 @@ void CMainWindow::loadCurrent(bool asked)
         return;
     }
     if (!m_ViewerMode && !asked && m_Settings.EnablePreview == 0) {
+        // Nothing is decoded; an image the viewer showed keeps its place in
+        // the preview, fitted as the preview fits.
+        m_Preview->fitAgain(m_Settings.PreviewPlacement, m_Settings.PreviewShrink != 0,
+                            m_Settings.PreviewEnlarge != 0);
         setPane(kStatePane, QString::fromLatin1(kNoPreviewText));
         return;
     }

@@ -196,6 +196,16 @@ void CPreview::setImage(std::unique_ptr<CEditBmp> image, bool modified)
     m_Image->modified = modified;
 }
 
+void CPreview::fitAgain(int placement, bool shrinkToFit, bool enlargeToFit)
+{
+    if (!m_HasImage)
+        return;
+    m_Geometry.SetWindowSize(width(), height());
+    m_Geometry.SetImage(m_Image->Width, m_Image->Height, placement, shrinkToFit, enlargeToFit);
+    rescale(false);
+    update();
+}
+
 void CPreview::setZoom(double factor)
 {
     if (!m_HasImage)

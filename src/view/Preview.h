@@ -41,6 +41,9 @@ public:
     // bits, with the fit options of the last load; forgets a load in progress.
     void setImage(std::unique_ptr<CEditBmp> image, bool modified);
 
+    // The shown image again by other fit options (a mode switch that does
+    // not decode).
+    void fitAgain(int placement, bool shrinkToFit, bool enlargeToFit);
     void setZoom(double factor);
     bool more();
     bool less();

@@ -569,6 +569,18 @@ private slots:
         QCOMPARE(window->paneText(CMainWindow::kStatePane), QStringLiteral("  Loading image..."));
         QVERIFY(WaitIdle(*window));
         QVERIFY(window->windowTitle().endsWith("/c.png]"));
+
+        // Back from the viewer, which enlarged the image, without a decode:
+        // the preview fits it as the preview does (64 x 64, not enlarged).
+        QTest::keyClick(window.get(), Qt::Key_Return, Qt::ControlModifier);
+        QVERIFY(window->viewerMode());
+        QVERIFY(WaitIdle(*window));
+        QVERIFY(window->preview()->geometry().Display().Width() > 64);
+        QTest::keyClick(window.get(), Qt::Key_Return, Qt::ControlModifier);
+        QVERIFY(!window->viewerMode());
+        QVERIFY(!window->preview()->isLoading());
+        QCOMPARE(window->preview()->geometry().Display().Width(), 64);
+        QCOMPARE(window->preview()->geometry().Display().Height(), 64);
     }
 
     void laterCommandsAreDisabled()
