@@ -5,6 +5,7 @@
 #include "app/FolderTreeView.h"
 #include "app/QtTypeNames.h"
 #include "browser/StatusTexts.h"
+#include "platform/Directory.h"
 #include "view/Preview.h"
 
 #include <QActionGroup>
@@ -239,16 +240,22 @@ void CMainWindow::createCentralWidgets()
     connect(m_Preview, &CPreview::loadFinished, this, &CMainWindow::onLoadFinished);
     connect(m_Tree, &CFolderTreeView::folderChosen, this,
             [this](const std::string& path) { goToFolder(path); });
+    // Return in the field also activates an entry equal to the text, so one
+    // key press arrives twice: the folder already shown is not listed again.
+    auto chooseAddress = [this](const std::string& path) {
+        if (AbsoluteNormalPath(path) != m_Navigator.CurrentFolder() || !IsFolder(path))
+            goToFolder(path);
+    };
     // The list's entries are the recent folders in their order; their texts
     // are for showing only (a name need not be valid UTF-8).
-    connect(m_Address, &QComboBox::activated, this, [this](int index) {
+    connect(m_Address, &QComboBox::activated, this, [this, chooseAddress](int index) {
         if (index >= 0 && static_cast<size_t>(index) < m_Recent.Items().size())
-            goToFolder(m_Recent.Items()[static_cast<size_t>(index)]);
+            chooseAddress(m_Recent.Items()[static_cast<size_t>(index)]);
     });
-    connect(m_Address->lineEdit(), &QLineEdit::returnPressed, this, [this] {
+    connect(m_Address->lineEdit(), &QLineEdit::returnPressed, this, [this, chooseAddress] {
         const QString text = m_Address->currentText().trimmed();
         if (!text.isEmpty())
-            goToFolder(text.toStdString());
+            chooseAddress(text.toStdString());
     });
     connect(m_FileList, &CFileListView::selectionEdited, this, &CMainWindow::onSelectionEdited);
     connect(m_FileList, &CFileListView::currentRowChanged, this, &CMainWindow::onCurrentRowChanged);

@@ -84,8 +84,11 @@ void CMainWindow::refresh()
         return;
     }
     listFolder();
-    if (m_Navigator.CurrentFolder() != folder)
+    if (m_Navigator.CurrentFolder() != folder) {
+        // The folder vanished and one of its parents is shown instead.
         showFolder(true);
+        addToAddressList();
+    }
     const long row = current.empty() ? -1 : m_Listing.FindRow(current);
     if (row >= 0)
         focusRow(row, m_ViewerMode);

@@ -29,13 +29,6 @@ std::unique_ptr<QSettings> LayoutStore()
     return std::make_unique<QSettings>(QStringLiteral("Varnosk Software"), QStringLiteral("Oculane"));
 }
 
-std::string AbsolutePath(const std::string& path)
-{
-    if (!path.empty() && path[0] == '/')
-        return path;
-    return JoinPath(CurrentFolder(), path);
-}
-
 } // namespace
 
 bool CMainWindow::startUp(const std::string& commandLinePath)
@@ -71,7 +64,7 @@ bool CMainWindow::startUp(const std::string& commandLinePath)
     setViewerMode(false);
 
     if (!commandLinePath.empty()) {
-        const std::string path = AbsolutePath(commandLinePath);
+        const std::string path = AbsoluteNormalPath(commandLinePath);
         const bool isFolder = IsFolder(path);
         const std::string folder = isFolder ? path : FolderPart(path);  // absolute: never empty
         if (!m_Navigator.Enter(folder)) {

@@ -8,10 +8,16 @@
 
 namespace {
 
-// An absolute path without "." and ".." parts, doubled separators or a trailing
-// separator (the root stays "/"). A relative path is taken from the process's
-// current folder.
-std::string AbsoluteFolder(const std::string& path)
+// The folder up to its last separator; "/" for a folder just below the root.
+std::string ParentOf(const std::string& folder)
+{
+    const std::string parent = FolderPart(folder);
+    return parent.empty() ? std::string("/") : parent;
+}
+
+} // namespace
+
+std::string AbsoluteNormalPath(const std::string& path)
 {
     std::filesystem::path p(path);
     if (!p.is_absolute())
@@ -21,15 +27,6 @@ std::string AbsoluteFolder(const std::string& path)
         text.pop_back();
     return text;
 }
-
-// The folder up to its last separator; "/" for a folder just below the root.
-std::string ParentOf(const std::string& folder)
-{
-    const std::string parent = FolderPart(folder);
-    return parent.empty() ? std::string("/") : parent;
-}
-
-} // namespace
 
 void CNavigator::SetFolder(const std::string& path)
 {
@@ -46,7 +43,7 @@ bool CNavigator::Enter(const std::string& path)
 {
     if (path.empty())
         return false;
-    const std::string target = AbsoluteFolder(path);
+    const std::string target = AbsoluteNormalPath(path);
     if (!MakeCurrentFolder(target))
         return false;
     SetFolder(target);
@@ -57,7 +54,7 @@ bool CNavigator::EnterWithFallback(const std::string& path, std::string& error)
 {
     error.clear();
     if (!path.empty()) {
-        std::string target = AbsoluteFolder(path);
+        std::string target = AbsoluteNormalPath(path);
         for (;;) {
             if (Enter(target))
                 return true;
@@ -90,7 +87,7 @@ bool CNavigator::Back(std::string& error)
     // Nothing to go back to before the first Back, Up One Level or Home.
     if (m_Previous.empty())
         return false;
-    return MoveTo(AbsoluteFolder(m_Previous), kFolderNotExists, error);
+    return MoveTo(AbsoluteNormalPath(m_Previous), kFolderNotExists, error);
 }
 
 bool CNavigator::Up(std::string& error)
@@ -98,7 +95,7 @@ bool CNavigator::Up(std::string& error)
     error.clear();
     if (m_Current.empty() || IsRootFolder(m_Current))
         return false;
-    return MoveTo(ParentOf(AbsoluteFolder(m_Current)), kFolderNotExist, error);
+    return MoveTo(ParentOf(AbsoluteNormalPath(m_Current)), kFolderNotExist, error);
 }
 
 bool CNavigator::Home(const std::string& homeFolder, std::string& error)
@@ -108,5 +105,5 @@ bool CNavigator::Home(const std::string& homeFolder, std::string& error)
         error = kFolderNotExists;
         return false;
     }
-    return MoveTo(AbsoluteFolder(JoinPath(homeFolder, "")), kFolderNotExists, error);
+    return MoveTo(AbsoluteNormalPath(JoinPath(homeFolder, "")), kFolderNotExists, error);
 }

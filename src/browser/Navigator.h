@@ -4,6 +4,11 @@
 
 #include <string>
 
+// An absolute path without "." and ".." parts, doubled separators or a trailing
+// separator (the root stays "/"). A relative path is taken from the process's
+// current folder.
+std::string AbsoluteNormalPath(const std::string& path);
+
 class CNavigator {
 public:
     static constexpr const char* kFolderNotExist = "Folder not exist.";

@@ -486,6 +486,7 @@ private slots:
         window->runCommand(ID_REFRESH);
         QCOMPARE(QString::fromStdString(window->navigator().CurrentFolder()), top);
         QVERIFY(m_Messages.isEmpty());
+        QCOMPARE(window->addressList()->currentText(), top);
     }
 
     void foldersWithoutReadPermission()
