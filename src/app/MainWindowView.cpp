@@ -113,7 +113,10 @@ void CMainWindow::onLoadFinished(bool ok, const QString& error)
     updateTitle();
     updateActions();
     // What a decoder had to say about a damaged file, once it is shown.
-    for (const QString& notice : m_Preview->lastNotices())
+    // A copy: the boxes run their own event loops, in which another load may
+    // finish and replace the list.
+    const QStringList notices = m_Preview->lastNotices();
+    for (const QString& notice : notices)
         MessageBox::Warning(this, notice);
 }
 

@@ -79,7 +79,7 @@ void CImageLoader::Run()
             continue;
         }
         lock.unlock();
-        m_Deliver(std::move(result));
+        m_Deliver(generation, std::move(result));
         lock.lock();
     }
 }

@@ -26,10 +26,10 @@ struct ImageLoadResult {
 
 class CImageLoader {
 public:
-    // Called on the worker thread with the result of the latest request (null
-    // only when memory ran out before a result could be made); it must hand
-    // the result over to its own thread and return.
-    using Deliver = std::function<void(std::shared_ptr<ImageLoadResult>)>;
+    // Called on the worker thread with the generation of the latest request
+    // and its result (null only when memory ran out before a result could be
+    // made); it must hand both over to its own thread and return.
+    using Deliver = std::function<void(uint64_t, std::shared_ptr<ImageLoadResult>)>;
 
     explicit CImageLoader(Deliver deliver);
     // Waits for a decode in progress to end; nothing is delivered after.

@@ -79,11 +79,12 @@ CPreview::CPreview(QWidget* parent) : QWidget(parent), m_Image(std::make_unique<
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(false);
     m_Geometry.SetWindowSize(width(), height());
-    m_Loader = std::make_unique<CImageLoader>([this](std::shared_ptr<ImageLoadResult> result) {
+    m_Loader = std::make_unique<CImageLoader>([this](uint64_t generation, std::shared_ptr<ImageLoadResult> result) {
         // On the worker: hand the result to the UI thread. Should the view be
         // destroyed first, Qt drops the queued call together with the result.
         QMetaObject::invokeMethod(
-            this, [this, result = std::move(result)] { loadDone(result); }, Qt::QueuedConnection);
+            this, [this, generation, result = std::move(result)] { loadDone(generation, result); },
+            Qt::QueuedConnection);
     });
 }
 
@@ -108,16 +109,16 @@ void CPreview::load(const std::string& path, int placement, bool shrinkToFit, bo
         failed->Path = path;
         failed->Error = "The image could not be loaded: no thread to decode it on.";
         m_Waiting = failed->Generation = UINT64_MAX;
-        loadDone(failed);
+        loadDone(failed->Generation, failed);
         return;
     }
     emit loadStarted();
 }
 
-void CPreview::loadDone(const std::shared_ptr<ImageLoadResult>& result)
+void CPreview::loadDone(uint64_t generation, const std::shared_ptr<ImageLoadResult>& result)
 {
-    if (result && result->Generation != m_Waiting)
-        return;  // superseded by a later load or by clear()
+    if (generation != m_Waiting)
+        return;  // superseded by a later load, by clear() or by a pasted image
     m_Waiting = 0;
     m_Notices.clear();
     if (!result || !result->Image) {
@@ -144,6 +145,7 @@ void CPreview::showImage(std::unique_ptr<CEditBmp> image, int placement, bool sh
     m_Image->modified = false;
     m_Image->undoAvailable = false;
     m_HasImage = true;
+    unsetCursor();  // a drag in progress ends with the image it moved
     m_Geometry.SetWindowSize(width(), height());
     m_Geometry.SetImage(m_Image->Width, m_Image->Height, placement, shrinkToFit, enlargeToFit);
     rescale(true);

@@ -77,7 +77,7 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
-    void loadDone(const std::shared_ptr<ImageLoadResult>& result);
+    void loadDone(uint64_t generation, const std::shared_ptr<ImageLoadResult>& result);
     void showImage(std::unique_ptr<CEditBmp> image, int placement, bool shrinkToFit, bool enlargeToFit);
     void dropImage();
     // Brings the scaled copy up to date: always after the pixels changed,
