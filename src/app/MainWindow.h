@@ -158,6 +158,8 @@ private:
     std::string m_CurrentFile;     // focused file of the listing
     std::string m_ShownFolder;     // folder and name of the image shown
     std::string m_ShownName;
+    std::string m_LoadingFolder;   // ... and of the one being decoded, which
+    std::string m_LoadingName;     // becomes the shown one when it is done
     bool m_WasMinimised = false;
     bool m_Timing = false;
     bool m_SaveOnClose = true;

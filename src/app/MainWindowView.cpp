@@ -52,8 +52,8 @@ void CMainWindow::loadPath(const std::string& folder, const std::string& name)
 {
     if (!confirmDiscard())
         return;
-    m_ShownFolder = folder;
-    m_ShownName = name;
+    m_LoadingFolder = folder;
+    m_LoadingName = name;
     m_LoadRequested = std::chrono::steady_clock::now();
     const std::string path = JoinPath(folder, name);
     if (m_ViewerMode)
@@ -89,6 +89,9 @@ void CMainWindow::onLoadStarted()
 
 void CMainWindow::onLoadFinished(bool ok, const QString& error)
 {
+    // Until now the title, Reload and Set Wallpaper meant the image still shown.
+    m_ShownFolder = m_LoadingFolder;
+    m_ShownName = m_LoadingName;
     if (ok) {
         const CEditBmp& image = m_Preview->image();
         if (m_ViewerMode)

@@ -568,6 +568,7 @@ private slots:
         window->runCommand(ID_PREVIEW);
         QCOMPARE(started.count(), 1);
         QCOMPARE(window->paneText(CMainWindow::kStatePane), QStringLiteral("  Loading image..."));
+        QVERIFY(window->windowTitle().endsWith("/a.bmp]"));  // named for what is shown until c.png is
         QVERIFY(WaitIdle(*window));
         QVERIFY(window->windowTitle().endsWith("/c.png]"));
 
