@@ -11,8 +11,8 @@ namespace {
 
 // Longer files are not ours; reading stops there.
 constexpr uint64_t kMaxListFileSize = 16u << 20;
-// The read window of one field; a field is what precedes the next "*" in it.
-constexpr size_t kFieldWindow = 255;
+// The count stands in the first bytes; a field is what precedes the next "*".
+constexpr size_t kCountWindow = 255;
 constexpr char kSeparator = '*';
 
 std::string WithoutTrailingSeparator(const std::string& path)
@@ -63,7 +63,7 @@ std::vector<std::string> ReadStarFields(const std::string& path, size_t fieldsPe
     if (fieldsPerEntry == 0 || !ReadWholeFile(path, text))
         return fields;
     const size_t countEnd = text.find(kSeparator);
-    if (countEnd == std::string::npos || countEnd >= kFieldWindow)
+    if (countEnd == std::string::npos || countEnd >= kCountWindow)
         return fields;
     const long long count = LeadingCount(text.substr(0, countEnd));
     if (count <= 0)
@@ -76,9 +76,9 @@ std::vector<std::string> ReadStarFields(const std::string& path, size_t fieldsPe
             size_t end = text.find(kSeparator, at);
             if (end == std::string::npos)
                 end = text.size();
-            // A field longer than the read window is cut; the next field still
-            // starts after its own separator.
-            entry.push_back(text.substr(at, std::min(end - at, kFieldWindow - 1)));
+            // Read whole: paths here may be longer than 254 characters, and a
+            // path cut short names another folder, or none.
+            entry.push_back(text.substr(at, end - at));
             at = end + 1;
         }
         if (entry.size() < fieldsPerEntry)

@@ -25,7 +25,6 @@ private:
     std::unordered_map<std::string, size_t> m_Index;
 };
 
-// Both files: a decimal count, then every field followed by "*"; a field holds
-// at most 254 characters.
+// Both files: a decimal count, then every field followed by "*".
 std::vector<std::string> ReadStarFields(const std::string& path, size_t fieldsPerEntry);
 bool WriteStarFields(const std::string& path, size_t count, const std::vector<std::string>& fields);
