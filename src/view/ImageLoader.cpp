@@ -61,7 +61,7 @@ void CImageLoader::Run()
 
         std::shared_ptr<ImageLoadResult> result;
         try {
-            result = Decode(path, generation);
+            result = Decode(path);
         } catch (...) {
             // Not even the result could be allocated; the receiver takes a
             // null result as a failed load.
@@ -84,10 +84,9 @@ void CImageLoader::Run()
     }
 }
 
-std::shared_ptr<ImageLoadResult> CImageLoader::Decode(const std::string& path, uint64_t generation)
+std::shared_ptr<ImageLoadResult> CImageLoader::Decode(const std::string& path)
 {
     auto result = std::make_shared<ImageLoadResult>();
-    result->Generation = generation;
     result->Path = path;
     const auto start = std::chrono::steady_clock::now();
     try {

@@ -16,7 +16,6 @@
 #include <vector>
 
 struct ImageLoadResult {
-    uint64_t Generation = 0;
     std::string Path;
     std::unique_ptr<CEditBmp> Image;  // 32 bits per pixel; null when decoding failed
     std::string Error;                // why it failed
@@ -43,7 +42,7 @@ public:
     void Cancel();
 
     // Decodes on the calling thread: what the worker does for each request.
-    static std::shared_ptr<ImageLoadResult> Decode(const std::string& path, uint64_t generation);
+    static std::shared_ptr<ImageLoadResult> Decode(const std::string& path);
 
 private:
     void Run();

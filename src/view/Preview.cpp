@@ -108,8 +108,8 @@ void CPreview::load(const std::string& path, int placement, bool shrinkToFit, bo
         auto failed = std::make_shared<ImageLoadResult>();
         failed->Path = path;
         failed->Error = "The image could not be loaded: no thread to decode it on.";
-        m_Waiting = failed->Generation = UINT64_MAX;
-        loadDone(failed->Generation, failed);
+        m_Waiting = UINT64_MAX;
+        loadDone(m_Waiting, failed);
         return;
     }
     emit loadStarted();
