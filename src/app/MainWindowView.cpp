@@ -65,6 +65,9 @@ void CMainWindow::loadPath(const std::string& folder, const std::string& name)
 
 void CMainWindow::clearPreview()
 {
+    // A changed image (a pasted one) is not dropped unasked; "Yes" keeps it shown.
+    if (!confirmDiscard())
+        return;
     m_Preview->clear();
     m_ShownName.clear();
     m_ImageInfo.clear();
@@ -204,9 +207,10 @@ void CMainWindow::setWallpaper()
 {
     CSystemDesktop desktop;
     std::string error;
-    const std::string name = m_ShownName.empty() ? std::string("Pasted image.bmp") : m_ShownName;
-    const std::string folder = m_ShownName.empty() ? m_Navigator.CurrentFolder() : m_ShownFolder;
-    if (!SetWallpaper(JoinPath(folder, name), m_Preview->image(), desktop, error))
+    // A pasted image has no file: what is shown is written, never a file that
+    // happens to bear a proposed name.
+    const std::string file = m_ShownName.empty() ? std::string() : JoinPath(m_ShownFolder, m_ShownName);
+    if (!SetWallpaper(file, m_Preview->image(), desktop, error))
         MessageBox::Error(this, QString::fromStdString(error));
 }
 

@@ -150,13 +150,22 @@ int main(int argc, char** argv)
     QObject::connect(poll, &QTimer::timeout, &app, [&] {
         if (!window.isIdle() && started.elapsed() < 60000)
             return;
+        // A command that opens a dialog waits in it: the dialog is what the
+        // last command shows, and is closed before any further command.
+        QWidget* dialog = QApplication::activeModalWidget();
         if (nextCommand < args.Commands.size()) {
-            window.runCommand(args.Commands[nextCommand++]);
+            if (dialog) {
+                dialog->close();
+                return;
+            }
+            // Outside this slot, so that a dialog's own loop keeps the poll going.
+            const int id = args.Commands[nextCommand++];
+            QTimer::singleShot(0, &window, [&window, id] { window.runCommand(id); });
             return;
         }
         poll->stop();
         QApplication::processEvents();
-        const QPixmap shot = window.grab();
+        const QPixmap shot = dialog ? dialog->grab() : window.grab();
         result = shot.save(args.Screenshot, "PNG") ? 0 : 1;
         if (result != 0)
             std::fprintf(stderr, "oculane: cannot write %s\n", args.Screenshot.toLocal8Bit().constData());

@@ -359,8 +359,7 @@ bool SetWallpaper(const std::string& currentFile, const CWinBmp& shown, IDesktop
     const std::string name = FileNamePart(currentFile);
     std::string target;
     struct stat st {};
-    // A BMP file that is gone (or an image pasted under a proposed name) has
-    // only the shown image left to give.
+    // A BMP file that is gone has only the shown image left to give.
     if (!name.empty() && EqualsNoCase(Extension(name), "bmp") && ::stat(currentFile.c_str(), &st) == 0) {
         target = JoinPath(folder, name);
         if (!CopyWhole(currentFile, target, error))

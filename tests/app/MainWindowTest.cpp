@@ -14,6 +14,9 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QImage>
+#include <QGuiApplication>
+#include <QClipboard>
 #include <QDialog>
 #include <QDateTime>
 #include <QDir>
@@ -583,6 +586,31 @@ private slots:
         QVERIFY(!window->preview()->isLoading());
         QCOMPARE(window->preview()->geometry().Display().Width(), 64);
         QCOMPARE(window->preview()->geometry().Display().Height(), 64);
+    }
+
+    void pastedImageIsNotDroppedUnasked()
+    {
+        const QString top = QDir(m_Dir->path()).canonicalPath();
+        auto window = open(top + "/sub");
+        QVERIFY(window);
+        QImage red(8, 8, QImage::Format_RGB32);
+        red.fill(Qt::red);
+        QGuiApplication::clipboard()->setImage(red);
+        window->runCommand(ID_PASTE_NEW_IMAGE);
+        QVERIFY(window->preview()->hasImage());
+        QVERIFY(window->preview()->image().modified);
+
+        // "Yes" (save) keeps it: until saving exists, it stays shown.
+        m_Answer = 1;
+        window->runCommand(ID_UP);
+        QCOMPARE(QString::fromStdString(window->navigator().CurrentFolder()), top);
+        QCOMPARE(m_Messages, QStringList{"Do you want to save your changes?"});
+        QVERIFY(window->preview()->hasImage());
+        // "No" lets it go.
+        m_Answer = 0;
+        window->runCommand(ID_REFRESH);
+        QCOMPARE(m_Messages.size(), 2);
+        QVERIFY(!window->preview()->hasImage());
     }
 
     void laterCommandsAreDisabled()

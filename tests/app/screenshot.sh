@@ -22,6 +22,13 @@ png_size() {
 "$app" --screenshot "$work/folder.png" "$samples"
 [ -s "$work/folder.png" ] || { echo "no screenshot of the folder"; exit 1; }
 
+# A command that opens a dialog shows the dialog, and does not wait in it.
+timeout 60 "$app" --screenshot "$work/dialog.png" --command 32785 "$samples" || { echo "a dialog command did not end"; exit 1; }
+[ -s "$work/dialog.png" ] || { echo "no screenshot of the dialog"; exit 1; }
+timeout 60 "$app" --screenshot "$work/after.png" --size 640x480 --command 32785 --command 232 "$samples" ||
+    { echo "a command after a dialog did not run"; exit 1; }
+[ "$(png_size "$work/after.png")" = 640x480 ] || { echo "the window was not shot after the dialog closed"; exit 1; }
+
 # A file in a folder that does not exist ends the program with an error.
 if "$app" --screenshot "$work/none.png" "$work/missing/x.bmp" 2>/dev/null; then
     echo "a missing folder did not end the program"; exit 1

@@ -125,7 +125,7 @@ TEST(WallpaperTest, OtherFilesAreWrittenAsBmpOfTheShownImage)
         {"noextension", "noextension.bmp"},
         {"bmp.jpg", "bmp.bmp"},
         {"", "wallpaper.bmp"},
-        // Not on disk (deleted since, or a pasted image's proposed name).
+        // Not on disk (deleted since).
         {"gone.bmp", "gone.bmp"},
     };
     for (const Case& c : cases) {
