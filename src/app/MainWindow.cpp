@@ -170,6 +170,9 @@ void CMainWindow::createToolbars()
             else if (QAction* a = action(id))
                 bar->addAction(a);
         }
+        // Which bar shows follows the mode and "&Toolbar"; the bars' own
+        // show/hide entries in the window's context menu would undo that.
+        bar->toggleViewAction()->setVisible(false);
         addToolBar(Qt::TopToolBarArea, bar);
         return bar;
     };

@@ -23,6 +23,7 @@
 #include <QHeaderView>
 #include <QFile>
 #include <QLineEdit>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -153,6 +154,9 @@ private slots:
     {
         auto window = open(path("a.bmp"));
         QVERIFY(window);
+        // The mode chooses the toolbar; the bars offer no show/hide of their own.
+        const std::unique_ptr<QMenu> bars(window->createPopupMenu());
+        QVERIFY(!bars || bars->isEmpty());
         window->runCommand(ID_VIEWER);
         QVERIFY(WaitIdle(*window));
         QVERIFY(window->viewerMode());
