@@ -146,9 +146,14 @@ void CPreview::showImage(std::unique_ptr<CEditBmp> image, int placement, bool sh
     m_Image->undoAvailable = false;
     m_HasImage = true;
     unsetCursor();  // a drag in progress ends with the image it moved
+    fit(placement, shrinkToFit, enlargeToFit, true);
+}
+
+void CPreview::fit(int placement, bool shrinkToFit, bool enlargeToFit, bool pixelsChanged)
+{
     m_Geometry.SetWindowSize(width(), height());
     m_Geometry.SetImage(m_Image->Width, m_Image->Height, placement, shrinkToFit, enlargeToFit);
-    rescale(true);
+    rescale(pixelsChanged);
     update();
 }
 
@@ -200,12 +205,8 @@ void CPreview::setImage(std::unique_ptr<CEditBmp> image, bool modified)
 
 void CPreview::fitAgain(int placement, bool shrinkToFit, bool enlargeToFit)
 {
-    if (!m_HasImage)
-        return;
-    m_Geometry.SetWindowSize(width(), height());
-    m_Geometry.SetImage(m_Image->Width, m_Image->Height, placement, shrinkToFit, enlargeToFit);
-    rescale(false);
-    update();
+    if (m_HasImage)
+        fit(placement, shrinkToFit, enlargeToFit, false);
 }
 
 void CPreview::setZoom(double factor)
@@ -256,9 +257,8 @@ void CPreview::redraw(bool sizeChanged)
         // An operation or undo that ran out of memory left no pixels.
         dropImage();
     } else if (m_HasImage && sizeChanged) {
-        m_Geometry.SetWindowSize(width(), height());
-        m_Geometry.SetImage(m_Image->Width, m_Image->Height, m_Geometry.PlacementValue(), m_Geometry.ShrinkToFit(),
-                            m_Geometry.EnlargeToFit());
+        fit(m_Geometry.PlacementValue(), m_Geometry.ShrinkToFit(), m_Geometry.EnlargeToFit(), true);
+        return;
     }
     if (m_HasImage)
         rescale(true);

@@ -83,6 +83,9 @@ private:
     // Brings the scaled copy up to date: always after the pixels changed,
     // otherwise only when the display size changed.
     void rescale(bool pixelsChanged);
+    // The fit rule and placement for the image in the window as it is now,
+    // then the scaled copy and a repaint.
+    void fit(int placement, bool shrinkToFit, bool enlargeToFit, bool pixelsChanged);
     void drawFromImage(class QPainter& painter);
 
     std::unique_ptr<CEditBmp> m_Image;
