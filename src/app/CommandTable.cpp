@@ -263,6 +263,27 @@ const CommandInfo* FindCommand(int id)
     return it == index.end() ? nullptr : it->second;
 }
 
+const std::vector<MenuEntry>& PreviewContextMenu()
+{
+    auto item = [](const char* text, int id) { return MenuEntry{MenuEntry::Command, id, text, {}}; };
+    static const std::vector<MenuEntry> menu = {
+        item("25%", ID_PREVIEW_ZOOM_25), item("50%", ID_PREVIEW_ZOOM_50), item("100%", ID_PREVIEW_ZOOM_100),
+        item("200%", ID_PREVIEW_ZOOM_200), item("500%", ID_PREVIEW_ZOOM_500), item("1000%", ID_PREVIEW_ZOOM_1000),
+        item("1600%", ID_PREVIEW_ZOOM_1600), Sep(),
+        Sub("Image", {item("Resize...", ID_RESIZE), item("Add Borders/Crop By Value...", ID_BORDERS_CROP),
+                      item("Rotate CW 90 degrees", ID_ROTATE_CW), item("Rotate CCW 90 degrees", ID_ROTATE_CCW),
+                      item("Rotate 180 degrees", ID_ROTATE_180), item("Rotate Arbitrary...", ID_ROTATE_ARBITRARY),
+                      item("Flip Horizontal", ID_FLIP_HORIZONTAL), item("Flip Vertical", ID_FLIP_VERTICAL)}),
+        Sub("Colors", {item("Brightness...", ID_BRIGHTNESS), item("Contrast...", ID_CONTRAST),
+                       item("Gamma...", ID_GAMMA)}),
+        Sub("Filter", {item("Blur", ID_FILTER_BLUR), item("Soften", ID_FILTER_SOFTEN),
+                       item("Gaussian 3x3", ID_FILTER_GAUSSIAN_3X3), item("Gaussian 5x5", ID_FILTER_GAUSSIAN_5X5),
+                       item("Sharpen", ID_FILTER_SHARPEN), item("Add Noise", ID_FILTER_ADD_NOISE),
+                       item("Median Filter", ID_FILTER_MEDIAN), item("Jitter", ID_FILTER_JITTER)}),
+        Sep(), item("Convert...", ID_CONVERT), item("Add to Favorites...", ID_ADD_FAVORITE)};
+    return menu;
+}
+
 const std::vector<MenuEntry>& BrowserMenu()
 {
     static const std::vector<MenuEntry> menu = {

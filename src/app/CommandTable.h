@@ -4,6 +4,8 @@
 // context menus and the tests all read one table.
 #pragma once
 
+#include "view/MenuEntry.h"
+
 #include <vector>
 
 enum CommandId : int {
@@ -193,16 +195,11 @@ const CommandInfo* FindCommand(int id);
 // Every command once, the one shared by both menus (100%) included once.
 const std::vector<CommandInfo>& AllCommands();
 
-struct MenuEntry {
-    enum Kind { Command, Submenu, Separator } Kind;
-    int Id;                          // Command: the command id; 0 otherwise
-    const char* Label;               // Submenu: its title; Command: the command's label
-    std::vector<MenuEntry> Children;  // Submenu only
-};
-
 // Top-level menus in menu-bar order, each a Submenu entry.
 const std::vector<MenuEntry>& BrowserMenu();
 const std::vector<MenuEntry>& ViewerMenu();
+// The image view's right-click menu (its own shorter texts).
+const std::vector<MenuEntry>& PreviewContextMenu();
 
 // Toolbar buttons in order; 0 stands for a separator.
 const std::vector<int>& BrowserToolbar();

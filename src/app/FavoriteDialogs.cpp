@@ -1,4 +1,5 @@
 #include "app/FavoriteDialogs.h"
+#include "base/FileName.h"
 
 #include "app/MessageBox.h"
 #include "browser/Favourites.h"

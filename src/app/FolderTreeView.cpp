@@ -1,7 +1,7 @@
 #include "app/FolderTreeView.h"
 
 #include "app/CommandTable.h"
-#include "browser/FileName.h"
+#include "base/FileName.h"
 #include "platform/ConfigFolder.h"
 #include "platform/Directory.h"
 

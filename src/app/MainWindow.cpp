@@ -236,6 +236,7 @@ void CMainWindow::createCentralWidgets()
 
     auto enabled = [this](int id) { return isCommandEnabled(id); };
     m_Preview->setCommandEnabledQuery(enabled);
+    m_Preview->setContextMenu(PreviewContextMenu());
     m_Tree->setCommandEnabledQuery(enabled);
     connect(m_Preview, &CPreview::command, this, &CMainWindow::runCommand);
     connect(m_Tree, &CFolderTreeView::command, this, &CMainWindow::runCommand);

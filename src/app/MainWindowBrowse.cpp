@@ -10,7 +10,7 @@
 #include "app/MessageBox.h"
 #include "app/QtTypeNames.h"
 #include "browser/StatusTexts.h"
-#include "browser/FileName.h"
+#include "base/FileName.h"
 #include "platform/Directory.h"
 #include "view/Preview.h"
 

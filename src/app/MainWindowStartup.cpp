@@ -3,7 +3,7 @@
 
 #include "app/FileListView.h"
 #include "app/MessageBox.h"
-#include "browser/FileName.h"
+#include "base/FileName.h"
 #include "platform/ConfigFolder.h"
 #include "platform/Directory.h"
 #include "view/Preview.h"

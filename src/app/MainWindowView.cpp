@@ -1,6 +1,7 @@
 // The image side of the main window: loading, zoom, placement, stepping
 // through the folder, clipboard, wallpaper.
 #include "app/MainWindow.h"
+#include "base/FileName.h"
 
 #include "app/CommandTable.h"
 #include "app/FileListView.h"
@@ -9,7 +10,7 @@
 #include "browser/FileCells.h"
 #include "browser/StatusTexts.h"
 #include "platform/ConfigFolder.h"
-#include "platform/Wallpaper.h"
+#include "save/Wallpaper.h"
 #include "view/Preview.h"
 
 #include <QFileDialog>

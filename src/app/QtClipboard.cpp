@@ -1,8 +1,8 @@
 #include "app/QtClipboard.h"
 
 #include "formats/ImageDecoder.h"
-#include "formats/TextException.h"
-#include "image/LittleEndian.h"
+#include "base/TextException.h"
+#include "base/LittleEndian.h"
 #include "image/WinBmp.h"
 
 #include <QClipboard>

@@ -1,6 +1,6 @@
 #include "app/QtTypeNames.h"
 
-#include "browser/FileName.h"
+#include "base/FileName.h"
 
 #include <QFileIconProvider>
 

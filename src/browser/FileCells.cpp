@@ -1,6 +1,6 @@
 #include "browser/FileCells.h"
 
-#include "browser/FileName.h"
+#include "base/FileName.h"
 #include "platform/Directory.h"
 
 #include <cstdio>

@@ -1,7 +1,7 @@
 #include "browser/FolderListing.h"
 
 #include "browser/FileCells.h"
-#include "browser/FileName.h"
+#include "base/FileName.h"
 #include "platform/ConfigFolder.h"
 #include "platform/Directory.h"
 

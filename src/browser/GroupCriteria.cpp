@@ -1,6 +1,6 @@
 #include "browser/GroupCriteria.h"
 
-#include "browser/FileName.h"
+#include "base/FileName.h"
 
 #include <ctime>
 

@@ -1,7 +1,7 @@
 #include "browser/Navigator.h"
 
 #include "platform/ConfigFolder.h"
-#include "browser/FileName.h"
+#include "base/FileName.h"
 #include "platform/Directory.h"
 
 #include <filesystem>

@@ -1,6 +1,6 @@
 #include "browser/RecentFolders.h"
 
-#include "browser/FileName.h"
+#include "base/FileName.h"
 #include "platform/ConfigFolder.h"
 #include "platform/SafeFile.h"
 

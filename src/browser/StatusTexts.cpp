@@ -1,4 +1,5 @@
 #include "browser/StatusTexts.h"
+#include "base/FileName.h"
 
 #include "browser/NumberFormat.h"
 #include "platform/ConfigFolder.h"

@@ -1,6 +1,6 @@
 #include "formats/AutoDecoder.h"
 
-#include "browser/FileName.h"
+#include "base/FileName.h"
 #include "formats/BMPDecoder.h"
 #include "formats/DDSCodec.h"
 #include "formats/GIFCodec.h"
@@ -16,7 +16,7 @@
 #include "formats/RASCodec.h"
 #include "formats/TGADecoder.h"
 #include "formats/TIFFDecoder.h"
-#include "image/LittleEndian.h"
+#include "base/LittleEndian.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,6 @@
 #include "formats/BMPDecoder.h"
 
-#include "image/LittleEndian.h"
+#include "base/LittleEndian.h"
 #include "image/PackedPixels.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "formats/ByteSource.h"
 
 #include "formats/ImageDecoder.h"
-#include "image/LittleEndian.h"
+#include "base/LittleEndian.h"
 
 void CByteSource::Open(const std::string& name, const uint8_t* data, size_t size)
 {

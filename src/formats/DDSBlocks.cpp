@@ -1,6 +1,6 @@
 #include "formats/DDSBlocks.h"
 
-#include "image/LittleEndian.h"
+#include "base/LittleEndian.h"
 
 #include <algorithm>
 

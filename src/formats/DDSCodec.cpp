@@ -1,7 +1,7 @@
 #include "formats/DDSCodec.h"
 
 #include "formats/DDSBlocks.h"
-#include "image/LittleEndian.h"
+#include "base/LittleEndian.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,6 @@
 #include "formats/GIFCodec.h"
 
-#include "image/LittleEndian.h"
+#include "base/LittleEndian.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,6 @@
 #include "formats/IFFCodec.h"
 
-#include "image/LittleEndian.h"
+#include "base/LittleEndian.h"
 
 #include <algorithm>
 #include <array>

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "formats/ByteSource.h"
-#include "formats/TextException.h"
+#include "base/TextException.h"
 #include "image/Bmp.h"
 
 #include <cstdint>

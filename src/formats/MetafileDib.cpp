@@ -1,7 +1,7 @@
 #include "formats/MetafileDib.h"
 
 #include "formats/ImageDecoder.h"
-#include "image/LittleEndian.h"
+#include "base/LittleEndian.h"
 #include "image/WinBmp.h"
 
 #include <algorithm>

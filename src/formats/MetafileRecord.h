@@ -4,7 +4,7 @@
 #pragma once
 
 #include "formats/MetafileGeometry.h"
-#include "image/LittleEndian.h"
+#include "base/LittleEndian.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -2,7 +2,7 @@
 
 #include "formats/JPEGDecoder.h"
 #include "formats/PICTPixmap.h"
-#include "image/LittleEndian.h"
+#include "base/LittleEndian.h"
 
 #include <algorithm>
 #include <cstdarg>

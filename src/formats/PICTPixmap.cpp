@@ -3,7 +3,7 @@
 #include "image/PackedPixels.h"
 
 #include "formats/ImageDecoder.h"
-#include "image/LittleEndian.h"
+#include "base/LittleEndian.h"
 
 #include <algorithm>
 #include <cstdio>

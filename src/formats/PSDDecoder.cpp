@@ -1,6 +1,6 @@
 #include "formats/PSDDecoder.h"
 
-#include "image/LittleEndian.h"
+#include "base/LittleEndian.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -2,7 +2,7 @@
 
 #include "image/PackedPixels.h"
 
-#include "image/LittleEndian.h"
+#include "base/LittleEndian.h"
 
 #include <algorithm>
 #include <cstdarg>

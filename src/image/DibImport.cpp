@@ -2,8 +2,8 @@
 // checked against the block before it is used.
 #include "image/WinBmp.h"
 
-#include "formats/TextException.h"
-#include "image/LittleEndian.h"
+#include "base/TextException.h"
+#include "base/LittleEndian.h"
 #include "image/PackedPixels.h"
 
 #include <cmath>

@@ -1,7 +1,7 @@
 #include "image/WinBmp.h"
 
-#include "formats/TextException.h"
-#include "image/LittleEndian.h"
+#include "base/TextException.h"
+#include "base/LittleEndian.h"
 #include "platform/Clipboard.h"
 #include "platform/PixelMemory.h"
 #include "platform/SafeFile.h"

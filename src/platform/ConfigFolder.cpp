@@ -1,20 +1,13 @@
 #include "platform/ConfigFolder.h"
 
+#include "base/FileName.h"
+
 #include "platform/Directory.h"
 
 #include <cstdlib>
 #include <system_error>
 #include <filesystem>
 #include <unistd.h>
-
-std::string JoinPath(const std::string& folder, const std::string& name)
-{
-    if (folder.empty())
-        return name;
-    if (folder.back() == '/')
-        return folder + name;
-    return folder + "/" + name;
-}
 
 std::string ConfigFolder()
 {

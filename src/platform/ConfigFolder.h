@@ -9,6 +9,3 @@ std::string ConfigFolder();
 
 // Creates the folder and its parents; true when it exists afterwards.
 bool EnsureFolder(const std::string& path);
-
-// Folder + native separator + name.
-std::string JoinPath(const std::string& folder, const std::string& name);

@@ -1,7 +1,5 @@
 #include "platform/Directory.h"
 
-#include "browser/FileItem.h"
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>

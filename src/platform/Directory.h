@@ -7,13 +7,20 @@
 #include <string>
 #include <vector>
 
+// Attribute bits of an entry, as the file list shows them.
+constexpr uint8_t kAttrReadOnly = 0x01;
+constexpr uint8_t kAttrHidden = 0x02;
+constexpr uint8_t kAttrSystem = 0x04;
+constexpr uint8_t kAttrDirectory = 0x10;
+constexpr uint8_t kAttrArchive = 0x20;
+
 struct DirectoryEntry {
     std::string Name;
     bool IsDirectory = false;
     bool IsLink = false;     // a symbolic link itself (its target decides the rest)
     uint64_t Size = 0;
     int64_t Modified = 0;    // seconds since 1970 UTC
-    uint8_t Attributes = 0;  // kAttr* bits of browser/FileItem.h
+    uint8_t Attributes = 0;  // kAttr* bits
 };
 
 // Every entry except "." and ".." in the order the system returns them; false

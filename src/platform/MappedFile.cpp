@@ -1,6 +1,6 @@
 #include "platform/MappedFile.h"
 
-#include "browser/FileName.h"
+#include "base/FileName.h"
 
 #include <cerrno>
 #include <fcntl.h>

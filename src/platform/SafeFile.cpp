@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 CSafeFileWriter::~CSafeFileWriter()
 {
@@ -145,4 +146,48 @@ void CSafeFileWriter::Abort()
     std::free(m_Buffer);
     m_Buffer = nullptr;
     m_Used = 0;
+}
+
+// Copies through a temporary file, so the target is either the old file or a
+// complete copy. File sizes are whatever the file system holds (64-bit).
+bool CopySafely(const std::string& from, const std::string& to, std::string& error)
+{
+    const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat st {};
+    if (in < 0 || ::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
+        if (in >= 0)
+            ::close(in);
+        error = "Could not read " + from + ".";
+        return false;
+    }
+    CSafeFileWriter out;
+    if (!out.Open(to)) {
+        ::close(in);
+        error = "Could not write " + to + ".";
+        return false;
+    }
+    std::vector<char> buffer(size_t(1) << 20);
+    bool ok = true;
+    for (;;) {
+        const ssize_t n = ::read(in, buffer.data(), buffer.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            ::close(in);
+            error = "Could not read " + from + ".";
+            return false;  // the writer drops its temporary file
+        }
+        if (n == 0)
+            break;
+        if (!out.Write(buffer.data(), static_cast<size_t>(n))) {
+            ok = false;
+            break;
+        }
+    }
+    ::close(in);
+    if (!ok || !out.Commit()) {
+        error = "Could not write " + to + ".";
+        return false;
+    }
+    return true;
 }

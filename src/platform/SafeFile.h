@@ -42,3 +42,7 @@ private:
     unsigned char* m_Buffer = nullptr;
     size_t m_Used = 0;
 };
+
+// Copies a regular file through a CSafeFileWriter, so the target is either the
+// old file or a complete copy. False with a short reason in error.
+bool CopySafely(const std::string& from, const std::string& to, std::string& error);

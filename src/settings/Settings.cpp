@@ -1,6 +1,6 @@
 #include "settings/Settings.h"
 
-#include "browser/FileName.h"
+#include "base/FileName.h"
 #include "platform/ConfigFolder.h"
 
 #include <utility>

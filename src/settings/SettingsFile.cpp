@@ -1,5 +1,6 @@
 // Reading and writing "oc18.set".
 #include "settings/Settings.h"
+#include "base/FileName.h"
 #include "settings/SettingsLayout.h"
 
 #include "platform/ConfigFolder.h"

@@ -1,7 +1,7 @@
 #include "view/ImageLoader.h"
 
 #include "formats/AutoDecoder.h"
-#include "formats/TextException.h"
+#include "base/TextException.h"
 
 #include <chrono>
 #include <new>

@@ -1,7 +1,5 @@
 #include "view/Preview.h"
 
-#include "app/CommandTable.h"
-
 #include "image/AreaScale.h"
 #include "view/ImageLoader.h"
 
@@ -17,37 +15,6 @@
 #include <system_error>
 
 namespace {
-
-struct MenuItem {
-    const char* Text;
-    int Id;
-};
-
-constexpr MenuItem kZoomItems[] = {
-    {"25%", ID_PREVIEW_ZOOM_25}, {"50%", ID_PREVIEW_ZOOM_50}, {"100%", ID_PREVIEW_ZOOM_100}, {"200%", ID_PREVIEW_ZOOM_200},
-    {"500%", ID_PREVIEW_ZOOM_500}, {"1000%", ID_PREVIEW_ZOOM_1000}, {"1600%", ID_PREVIEW_ZOOM_1600},
-};
-constexpr MenuItem kImageItems[] = {
-    {"Resize...", ID_RESIZE},
-    {"Add Borders/Crop By Value...", ID_BORDERS_CROP},
-    {"Rotate CW 90 degrees", ID_ROTATE_CW},
-    {"Rotate CCW 90 degrees", ID_ROTATE_CCW},
-    {"Rotate 180 degrees", ID_ROTATE_180},
-    {"Rotate Arbitrary...", ID_ROTATE_ARBITRARY},
-    {"Flip Horizontal", ID_FLIP_HORIZONTAL},
-    {"Flip Vertical", ID_FLIP_VERTICAL},
-};
-constexpr MenuItem kColorItems[] = {
-    {"Brightness...", ID_BRIGHTNESS},
-    {"Contrast...", ID_CONTRAST},
-    {"Gamma...", ID_GAMMA},
-};
-constexpr MenuItem kFilterItems[] = {
-    {"Blur", ID_FILTER_BLUR}, {"Soften", ID_FILTER_SOFTEN}, {"Gaussian 3x3", ID_FILTER_GAUSSIAN_3X3}, {"Gaussian 5x5", ID_FILTER_GAUSSIAN_5X5},
-    {"Sharpen", ID_FILTER_SHARPEN}, {"Add Noise", ID_FILTER_ADD_NOISE}, {"Median Filter", ID_FILTER_MEDIAN}, {"Jitter", ID_FILTER_JITTER},
-};
-constexpr MenuItem kConvertItem = {"Convert...", ID_CONVERT};
-constexpr MenuItem kFavouriteItem = {"Add to Favorites...", ID_ADD_FAVORITE};
 
 // A shrunk copy is kept only while it costs at most a quarter of the image;
 // milder reductions are drawn from the image itself, where bilinear
@@ -387,36 +354,39 @@ void CPreview::mouseReleaseEvent(QMouseEvent* event)
     unsetCursor();
 }
 
+void CPreview::addMenuEntries(QMenu& to, const std::vector<MenuEntry>& entries)
+{
+    for (const MenuEntry& entry : entries) {
+        switch (entry.Kind) {
+        case MenuEntry::Separator:
+            to.addSeparator();
+            break;
+        case MenuEntry::Submenu:
+            addMenuEntries(*to.addMenu(QString::fromLatin1(entry.Label)), entry.Children);
+            break;
+        case MenuEntry::Command: {
+            QAction* action = to.addAction(QString::fromLatin1(entry.Label));
+            const int id = entry.Id;
+            action->setData(id);
+            action->setEnabled(!m_Enabled || m_Enabled(id));
+            connect(action, &QAction::triggered, this, [this, id] { emit command(id); });
+            break;
+        }
+        }
+    }
+}
+
 std::unique_ptr<QMenu> CPreview::createContextMenu()
 {
     auto menu = std::make_unique<QMenu>(this);
-    auto add = [this](QMenu* to, const MenuItem& item) {
-        QAction* action = to->addAction(QString::fromLatin1(item.Text));
-        action->setData(item.Id);
-        action->setEnabled(!m_Enabled || m_Enabled(item.Id));
-        const int id = item.Id;
-        connect(action, &QAction::triggered, this, [this, id] { emit command(id); });
-    };
-    for (const MenuItem& item : kZoomItems)
-        add(menu.get(), item);
-    menu->addSeparator();
-    QMenu* imageMenu = menu->addMenu(QStringLiteral("Image"));
-    for (const MenuItem& item : kImageItems)
-        add(imageMenu, item);
-    QMenu* colorMenu = menu->addMenu(QStringLiteral("Colors"));
-    for (const MenuItem& item : kColorItems)
-        add(colorMenu, item);
-    QMenu* filterMenu = menu->addMenu(QStringLiteral("Filter"));
-    for (const MenuItem& item : kFilterItems)
-        add(filterMenu, item);
-    menu->addSeparator();
-    add(menu.get(), kConvertItem);
-    add(menu.get(), kFavouriteItem);
+    addMenuEntries(*menu, m_ContextMenu);
     return menu;
 }
 
 void CPreview::contextMenuEvent(QContextMenuEvent* event)
 {
+    if (m_ContextMenu.empty())
+        return;
     std::unique_ptr<QMenu> menu = createContextMenu();
     menu->exec(event->globalPos());
 }

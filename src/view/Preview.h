@@ -4,6 +4,7 @@
 #pragma once
 
 #include "ops/EditBmp.h"
+#include "view/MenuEntry.h"
 #include "view/ViewGeometry.h"
 
 #include <QImage>
@@ -14,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class CImageLoader;
 class QMenu;
@@ -57,6 +59,8 @@ public:
     const QStringList& lastNotices() const { return m_Notices; }
     // Items of later work are shown disabled in the context menu.
     void setCommandEnabledQuery(std::function<bool(int)> query) { m_Enabled = std::move(query); }
+    // What the right-click menu offers (none: no menu).
+    void setContextMenu(std::vector<MenuEntry> entries) { m_ContextMenu = std::move(entries); }
     // The right-click menu; each item carries its command id as data and
     // emits command(id) when triggered.
     std::unique_ptr<QMenu> createContextMenu();
@@ -87,6 +91,7 @@ private:
     // then the scaled copy and a repaint.
     void fit(int placement, bool shrinkToFit, bool enlargeToFit, bool pixelsChanged);
     void drawFromImage(class QPainter& painter);
+    void addMenuEntries(QMenu& to, const std::vector<MenuEntry>& entries);
 
     std::unique_ptr<CEditBmp> m_Image;
     bool m_HasImage = false;
@@ -98,6 +103,7 @@ private:
     QStringList m_Notices;
     std::unique_ptr<CImageLoader> m_Loader;
     std::function<bool(int)> m_Enabled;
+    std::vector<MenuEntry> m_ContextMenu;
     // The load whose result is awaited (0: none) and its options.
     uint64_t m_Waiting = 0;
     int m_LoadPlacement = kPlaceUpperLeft;

@@ -2,7 +2,7 @@
 #include "AppTest.h"
 
 #include "app/QtClipboard.h"
-#include "image/LittleEndian.h"
+#include "base/LittleEndian.h"
 #include "image/WinBmp.h"
 
 #include <QClipboard>

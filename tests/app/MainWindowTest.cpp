@@ -1,5 +1,6 @@
 // The main window driven by command id, as a user would by menu.
 #include "AppTest.h"
+#include "base/FileName.h"
 
 #include "app/CommandTable.h"
 #include "app/FileListView.h"

@@ -1,6 +1,7 @@
 // The image view: loading on the worker, fitting, zoom, drawing and panning.
 #include "AppTest.h"
 
+#include "app/CommandTable.h"
 #include "view/Preview.h"
 
 #include <QApplication>
@@ -309,6 +310,7 @@ private slots:
     void contextMenuSendsCommandIds()
     {
         CPreview view;
+        view.setContextMenu(PreviewContextMenu());
         view.setCommandEnabledQuery([](int id) { return id != 32813; });
         QSignalSpy commands(&view, &CPreview::command);
         std::unique_ptr<QMenu> menu = view.createContextMenu();

@@ -1,6 +1,6 @@
 #include "browser/Columns.h"
 #include "browser/FileCells.h"
-#include "browser/FileName.h"
+#include "base/FileName.h"
 
 #include "browser/ListingHelpers.h"
 

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "formats/MetafileDecoder.h"
-#include "formats/TextException.h"
+#include "base/TextException.h"
 #include "image/WinBmp.h"
 #include "support/Bytes.h"
 

@@ -1,6 +1,6 @@
 #include "image/WinBmp.h"
 
-#include "formats/TextException.h"
+#include "base/TextException.h"
 
 #include "support/Bytes.h"
 #include "support/TempFolder.h"

@@ -1,4 +1,4 @@
-#include "formats/TextException.h"
+#include "base/TextException.h"
 #include "image/WinBmp.h"
 
 #include "support/Bytes.h"

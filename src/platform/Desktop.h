@@ -1,10 +1,8 @@
-// Making an image the desktop wallpaper: the image is placed as a BMP file in
-// the program's wallpaper folder, then the desktop is told to show it.
+// The desktop's wallpaper setting and the folder the program keeps its
+// wallpaper files in.
 #pragma once
 
 #include <string>
-
-class CWinBmp;
 
 // The desktop's wallpaper setting.
 class IDesktop {
@@ -30,11 +28,3 @@ private:
 // OCULANE_DATA_DIR/wallpaper when set, else $XDG_DATA_HOME/oculane/wallpaper,
 // else ~/.local/share/oculane/wallpaper. The folder may not exist yet.
 std::string WallpaperFolder();
-
-// The "Set Wallpaper" command: an existing BMP file (by its extension) is
-// copied into the wallpaper folder under its own name; otherwise the shown
-// image is written there as name-without-extension + ".bmp" ("wallpaper.bmp"
-// for an empty name). An existing file of that name is
-// replaced only by a complete new one. Then the desktop is asked to show it.
-// False with a short reason in error on any failure.
-bool SetWallpaper(const std::string& currentFile, const CWinBmp& shown, IDesktop& desktop, std::string& error);

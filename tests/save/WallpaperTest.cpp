@@ -1,4 +1,4 @@
-#include "platform/Wallpaper.h"
+#include "save/Wallpaper.h"
 
 #include "formats/AutoDecoder.h"
 #include "image/WinBmp.h"

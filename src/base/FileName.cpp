@@ -1,4 +1,4 @@
-#include "browser/FileName.h"
+#include "base/FileName.h"
 
 namespace {
 
@@ -77,4 +77,13 @@ bool EqualsNoCase(std::string_view a, std::string_view b)
         if (Lower(a[i]) != Lower(b[i]))
             return false;
     return true;
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name)
+{
+    if (folder.empty())
+        return name;
+    if (folder.back() == '/')
+        return folder + name;
+    return folder + "/" + name;
 }

@@ -1,5 +1,6 @@
 // File-name text rules shared by the listing, the decoders and the dialogs:
-// the one extension rule and the one case-insensitive comparison (ASCII).
+// the one extension rule, the one path joiner and the one case-insensitive
+// comparison (ASCII).
 #pragma once
 
 #include <string>
@@ -11,6 +12,9 @@ std::string Extension(std::string_view name);
 
 // Name up to, not including, its last "." (the whole name when it has none).
 std::string NameWithoutExtension(std::string_view name);
+
+// Folder + native separator + name (name alone when folder is empty).
+std::string JoinPath(const std::string& folder, const std::string& name);
 
 // Text after the last native separator (the whole path when there is none).
 std::string FileNamePart(std::string_view path);

@@ -1,11 +1,8 @@
-#include "platform/Wallpaper.h"
+#include "platform/Desktop.h"
 
-#include "browser/FileName.h"
+#include "base/FileName.h"
 #include "platform/Directory.h"
-#include "formats/TextException.h"
-#include "image/WinBmp.h"
 #include "platform/ConfigFolder.h"
-#include "platform/SafeFile.h"
 
 #include <cerrno>
 #include <chrono>
@@ -256,50 +253,6 @@ bool SetXfceWallpaper(const std::string& path, int timeoutMs, std::string& error
     return true;
 }
 
-// Copies through a temporary file, so the target is either the old file or a
-// complete copy. File sizes are whatever the file system holds (64-bit).
-bool CopyWhole(const std::string& from, const std::string& to, std::string& error)
-{
-    const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
-    struct stat st {};
-    if (in < 0 || ::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
-        if (in >= 0)
-            ::close(in);
-        error = "Could not read " + from + ".";
-        return false;
-    }
-    CSafeFileWriter out;
-    if (!out.Open(to)) {
-        ::close(in);
-        error = "Could not write " + to + ".";
-        return false;
-    }
-    std::vector<char> buffer(size_t(1) << 20);
-    bool ok = true;
-    for (;;) {
-        const ssize_t n = ::read(in, buffer.data(), buffer.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            ::close(in);
-            error = "Could not read " + from + ".";
-            return false;  // the writer drops its temporary file
-        }
-        if (n == 0)
-            break;
-        if (!out.Write(buffer.data(), static_cast<size_t>(n))) {
-            ok = false;
-            break;
-        }
-    }
-    ::close(in);
-    if (!ok || !out.Commit()) {
-        error = "Could not write " + to + ".";
-        return false;
-    }
-    return true;
-}
-
 } // namespace
 
 bool CSystemDesktop::SetWallpaper(const std::string& path, std::string& error)
@@ -346,39 +299,4 @@ std::string WallpaperFolder()
     if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg == '/')
         return JoinPath(JoinPath(xdg, "oculane"), "wallpaper");
     return JoinPath(JoinPath(JoinPath(JoinPath(HomeDirectory(), ".local"), "share"), "oculane"), "wallpaper");
-}
-
-bool SetWallpaper(const std::string& currentFile, const CWinBmp& shown, IDesktop& desktop, std::string& error)
-{
-    error.clear();
-    const std::string folder = WallpaperFolder();
-    if (!EnsureFolder(folder)) {
-        error = "Could not create the folder " + folder + ".";
-        return false;
-    }
-    const std::string name = FileNamePart(currentFile);
-    std::string target;
-    struct stat st {};
-    // A BMP file that is gone has only the shown image left to give.
-    if (!name.empty() && EqualsNoCase(Extension(name), "bmp") && ::stat(currentFile.c_str(), &st) == 0) {
-        target = JoinPath(folder, name);
-        if (!CopyWhole(currentFile, target, error))
-            return false;
-    } else {
-        // A pasted image has no file name of its own.
-        std::string base = NameWithoutExtension(name);
-        if (base.empty())
-            base = "wallpaper";
-        target = JoinPath(folder, base + ".bmp");
-        try {
-            shown.SaveAsBMP(target);
-        } catch (const CTextException&) {
-            error = "Could not write " + target + ".";
-            return false;
-        } catch (const std::bad_alloc&) {
-            error = "Could not write " + target + ".";
-            return false;
-        }
-    }
-    return desktop.SetWallpaper(target, error);
 }
