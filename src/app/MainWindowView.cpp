@@ -79,7 +79,7 @@ void CMainWindow::clearPreview()
 
 bool CMainWindow::confirmDiscard()
 {
-    if (!m_Preview->hasImage() || !m_Preview->image().modified)
+    if (!m_Preview->hasImage() || !m_Preview->document().modified())
         return true;
     // Saving comes with the save commands; until then "Yes" keeps the image
     // shown so that nothing is lost.
@@ -97,7 +97,7 @@ void CMainWindow::onLoadFinished(bool ok, const QString& error)
     m_ShownFolder = m_LoadingFolder;
     m_ShownName = m_LoadingName;
     if (ok) {
-        const CEditBmp& image = m_Preview->image();
+        const CWinBmp& image = m_Preview->image();
         if (m_ViewerMode)
             setPane(kStatePane, QString::fromStdString(ViewerImageText(image.Width, image.Height,
                                                                        image.SourceBitsPerPixel)));
@@ -129,7 +129,7 @@ void CMainWindow::onLoadFinished(bool ok, const QString& error)
 
 QString CMainWindow::imageInformation() const
 {
-    const CEditBmp& image = m_Preview->image();
+    const CWinBmp& image = m_Preview->image();
     std::string text = ImageDimensionsText(image.Width, image.Height, image.SourceBitsPerPixel,
                                            m_Settings.ImageSizeUnit);
     if (!m_ShownName.empty())
@@ -190,7 +190,7 @@ void CMainWindow::pasteNewImage()
     if (!confirmDiscard())
         return;
     CQtClipboard clipboard;
-    auto image = std::make_unique<CEditBmp>();
+    auto image = std::make_unique<CWinBmp>();
     if (!image->PasteFromClipboard(clipboard)) {
         MessageBox::Information(this, QStringLiteral("The clipboard holds no image."));
         return;

@@ -1,42 +1,65 @@
 #include "ops/EditBmp.h"
 
-#include <cstring>
+#include <utility>
+
+CEditBmp::CEditBmp() : m_Image(std::make_unique<CWinBmp>()), m_Undo(std::make_unique<CWinBmp>()) {}
+
+CEditBmp::~CEditBmp() = default;
+
+void CEditBmp::reset(std::unique_ptr<CWinBmp> image, std::string path, bool modified)
+{
+    // The old image and its copies go first, before anything else is made.
+    m_Image = image ? std::move(image) : std::make_unique<CWinBmp>();
+    m_Undo = std::make_unique<CWinBmp>();
+    m_Result.reset();
+    m_Path = std::move(path);
+    m_Modified = modified;
+    m_UndoAvailable = false;
+}
+
+void CEditBmp::clear()
+{
+    reset(nullptr, std::string(), false);
+}
 
 void CEditBmp::saveUndo()
 {
-    // While the copy is being made it holds nothing usable; should it fail, no
-    // Undo may offer it.
-    undoAvailable = false;
-    m_UndoValid = false;
-    m_Undo.CopyFrom(*this, BitsPerPixel);
-    m_UndoValid = true;
-    // An operation that fails after this point leaves a half-changed image;
-    // the copy taken here is what Undo then brings back.
-    undoAvailable = true;
-}
-
-bool CEditBmp::undo()
-{
-    if (!undoAvailable || !m_UndoValid)
-        return false;
-    const int oldWidth = Width, oldHeight = Height;
-    undoAvailable = false;
-    if (m_Undo.Width == Width && m_Undo.Height == Height && m_Undo.BitsPerPixel == BitsPerPixel && Lines) {
-        // Same shape: copy the rows over in place, nothing to allocate that could fail.
-        const size_t stride = static_cast<size_t>(BytesPerLine());
-        for (int y = 0; y < Height; ++y)
-            std::memcpy(Lines[y], m_Undo.Lines[y], stride);
-        if (BitsPerPixel <= 8)
-            SetPalette(m_Undo.Palette);
-        HasAlpha = m_Undo.HasAlpha;
-        return false;
-    }
-    CopyFrom(m_Undo, m_Undo.BitsPerPixel);
-    return Width != oldWidth || Height != oldHeight;
+    // While the copy is being made it holds nothing usable; should it fail,
+    // no Undo may offer it.
+    m_UndoAvailable = false;
+    m_Undo->CopyFrom(*m_Image, m_Image->BitsPerPixel);
+    m_UndoAvailable = true;
 }
 
 void CEditBmp::finish()
 {
-    undoAvailable = true;
-    modified = true;
+    m_UndoAvailable = true;
+    m_Modified = true;
+}
+
+CWinBmp& CEditBmp::result()
+{
+    if (!m_Result)
+        m_Result = std::make_unique<CWinBmp>();
+    return *m_Result;
+}
+
+void CEditBmp::commit()
+{
+    if (!m_Result)
+        return;
+    // image <- result, undo <- image, and the old undo copy is the next result buffer.
+    std::swap(m_Undo, m_Image);
+    std::swap(m_Image, m_Result);
+    finish();
+}
+
+bool CEditBmp::undo()
+{
+    if (!m_UndoAvailable)
+        return false;
+    const int oldWidth = m_Image->Width, oldHeight = m_Image->Height;
+    std::swap(m_Image, m_Undo);
+    m_UndoAvailable = false;
+    return m_Image->Width != oldWidth || m_Image->Height != oldHeight;
 }

@@ -90,7 +90,7 @@ std::shared_ptr<ImageLoadResult> CImageLoader::Decode(const std::string& path)
     result->Path = path;
     const auto start = std::chrono::steady_clock::now();
     try {
-        auto image = std::make_unique<CEditBmp>();
+        auto image = std::make_unique<CWinBmp>();
         CAutoDecoder decoder;
         try {
             decoder.DecodeFile(path, *image, 32);

@@ -4,7 +4,7 @@
 // delivered: older ones are dropped on the worker as soon as they finish.
 #pragma once
 
-#include "ops/EditBmp.h"
+#include "image/WinBmp.h"
 
 #include <condition_variable>
 #include <cstdint>
@@ -17,7 +17,7 @@
 
 struct ImageLoadResult {
     std::string Path;
-    std::unique_ptr<CEditBmp> Image;  // 32 bits per pixel; null when decoding failed
+    std::unique_ptr<CWinBmp> Image;   // 32 bits per pixel; null when decoding failed
     std::string Error;                // why it failed
     std::vector<std::string> Notices; // reservations of a decode that worked
     int64_t Milliseconds = 0;         // time spent decoding

@@ -41,7 +41,7 @@ QRect ToQRect(const ViewRect& r)
 
 } // namespace
 
-CPreview::CPreview(QWidget* parent) : QWidget(parent), m_Image(std::make_unique<CEditBmp>())
+CPreview::CPreview(QWidget* parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(false);
@@ -98,19 +98,17 @@ void CPreview::loadDone(uint64_t generation, const std::shared_ptr<ImageLoadResu
     m_LoadMs = result->Milliseconds;
     for (const std::string& notice : result->Notices)
         m_Notices << QString::fromStdString(notice);
-    m_Path = result->Path;
-    showImage(std::move(result->Image), m_LoadPlacement, m_LoadShrink, m_LoadEnlarge);
+    showImage(std::move(result->Image), result->Path, false, m_LoadPlacement, m_LoadShrink, m_LoadEnlarge);
     emit loadFinished(true, QString());
 }
 
-void CPreview::showImage(std::unique_ptr<CEditBmp> image, int placement, bool shrinkToFit, bool enlargeToFit)
+void CPreview::showImage(std::unique_ptr<CWinBmp> image, std::string path, bool modified, int placement,
+                         bool shrinkToFit, bool enlargeToFit)
 {
     // The old image (and its undo copy) is freed here, before the scaled copy
     // of the new one is made.
     m_Scaled = QImage();
-    m_Image = std::move(image);
-    m_Image->modified = false;
-    m_Image->undoAvailable = false;
+    m_Document.reset(std::move(image), std::move(path), modified);
     m_HasImage = true;
     unsetCursor();  // a drag in progress ends with the image it moved
     fit(placement, shrinkToFit, enlargeToFit, true);
@@ -119,7 +117,7 @@ void CPreview::showImage(std::unique_ptr<CEditBmp> image, int placement, bool sh
 void CPreview::fit(int placement, bool shrinkToFit, bool enlargeToFit, bool pixelsChanged)
 {
     m_Geometry.SetWindowSize(width(), height());
-    m_Geometry.SetImage(m_Image->Width, m_Image->Height, placement, shrinkToFit, enlargeToFit);
+    m_Geometry.SetImage(m_Document.image().Width, m_Document.image().Height, placement, shrinkToFit, enlargeToFit);
     rescale(pixelsChanged);
     update();
 }
@@ -127,11 +125,10 @@ void CPreview::fit(int placement, bool shrinkToFit, bool enlargeToFit, bool pixe
 void CPreview::dropImage()
 {
     m_HasImage = false;
-    m_Path.clear();
     m_Geometry.Clear();
     m_Scaled = QImage();
     m_ScaledWidth = m_ScaledHeight = 0;
-    m_Image = std::make_unique<CEditBmp>();
+    m_Document.clear();
     unsetCursor();
 }
 
@@ -153,7 +150,7 @@ bool CPreview::isLoading() const
     return m_Waiting != 0;
 }
 
-void CPreview::setImage(std::unique_ptr<CEditBmp> image, bool modified)
+void CPreview::setImage(std::unique_ptr<CWinBmp> image, bool modified)
 {
     m_Waiting = 0;
     m_Loader->Cancel();
@@ -165,9 +162,8 @@ void CPreview::setImage(std::unique_ptr<CEditBmp> image, bool modified)
     if (image->BitsPerPixel != 32)
         image->CopyFrom(*image, 32);
     m_Notices.clear();
-    m_Path.clear();
-    showImage(std::move(image), m_Geometry.PlacementValue(), m_Geometry.ShrinkToFit(), m_Geometry.EnlargeToFit());
-    m_Image->modified = modified;
+    showImage(std::move(image), std::string(), modified, m_Geometry.PlacementValue(), m_Geometry.ShrinkToFit(),
+              m_Geometry.EnlargeToFit());
 }
 
 void CPreview::fitAgain(int placement, bool shrinkToFit, bool enlargeToFit)
@@ -220,7 +216,7 @@ void CPreview::setPlacement(int placement)
 
 void CPreview::redraw(bool sizeChanged)
 {
-    if (m_HasImage && !Drawable(*m_Image)) {
+    if (m_HasImage && !Drawable(m_Document.image())) {
         // An operation or undo that ran out of memory left no pixels.
         dropImage();
     } else if (m_HasImage && sizeChanged) {
@@ -240,11 +236,11 @@ void CPreview::rescale(bool pixelsChanged)
         return;
     m_ScaledWidth = dw;
     m_ScaledHeight = dh;
-    if (!m_HasImage || !Drawable(*m_Image)) {
+    if (!m_HasImage || !Drawable(m_Document.image())) {
         m_Scaled = QImage();
         return;
     }
-    const CEditBmp& image = *m_Image;
+    const CWinBmp& image = m_Document.image();
     const bool shrunk = dw <= image.Width && dh <= image.Height && (dw < image.Width || dh < image.Height);
     const bool worthACopy = int64_t(dw) * dh * kScaledCopyShare <= int64_t(image.Width) * image.Height;
     if (!shrunk || !worthACopy) {
@@ -264,7 +260,7 @@ void CPreview::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
     const QRect destination = ToQRect(m_Geometry.Destination());
-    const bool drawing = m_HasImage && Drawable(*m_Image) && !destination.isEmpty();
+    const bool drawing = m_HasImage && Drawable(m_Document.image()) && !destination.isEmpty();
     // Only the background around the image is filled, so a drag does not
     // flash the area the image covers.
     QRegion background(event->rect());
@@ -274,7 +270,7 @@ void CPreview::paintEvent(QPaintEvent* event)
         painter.fillRect(r, palette().window());
     if (!drawing)
         return;
-    if (m_Image->HasAlpha)
+    if (m_Document.image().HasAlpha)
         painter.fillRect(destination, Qt::white);
     if (!m_Scaled.isNull() && m_Scaled.width() == m_Geometry.Display().Width() &&
         m_Scaled.height() == m_Geometry.Display().Height()) {
@@ -286,7 +282,7 @@ void CPreview::paintEvent(QPaintEvent* event)
 
 void CPreview::drawFromImage(QPainter& painter)
 {
-    const CEditBmp& image = *m_Image;
+    const CWinBmp& image = m_Document.image();
     const int w = image.Width, h = image.Height;
     const ViewRect& display = m_Geometry.Display();
     const ViewRect& source = m_Geometry.Source();

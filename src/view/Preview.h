@@ -36,12 +36,15 @@ public:
     bool hasImage() const;
     bool isLoading() const;
     // Path of the shown image; empty when none or when it was not loaded from a file.
-    const std::string& imagePath() const { return m_Path; }
+    const std::string& imagePath() const { return m_Document.path(); }
+    // The shown image with its file, modified flag and undo copy.
+    CEditBmp& document() { return m_Document; }
+    const CEditBmp& document() const { return m_Document; }
     // The view's image; without hasImage() an empty placeholder.
-    CEditBmp& image() { return *m_Image; }
+    const CWinBmp& image() const { return m_Document.image(); }
     // Takes a bitmap as the shown image (paste as new image), converted to 32
     // bits, with the fit options of the last load; forgets a load in progress.
-    void setImage(std::unique_ptr<CEditBmp> image, bool modified);
+    void setImage(std::unique_ptr<CWinBmp> image, bool modified);
 
     // The shown image again by other fit options (a mode switch that does
     // not decode).
@@ -82,7 +85,8 @@ protected:
 
 private:
     void loadDone(uint64_t generation, const std::shared_ptr<ImageLoadResult>& result);
-    void showImage(std::unique_ptr<CEditBmp> image, int placement, bool shrinkToFit, bool enlargeToFit);
+    void showImage(std::unique_ptr<CWinBmp> image, std::string path, bool modified, int placement, bool shrinkToFit,
+                   bool enlargeToFit);
     void dropImage();
     // Brings the scaled copy up to date: always after the pixels changed,
     // otherwise only when the display size changed.
@@ -93,9 +97,8 @@ private:
     void drawFromImage(class QPainter& painter);
     void addMenuEntries(QMenu& to, const std::vector<MenuEntry>& entries);
 
-    std::unique_ptr<CEditBmp> m_Image;
+    CEditBmp m_Document;
     bool m_HasImage = false;
-    std::string m_Path;
     CViewGeometry m_Geometry;
     QImage m_Scaled;  // the image at display size when shrunk a lot; null otherwise
     int m_ScaledWidth = 0, m_ScaledHeight = 0;  // display size m_Scaled was made for

@@ -162,7 +162,7 @@ private slots:
         QVERIFY(WaitIdle(*window));
         QVERIFY(window->viewerMode());
         QCOMPARE(window->paneText(CMainWindow::kSelectionPane), QStringLiteral(" 1/4"));
-        const CEditBmp& image = window->preview()->image();
+        const CWinBmp& image = window->preview()->image();
         QCOMPARE(window->paneText(CMainWindow::kStatePane),
                  QStringLiteral("%1x%2x%3bpp").arg(image.Width).arg(image.Height).arg(image.SourceBitsPerPixel));
         // Browser-only commands do nothing here.
@@ -603,7 +603,7 @@ private slots:
         QGuiApplication::clipboard()->setImage(red);
         window->runCommand(ID_PASTE_NEW_IMAGE);
         QVERIFY(window->preview()->hasImage());
-        QVERIFY(window->preview()->image().modified);
+        QVERIFY(window->preview()->document().modified());
 
         // "Yes" (save) keeps it: until saving exists, it stays shown.
         m_Answer = 1;

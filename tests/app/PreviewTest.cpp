@@ -35,10 +35,10 @@ bool WaitLoaded(QSignalSpy& finished, int expectedCount = 1)
 }
 
 // A 32-bit image: top half topColour, bottom half bottomColour.
-std::unique_ptr<CEditBmp> TwoBands(int width, int height, uint32_t topColour, uint32_t bottomColour,
-                                   bool alpha = false)
+std::unique_ptr<CWinBmp> TwoBands(int width, int height, uint32_t topColour, uint32_t bottomColour,
+                                  bool alpha = false)
 {
-    auto image = std::make_unique<CEditBmp>();
+    auto image = std::make_unique<CWinBmp>();
     image->Create(width, height, 32, alpha);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
@@ -92,8 +92,8 @@ private slots:
         QCOMPARE(view.image().Width, 140);
         QCOMPARE(view.image().Height, 92);
         QCOMPARE(int(view.image().BitsPerPixel), 32);
-        QVERIFY(!view.image().modified);
-        QVERIFY(!view.image().undoAvailable);
+        QVERIFY(!view.document().modified());
+        QVERIFY(!view.document().undoAvailable());
         QCOMPARE(view.imagePath(), SamplePath("jpeg-colour.jpg"));
         QVERIFY(view.lastLoadMilliseconds() >= 0);
         // 140 x 92 shrunk into 100 x 50: the height fills, width 50 / (92/140).
@@ -256,7 +256,7 @@ private slots:
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         view.setImage(TwoBands(40, 40, 0x00000000, 0xFF000000, true), true);
-        QVERIFY(view.image().modified);
+        QVERIFY(view.document().modified());
         const QImage shot = view.grab().toImage();
         QCOMPARE(At(shot, 50, 35), QRgb(0xFFFFFF));
         QCOMPARE(At(shot, 50, 65), QRgb(0x000000));
@@ -294,17 +294,16 @@ private slots:
         view.setImage(TwoBands(100, 50, 0xFF112233, 0xFF445566), false);
         QCOMPARE(view.geometry().Display().Width(), 100);
 
-        CEditBmp& image = view.image();
-        image.saveUndo();
-        image.Create(50, 100, 32, false);
-        image.finish();
+        CEditBmp& document = view.document();
+        document.result().Create(50, 100, 32, false);
+        document.commit();
         view.redraw(true);
         QCOMPARE(view.geometry().Display().Width(), 50);
         QCOMPARE(view.geometry().Display().Height(), 100);
 
-        view.redraw(image.undo());
+        view.redraw(document.undo());
         QCOMPARE(view.geometry().Display().Width(), 100);
-        QVERIFY(!image.undoAvailable);
+        QVERIFY(!document.undoAvailable());
     }
 
     void contextMenuSendsCommandIds()

@@ -25,121 +25,154 @@ bool HasMark(const CBmp& bmp, uint8_t mark)
 }
 
 // What an operation does: save, change, finish.
-void Operate(CEditBmp& image, uint8_t mark)
+void Operate(CEditBmp& doc, uint8_t mark)
 {
-    image.saveUndo();
-    Fill(image, image.Width, image.Height, mark);
-    image.finish();
+    doc.saveUndo();
+    Fill(doc.image(), doc.image().Width, doc.image().Height, mark);
+    doc.finish();
 }
 
-void RotateSize(CEditBmp& image, uint8_t mark)
+// An operation that makes a new image of another size.
+void RotateSize(CEditBmp& doc, uint8_t mark)
 {
-    image.saveUndo();
-    Fill(image, image.Height, image.Width, mark);
-    image.finish();
+    Fill(doc.result(), doc.image().Height, doc.image().Width, mark);
+    doc.commit();
 }
 
 TEST(EditBmpTest, UndoIsOfferedOnlyAfterAnOperation)
 {
-    CEditBmp image;
-    Fill(image, 4, 3, 1);
-    EXPECT_FALSE(image.undoAvailable);
-    EXPECT_FALSE(image.modified);
-    EXPECT_FALSE(image.undo());  // nothing saved: the image stays
-    EXPECT_TRUE(HasMark(image, 1));
+    CEditBmp doc;
+    Fill(doc.image(), 4, 3, 1);
+    EXPECT_FALSE(doc.undoAvailable());
+    EXPECT_FALSE(doc.modified());
+    EXPECT_FALSE(doc.undo());  // nothing saved: the image stays
+    EXPECT_TRUE(HasMark(doc.image(), 1));
 
-    Operate(image, 2);
-    EXPECT_TRUE(image.undoAvailable);
-    EXPECT_TRUE(image.modified);
+    Operate(doc, 2);
+    EXPECT_TRUE(doc.undoAvailable());
+    EXPECT_TRUE(doc.modified());
 
-    EXPECT_FALSE(image.undo());
-    EXPECT_TRUE(HasMark(image, 1));
-    EXPECT_FALSE(image.undoAvailable);
-    EXPECT_TRUE(image.modified);  // undo does not make the image unmodified
+    EXPECT_FALSE(doc.undo());
+    EXPECT_TRUE(HasMark(doc.image(), 1));
+    EXPECT_FALSE(doc.undoAvailable());
+    EXPECT_TRUE(doc.modified());  // undo does not make the image unmodified
 
-    EXPECT_FALSE(image.undo());  // no second level, no redo
-    EXPECT_TRUE(HasMark(image, 1));
+    EXPECT_FALSE(doc.undo());  // no second level, no redo
+    EXPECT_TRUE(HasMark(doc.image(), 1));
 }
 
 TEST(EditBmpTest, UndoRestoresTheStateBeforeTheLastOperation)
 {
-    CEditBmp image;
-    Fill(image, 5, 5, 1);
-    Operate(image, 2);
-    Operate(image, 3);
-    image.undo();
-    EXPECT_TRUE(HasMark(image, 2));
-    EXPECT_TRUE(HasMark(image.UndoCopy(), 2));  // the copy stays
+    CEditBmp doc;
+    Fill(doc.image(), 5, 5, 1);
+    Operate(doc, 2);
+    Operate(doc, 3);
+    doc.undo();
+    EXPECT_TRUE(HasMark(doc.image(), 2));
+    EXPECT_FALSE(doc.undoAvailable());
 }
 
 TEST(EditBmpTest, UndoOfASizeChangeReportsIt)
 {
-    CEditBmp image;
-    Fill(image, 6, 2, 1);
-    RotateSize(image, 2);
-    EXPECT_EQ(image.UndoCopy().Width, 6);  // the old size, as operations expect
-    EXPECT_EQ(image.Width, 2);
-    EXPECT_TRUE(image.undo());
-    EXPECT_EQ(image.Width, 6);
-    EXPECT_EQ(image.Height, 2);
-    EXPECT_TRUE(HasMark(image, 1));
+    CEditBmp doc;
+    Fill(doc.image(), 6, 2, 1);
+    RotateSize(doc, 2);
+    EXPECT_EQ(doc.undoCopy().Width, 6);  // the old size, as operations expect
+    EXPECT_EQ(doc.image().Width, 2);
+    EXPECT_TRUE(doc.undo());
+    EXPECT_EQ(doc.image().Width, 6);
+    EXPECT_EQ(doc.image().Height, 2);
+    EXPECT_TRUE(HasMark(doc.image(), 1));
 
-    Operate(image, 3);
-    EXPECT_FALSE(image.undo());
+    Operate(doc, 3);
+    EXPECT_FALSE(doc.undo());
 }
 
 TEST(EditBmpTest, UndoCopyKeepsDepthPaletteAndAlpha)
 {
-    CEditBmp image;
-    image.Create(3, 2, 8, false);
+    CEditBmp doc;
+    doc.image().Create(3, 2, 8, false);
     PaletteEntry palette[256];
     for (int i = 0; i < 256; ++i)
         palette[i] = PaletteEntry{uint8_t(255 - i), uint8_t(i), 7, 255};
-    image.SetPalette(palette);
+    doc.image().SetPalette(palette);
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 3; ++x)
-            image.Lines[y][x] = uint8_t(10 * y + x);
+            doc.image().Lines[y][x] = uint8_t(10 * y + x);
 
-    image.saveUndo();
-    EXPECT_EQ(image.UndoCopy().BitsPerPixel, 8);
-    EXPECT_EQ(image.UndoCopy().Palette[5].Blue, 250);
+    doc.saveUndo();
+    EXPECT_EQ(doc.undoCopy().BitsPerPixel, 8);
+    EXPECT_EQ(doc.undoCopy().Palette[5].Blue, 250);
 
     // An operation that changes the depth: Undo brings the 8-bit image back.
-    image.CopyFrom(image, 32);
-    image.HasAlpha = true;
-    image.finish();
-    EXPECT_FALSE(image.undo());
-    EXPECT_EQ(image.BitsPerPixel, 8);
-    EXPECT_FALSE(image.HasAlpha);
-    EXPECT_EQ(image.Palette[5].Blue, 250);
-    EXPECT_EQ(image.Lines[1][2], 12);
+    doc.image().CopyFrom(doc.image(), 32);
+    doc.image().HasAlpha = true;
+    doc.finish();
+    EXPECT_FALSE(doc.undo());
+    EXPECT_EQ(doc.image().BitsPerPixel, 8);
+    EXPECT_FALSE(doc.image().HasAlpha);
+    EXPECT_EQ(doc.image().Palette[5].Blue, 250);
+    EXPECT_EQ(doc.image().Lines[1][2], 12);
 }
 
 TEST(EditBmpTest, SameSizeUndoRestoresAlphaFlag)
 {
-    CEditBmp image;
-    Fill(image, 2, 2, 1);
-    image.HasAlpha = true;
-    image.saveUndo();
-    image.HasAlpha = false;
-    image.finish();
-    image.undo();
-    EXPECT_TRUE(image.HasAlpha);
+    CEditBmp doc;
+    Fill(doc.image(), 2, 2, 1);
+    doc.image().HasAlpha = true;
+    doc.saveUndo();
+    doc.image().HasAlpha = false;
+    doc.finish();
+    doc.undo();
+    EXPECT_TRUE(doc.image().HasAlpha);
 }
 
 TEST(EditBmpTest, AnOperationThatFailsHalfwayCanBeUndone)
 {
-    CEditBmp image;
-    Fill(image, 4, 4, 1);
+    CEditBmp doc;
+    Fill(doc.image(), 4, 4, 1);
     try {
-        image.saveUndo();
-        image.Row32(0)[0] = 0;
+        doc.saveUndo();
+        doc.image().Row32(0)[0] = 0;
         throw std::runtime_error("failed");
     } catch (const std::runtime_error&) {
     }
-    EXPECT_TRUE(image.undoAvailable);
-    image.undo();
-    EXPECT_TRUE(HasMark(image, 1));
+    EXPECT_TRUE(doc.undoAvailable());
+    doc.undo();
+    EXPECT_TRUE(HasMark(doc.image(), 1));
+}
+
+TEST(EditBmpTest, ACommittedResultBecomesTheImageAndTheResultBufferIsReused)
+{
+    CEditBmp doc;
+    Fill(doc.image(), 4, 2, 1);
+    RotateSize(doc, 2);
+    const CWinBmp* spare = &doc.result();  // the image before the last one
+    EXPECT_TRUE(HasMark(doc.undoCopy(), 1));
+    RotateSize(doc, 3);
+    EXPECT_EQ(&doc.image(), spare);
+    EXPECT_TRUE(HasMark(doc.image(), 3));
+    EXPECT_TRUE(HasMark(doc.undoCopy(), 2));
+
+    // An operation that fails before it commits changes nothing.
+    Fill(doc.result(), 9, 9, 4);
+    EXPECT_TRUE(HasMark(doc.image(), 3));
+    EXPECT_TRUE(doc.undo());
+    EXPECT_TRUE(HasMark(doc.image(), 2));
+}
+
+TEST(EditBmpTest, ANewImageForgetsTheUndoCopyAndTakesItsPath)
+{
+    CEditBmp doc;
+    Fill(doc.image(), 2, 2, 1);
+    Operate(doc, 2);
+    auto loaded = std::make_unique<CWinBmp>();
+    Fill(*loaded, 3, 3, 5);
+    doc.reset(std::move(loaded), "/pictures/a.png", false);
+    EXPECT_EQ(doc.path(), "/pictures/a.png");
+    EXPECT_FALSE(doc.modified());
+    EXPECT_FALSE(doc.undo());
+    EXPECT_TRUE(HasMark(doc.image(), 5));
 }
 
 } // namespace
