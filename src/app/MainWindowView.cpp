@@ -2,6 +2,7 @@
 // through the folder, clipboard, wallpaper.
 #include "app/MainWindow.h"
 #include "base/FileName.h"
+#include "formats/FormatTable.h"
 
 #include "app/CommandTable.h"
 #include "app/FileListView.h"
@@ -218,10 +219,8 @@ void CMainWindow::setWallpaper()
 void CMainWindow::openFile()
 {
     QString filter = QStringLiteral("Images (");
-    for (const char* ext : {"bmp", "dib", "emf", "eps", "gif", "ico", "iff", "ilbm", "jpg", "jpeg", "pbm", "pct",
-                            "pcx", "pgm", "pict", "png", "ppm", "ras", "rle", "tga", "tif", "tiff", "wmf", "psd",
-                            "dds"})
-        filter += QStringLiteral("*.%1 *.%2 ").arg(QString::fromLatin1(ext), QString::fromLatin1(ext).toUpper());
+    for (const std::string& ext : ReadableExtensions())
+        filter += QStringLiteral("*.%1 *.%2 ").arg(QString::fromStdString(ext), QString::fromStdString(ext).toUpper());
     filter = filter.trimmed() + QStringLiteral(");;All files (*)");
     const QString path = QFileDialog::getOpenFileName(
         this, QStringLiteral("Open"), QString::fromStdString(m_Navigator.CurrentFolder()), filter);

@@ -6,16 +6,6 @@
 #include <cstdio>
 #include <ctime>
 
-namespace {
-
-constexpr const char* kImageExtensions[] = {
-    "bmp", "dib", "emf", "eps", "gif", "ico", "iff", "ilbm", "jpg", "pbm", "pct", "pcx",
-    "pgm", "pict", "png", "ppm", "ras", "rle", "tga", "tif", "wmf", "psd", "dds",
-};
-static_assert(std::size(kImageExtensions) == 23);
-
-} // namespace
-
 std::string NameCell(const FileItem& item)
 {
     return NameWithoutExtension(item.Name);
@@ -81,12 +71,4 @@ std::string CellText(const FileItem& item, Column column)
         break;
     }
     return {};
-}
-
-bool IsImageExtension(std::string_view extension)
-{
-    for (const char* known : kImageExtensions)
-        if (EqualsNoCase(extension, known))
-            return true;
-    return false;
 }

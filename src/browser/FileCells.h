@@ -17,6 +17,3 @@ std::string DateCell(const FileItem& item);        // local "%m/%d/%Y"
 std::string AttributesCell(const FileItem& item);  // "rahs" with "-" for each missing
 std::string TypeCell(const FileItem& item);        // type name, or extension + " File"
 std::string CellText(const FileItem& item, Column column);
-
-// One of the 23 listed image extensions ("jpeg" and "tiff" are not among them).
-bool IsImageExtension(std::string_view extension);

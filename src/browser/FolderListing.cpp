@@ -2,6 +2,7 @@
 
 #include "browser/FileCells.h"
 #include "base/FileName.h"
+#include "formats/FormatTable.h"
 #include "platform/ConfigFolder.h"
 #include "platform/Directory.h"
 

@@ -6,3 +6,4 @@
 
 int RunInfo(const std::vector<std::string>& files);
 int RunDump(const std::string& file, const std::string& out);
+int RunFormats();

@@ -1,28 +1,67 @@
 // oculane-cli: the engine without a window, for scripts, batch work and tests.
 #include "cli/Commands.h"
 
+#include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
 namespace {
 
-const char kUsage[] =
-    "Usage: oculane-cli COMMAND [ARGS]\n"
-    "\n"
-    "Commands:\n"
-    "  info FILE...       one line per file: path, format, width, height,\n"
-    "                     source bits per pixel, alpha flag (tab-separated);\n"
-    "                     for a file that fails: path, \"error\", code, text\n"
-    "  dump FILE OUT      decode at 32 bits and write a PAM (RGB_ALPHA) file;\n"
-    "                     OUT '-' writes to standard output\n"
-    "\n"
-    "Options:\n"
-    "  --help             show this help\n"
-    "  --version          show the version\n"
-    "\n"
-    "Exit status: 0 on success, 1 when a file failed, 2 on a usage error.\n";
+using Arguments = std::vector<std::string>;
+
+// One command of the tool; a new one is a new row.
+struct CliCommand {
+    const char* Name;
+    const char* Synopsis;  // after the name, for the usage text
+    const char* Help;      // lines of the usage text, each indented by the caller
+    size_t MinArgs;
+    size_t MaxArgs;
+    const char* ArgsError;  // when the count is wrong
+    int (*Run)(const Arguments& args);
+};
+
+const CliCommand kCommands[] = {
+    {"info", "FILE...",
+     "one line per file: path, format, width, height,\n"
+     "source bits per pixel, alpha flag (tab-separated);\n"
+     "for a file that fails: path, \"error\", code, text",
+     1, SIZE_MAX, "info needs at least one file", [](const Arguments& a) { return RunInfo(a); }},
+    {"dump", "FILE OUT",
+     "decode at 32 bits and write a PAM (RGB_ALPHA) file;\n"
+     "OUT '-' writes to standard output",
+     2, 2, "dump needs FILE and OUT", [](const Arguments& a) { return RunDump(a[0], a[1]); }},
+    {"formats", "",
+     "one line per format: name, extensions (comma-separated),\n"
+     "\"read\" or \"-\", \"write\" or \"-\" (tab-separated)",
+     0, 0, "formats takes no arguments", [](const Arguments&) { return RunFormats(); }},
+};
+
+void PrintUsage()
+{
+    std::fputs("Usage: oculane-cli COMMAND [ARGS]\n\nCommands:\n", stdout);
+    for (const CliCommand& command : kCommands) {
+        const std::string head = std::string(command.Name) + (*command.Synopsis ? " " : "") + command.Synopsis;
+        std::string help = command.Help;
+        bool first = true;
+        size_t start = 0;
+        while (start <= help.size()) {
+            size_t end = help.find('\n', start);
+            if (end == std::string::npos)
+                end = help.size();
+            std::printf("  %-18s %s\n", first ? head.c_str() : "", help.substr(start, end - start).c_str());
+            first = false;
+            start = end + 1;
+        }
+    }
+    std::fputs("\n"
+               "Options:\n"
+               "  --help             show this help\n"
+               "  --version          show the version\n"
+               "\n"
+               "Exit status: 0 on success, 1 when a file failed, 2 on a usage error.\n",
+               stdout);
+}
 
 int UsageError(const std::string& message)
 {
@@ -34,30 +73,27 @@ int UsageError(const std::string& message)
 
 int main(int argc, char** argv)
 {
-    std::vector<std::string> args(argv + 1, argv + argc);
+    const Arguments args(argv + 1, argv + argc);
     if (args.empty())
         return UsageError("missing command");
-    const std::string& command = args[0];
-    if (command == "--help" || command == "-h") {
-        std::fputs(kUsage, stdout);
+    const std::string& name = args[0];
+    if (name == "--help" || name == "-h") {
+        PrintUsage();
         return 0;
     }
-    if (command == "--version") {
+    if (name == "--version") {
         std::printf("oculane-cli %s\n", OCULANE_VERSION);
         return 0;
     }
-    std::vector<std::string> rest(args.begin() + 1, args.end());
-    if (command == "info") {
-        if (rest.empty())
-            return UsageError("info needs at least one file");
-        return RunInfo(rest);
+    const Arguments rest(args.begin() + 1, args.end());
+    for (const CliCommand& command : kCommands) {
+        if (name != command.Name)
+            continue;
+        if (rest.size() < command.MinArgs || rest.size() > command.MaxArgs)
+            return UsageError(command.ArgsError);
+        return command.Run(rest);
     }
-    if (command == "dump") {
-        if (rest.size() != 2)
-            return UsageError("dump needs FILE and OUT");
-        return RunDump(rest[0], rest[1]);
-    }
-    if (!command.empty() && command[0] == '-')
-        return UsageError("unknown option '" + command + "'");
-    return UsageError("unknown command '" + command + "'");
+    if (!name.empty() && name[0] == '-')
+        return UsageError("unknown option '" + name + "'");
+    return UsageError("unknown command '" + name + "'");
 }

@@ -1,5 +1,7 @@
 #include "settings/Settings.h"
 
+#include "formats/FormatTable.h"
+
 #include "base/FileName.h"
 #include "platform/ConfigFolder.h"
 
@@ -30,12 +32,8 @@ std::string CSettings::LegacyFilePath() const
 
 int CSettings::AssociationIndex(std::string_view extension)
 {
-    if (!extension.empty() && extension.front() == '.')
-        extension.remove_prefix(1);
-    for (int i = 0; i < kAssociationCount; ++i)
-        if (EqualsNoCase(extension, kAssociationExtensions[i]))
-            return i;
-    return -1;
+    const int i = ::AssociationIndex(extension);
+    return i < kAssociationCount ? i : -1;
 }
 
 int32_t* CSettings::FindAssociation(std::string_view extension)

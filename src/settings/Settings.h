@@ -26,11 +26,9 @@ public:
     // Larger files are refused, and Save refuses to write one.
     static constexpr size_t kMaxFileSize = 1 << 20;
 
+    // One flag per extension of the association list (formats/FormatTable.h),
+    // in its order; the file layout fixes the count.
     static constexpr int kAssociationCount = 19;
-    // The extensions of Associate[], in file order.
-    static constexpr const char* kAssociationExtensions[kAssociationCount] = {
-        "bmp", "emf", "eps", "gif", "ico", "iff", "jpg", "pbm", "pct", "pcx",
-        "pgm", "png", "ppm", "ras", "tga", "tif", "wmf", "dds", "psd"};
 
     // A record with every default; the files live in ConfigFolder().
     CSettings() = default;

@@ -86,14 +86,6 @@ TEST(BrowserCellsTest, SizeDateAndTypeCells)
     EXPECT_EQ(CellText(item, Column::Type), "JPEG image");
 }
 
-TEST(BrowserCellsTest, ImageExtensions)
-{
-    for (const char* yes : {"JPG", "jpg", "Bmp", "dib", "ilbm", "pict", "dds", "psd", "rle", "eps"})
-        EXPECT_TRUE(IsImageExtension(yes)) << yes;
-    for (const char* no : {"jpeg", "tiff", "", "txt", "jp", "bmpx"})
-        EXPECT_FALSE(IsImageExtension(no)) << no;
-}
-
 TEST(BrowserColumnsTest, PositionsFollowTheVisibleColumns)
 {
     CColumnSet columns;  // Name, Ext, Size, Date shown

@@ -17,7 +17,14 @@ first=$(ls "$SAMPLES"/*.bmp | head -n 1)
 head -c 2 "$TMP/out.pam" | grep -q P7
 "$CLI" dump "$first" - | head -c 2 | grep -q P7
 
+# The format table: every format once, each readable.
+"$CLI" formats > "$TMP/formats.txt"
+[ "$(wc -l < "$TMP/formats.txt")" -eq 17 ] || exit 1
+[ "$(grep -c "	read	" "$TMP/formats.txt")" -eq 17 ] || exit 1
+grep -q "^PNM	pbm,pgm,ppm	" "$TMP/formats.txt" || exit 1
+
 set +e
+"$CLI" formats extra 2> /dev/null; [ $? -eq 2 ] || exit 1
 "$CLI" info "$TMP/missing.bmp" > /dev/null; [ $? -eq 1 ] || exit 1
 "$CLI" frobnicate 2> /dev/null; [ $? -eq 2 ] || exit 1
 "$CLI" 2> /dev/null; [ $? -eq 2 ] || exit 1
