@@ -99,7 +99,7 @@ struct Job {
     const AxisWeights* Columns;
     const AxisWeights* Rows;
     uint8_t* Target;
-    int TargetStride;
+    int64_t TargetStride;
     int TargetWidth;
     bool Premultiply;
 };
@@ -211,7 +211,7 @@ void ScaleRows(const Job& job, uint32_t* sums, uint16_t* counts, uint8_t* premul
         if (counted > 0)
             flushCounts();
 
-        uint8_t* out = job.Target + size_t(y) * size_t(job.TargetStride);
+        uint8_t* out = job.Target + int64_t(y) * job.TargetStride;
         for (int x = 0; x < job.TargetWidth; ++x) {
             const uint32_t* in = sums + size_t(columns.First[size_t(x)]) * 4;
             const uint32_t* cw = columns.Weights.data() + columns.Offset[size_t(x)];
@@ -235,7 +235,7 @@ void ScaleRows(const Job& job, uint32_t* sums, uint16_t* counts, uint8_t* premul
 
 } // namespace
 
-void AreaDownscale(const CBmp& src, int dstWidth, int dstHeight, uint8_t* dst, int dstStride, bool premultiply)
+void AreaDownscale(const CBmp& src, int dstWidth, int dstHeight, uint8_t* dst, int64_t dstStride, bool premultiply)
 {
     if (src.BitsPerPixel != 32)
         throw std::invalid_argument("area scaling needs a 32-bit image");

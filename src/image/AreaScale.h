@@ -14,5 +14,5 @@
 // bleed into their neighbours. Meant for shrinking; enlarging works but only
 // repeats pixels. Throws std::invalid_argument when src is not 32-bit; does
 // nothing for an empty source or target.
-void AreaDownscale(const CBmp& src, int dstWidth, int dstHeight, uint8_t* dst, int dstStride,
+void AreaDownscale(const CBmp& src, int dstWidth, int dstHeight, uint8_t* dst, int64_t dstStride,
                    bool premultiply = false);

@@ -27,6 +27,8 @@ inline uint32_t PackPixel(const PaletteEntry& e)
 }
 
 // Stride of a row: pixel bytes (a partial byte counts at 1 bit) rounded up to 4.
+// Byte counts of a bitmap are 64-bit throughout: a row within the pixel cap can
+// be longer than 2^31 bytes even though its width fits an int.
 int64_t StrideFor(int64_t width, int bitsPerPixel);
 
 class CBmp {
@@ -40,8 +42,8 @@ public:
     // memory cannot be had; the bitmap then has no storage until re-created.
     void Create(int width, int height, int bitsPerPixel, bool hasAlpha);
 
-    virtual size_t MemoryUsed() const = 0;
-    virtual int BytesPerLine() const = 0;
+    virtual int64_t MemoryUsed() const = 0;
+    virtual int64_t BytesPerLine() const = 0;
 
     void SetGreyPalette();
     // Copies 2^BitsPerPixel entries; only for 1- and 8-bit images.

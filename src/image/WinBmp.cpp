@@ -42,14 +42,14 @@ CWinBmp::~CWinBmp()
     ReleaseStorage();
 }
 
-size_t CWinBmp::MemoryUsed() const
+int64_t CWinBmp::MemoryUsed() const
 {
-    return m_BlockSize + sizeof(CWinBmp);
+    return static_cast<int64_t>(m_BlockSize + sizeof(CWinBmp));
 }
 
-int CWinBmp::BytesPerLine() const
+int64_t CWinBmp::BytesPerLine() const
 {
-    return static_cast<int>(StrideFor(Width, BitsPerPixel));
+    return StrideFor(Width, BitsPerPixel);
 }
 
 std::unique_ptr<CBmp> CWinBmp::CloneEmpty() const

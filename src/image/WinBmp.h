@@ -23,8 +23,8 @@ public:
     CWinBmp();
     ~CWinBmp() override;
 
-    size_t MemoryUsed() const override;
-    int BytesPerLine() const override;
+    int64_t MemoryUsed() const override;
+    int64_t BytesPerLine() const override;
 
     // Copies a packed DIB whose header is trusted (made by this program).
     void CreateFromDIB(const uint8_t* header);

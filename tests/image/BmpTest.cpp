@@ -1,6 +1,7 @@
 #include "image/WinBmp.h"
 
 #include "base/TextException.h"
+#include "formats/ImageDecoder.h"
 
 #include "support/Bytes.h"
 #include "support/TempFolder.h"
@@ -8,8 +9,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-
+#include <cstdlib>
+#include <optional>
 #include <set>
+#include <string>
 
 namespace {
 
@@ -30,6 +33,83 @@ TEST(BmpTest, StrideFollowsDepthAndWidth)
     }
 }
 
+// Rows longer than 2^31 bytes fit the default pixel cap, so no stride may
+// pass through an int. Only arithmetic here: nothing of this size is allocated.
+TEST(BmpTest, StridesPast2GiBStayPositive)
+{
+    struct Case {
+        int64_t Width;
+        int Depth;
+        int64_t Stride;
+    } cases[] = {
+        {536870912, 32, int64_t(1) << 31},          // the first 32-bit width whose row needs 2^31 bytes
+        {536870911, 32, (int64_t(1) << 31) - 4},
+        {INT32_MAX, 32, int64_t(INT32_MAX) * 4},
+        {INT32_MAX, 8, int64_t(1) << 31},           // 2^31 - 1 bytes padded to 4
+        {INT32_MAX - 4, 8, (int64_t(1) << 31) - 4},
+        {INT32_MAX, 1, int64_t(1) << 28},           // a partial last byte, then padded
+        {INT32_MAX - 31, 1, (int64_t(1) << 28) - 4},
+        {INT32_MAX - 32, 1, (int64_t(1) << 28) - 4},
+        {INT32_MAX, 4, int64_t(1) << 30},
+        {INT32_MAX, 24, 6442450944},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(StrideFor(c.Width, c.Depth), c.Stride) << c.Width << " at " << c.Depth;
+    EXPECT_EQ(DibBlockSize(536870912, 1, 32), 40 + (int64_t(1) << 31));
+    EXPECT_EQ(DibBlockSize(INT32_MAX, INT32_MAX, 8), int64_t(40 + 1024) + (int64_t(1) << 31) * INT32_MAX);
+    EXPECT_EQ(DibBlockSize(INT32_MAX, INT32_MAX, 32), -1);  // past 2^63
+    EXPECT_EQ(DibBlockSize(int64_t(INT32_MAX) + 1, 1, 8), -1);
+}
+
+// Exposes the size check every decoder runs before it allocates.
+class SizeCheckDecoder : public CImageDecoder {
+public:
+    using CImageDecoder::CreateBitmap;
+};
+
+// Sets OCULANE_MAX_IMAGE_BYTES for one scope.
+class PixelCap {
+public:
+    explicit PixelCap(const char* bytes)
+    {
+        if (const char* old = std::getenv("OCULANE_MAX_IMAGE_BYTES"))
+            m_Old = old;
+        setenv("OCULANE_MAX_IMAGE_BYTES", bytes, 1);
+    }
+    ~PixelCap()
+    {
+        if (m_Old)
+            setenv("OCULANE_MAX_IMAGE_BYTES", m_Old->c_str(), 1);
+        else
+            unsetenv("OCULANE_MAX_IMAGE_BYTES");
+    }
+
+private:
+    std::optional<std::string> m_Old;
+};
+
+TEST(BmpTest, RowsPast2GiBOverTheCapFailBeforeAllocating)
+{
+    const PixelCap cap("1048576");
+    struct Case {
+        int64_t Width, Height;
+        int Depth;
+    } cases[] = {{536870912, 1, 32}, {INT32_MAX, 1, 8}, {INT32_MAX, 1, 1}, {INT32_MAX, INT32_MAX, 32}};
+    for (const Case& c : cases) {
+        CWinBmp bmp;
+        bmp.Create(3, 2, 32, false);
+        try {
+            SizeCheckDecoder::CreateBitmap(bmp, c.Width, c.Height, c.Depth, false);
+            ADD_FAILURE() << c.Width << " at " << c.Depth << " was created";
+        } catch (const CTextException& e) {
+            EXPECT_EQ(e.GetCode(), ErrNoMemory) << c.Width << " at " << c.Depth;
+        }
+        // The old picture is still there: nothing was released or allocated.
+        EXPECT_EQ(bmp.Width, 3);
+        EXPECT_LT(bmp.MemoryUsed(), int64_t(1) << 20);
+    }
+}
+
 TEST(BmpTest, LinesRunBottomUpInMemory)
 {
     CWinBmp bmp;
@@ -45,7 +125,7 @@ TEST(BmpTest, FreshBitmapsHaveGreyPalettes)
     CWinBmp bmp;
     EXPECT_EQ(bmp.Width, 16);
     EXPECT_EQ(bmp.BitsPerPixel, 8);
-    EXPECT_EQ(bmp.MemoryUsed(), 40u + 1024u + 256u + sizeof(CWinBmp));
+    EXPECT_EQ(bmp.MemoryUsed(), int64_t(40 + 1024 + 256 + sizeof(CWinBmp)));
     for (int i = 0; i < 256; ++i) {
         const PaletteEntry& e = bmp.Palette[i];
         ASSERT_TRUE(e.Red == i && e.Green == i && e.Blue == i && e.Alpha == 255) << i;
