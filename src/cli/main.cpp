@@ -1,5 +1,6 @@
 // oculane-cli: the engine without a window, for scripts, batch work and tests.
 #include "cli/Commands.h"
+#include "cli/Convert.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -35,6 +36,14 @@ const CliCommand kCommands[] = {
      "one line per format: name, extensions (comma-separated),\n"
      "\"read\" or \"-\", \"write\" or \"-\" (tab-separated)",
      0, 0, "formats takes no arguments", [](const Arguments&) { return RunFormats(); }},
+    {"convert", "IN OUT [OP...]",
+     "decode IN at 32 bits, apply the operations in order\n"
+     "(see ops) and write OUT by its extension (.pam)",
+     2, SIZE_MAX, "convert needs IN and OUT", [](const Arguments& a) { return RunConvert(a); }},
+    {"ops", "",
+     "one line per operation of convert: the option with\n"
+     "its arguments, what it does (tab-separated)",
+     0, 0, "ops takes no arguments", [](const Arguments&) { return RunOps(); }},
 };
 
 void PrintUsage()
@@ -59,7 +68,8 @@ void PrintUsage()
                "  --help             show this help\n"
                "  --version          show the version\n"
                "\n"
-               "Exit status: 0 on success, 1 when a file failed, 2 on a usage error.\n",
+               "Exit status: 0 on success, 1 when a file or an operation failed,\n"
+               "2 on a usage error.\n",
                stdout);
 }
 

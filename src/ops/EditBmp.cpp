@@ -1,5 +1,8 @@
 #include "ops/EditBmp.h"
 
+#include "base/TextException.h"
+#include "ops/NewImage.h"
+
 #include <utility>
 
 CEditBmp::CEditBmp() : m_Image(std::make_unique<CWinBmp>()), m_Undo(std::make_unique<CWinBmp>()) {}
@@ -62,4 +65,18 @@ bool CEditBmp::undo()
     std::swap(m_Image, m_Undo);
     m_UndoAvailable = false;
     return m_Image->Width != oldWidth || m_Image->Height != oldHeight;
+}
+
+CWinBmp& CEditBmp::prepareResult(int64_t width, int64_t height)
+{
+    const CWinBmp& source = *m_Image;
+    if (source.BitsPerPixel != 32 || !source.Bits)
+        throw CTextException(ErrUnsupported, "The operation needs a 32-bit image.");
+    CheckNewImageSize(width, height);
+    CWinBmp& target = result();
+    if (target.Width != width || target.Height != height || target.BitsPerPixel != 32 || !target.Bits)
+        CreateNewImage(target, width, height, source.HasAlpha);
+    target.HasAlpha = source.HasAlpha;
+    target.SourceBitsPerPixel = source.SourceBitsPerPixel;
+    return target;
 }

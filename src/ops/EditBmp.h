@@ -3,6 +3,7 @@
 #pragma once
 
 #include "image/WinBmp.h"
+#include "ops/ColorRef.h"
 
 #include <memory>
 #include <string>
@@ -46,7 +47,49 @@ public:
     bool undo();
     const CWinBmp& undoCopy() const { return *m_Undo; }
 
+    // The geometry operations. Each needs a 32-bit image, writes result() and
+    // commits, so Undo brings back the exact pixels, size and alpha. Failures
+    // throw CTextException before the commit and change nothing (image, undo
+    // copy, flags): code 10 "Out of memory." for a result over the memory cap
+    // or one that cannot be allocated, code 2 for a result below one pixel or
+    // an angle out of range. Those that return bool say whether the width or
+    // height changed. Pixels move with their alpha; fill pixels are the fill
+    // colour, opaque. SourceBitsPerPixel is kept: a command that wants 24
+    // there afterwards calls setSourceBitsPerPixel.
+
+    // "Horizontal": the order of the rows is reversed (upside down).
+    void flipRows();
+    // "Vertical": each row is mirrored left to right.
+    void flipColumns();
+    void flipBoth();
+    bool transpose();
+    // Clockwise by 1 to 359 degrees. The exact quarter or half turn comes
+    // first, then the remainder (at most 45 degrees either way) by three
+    // shears (quality 0 "Low" and 1 "Medium") or by sampling each target pixel
+    // (2 "High"); 90, 180 and 270 are exact at every quality.
+    bool rotate(int degrees, int quality, ColorRef fill);
+    // Horizontal shear, 0 < degrees < 90 (anything else: nothing happens,
+    // false); corner 0 shifts the top row furthest right (Up-Left), 1 the
+    // bottom row (Down-Left). antiAlias is accepted and changes nothing yet.
+    bool shear(double degrees, int corner, bool antiAlias, ColorRef fill);
+    // Box averages when both sides shrink, bilinear interpolation otherwise.
+    bool resize(int64_t width, int64_t height);
+    // A new canvas with the image placed by anchor (0 centre, 1 top left,
+    // 2 top centre, 3 top right, 4 middle left, 5 middle right, 6 bottom
+    // left, 7 bottom centre, 8 bottom right); margins get the fill colour,
+    // what falls outside is cropped.
+    bool canvas(int64_t width, int64_t height, int anchor, ColorRef fill);
+
+    // The depth shown for the image from now on: the dialog operations and the
+    // rotations set 24 after they succeed. Undo brings the old one back.
+    void setSourceBitsPerPixel(int bits) { m_Image->SourceBitsPerPixel = bits; }
+
 private:
+    // result() as a 32-bit image of this size with the image's alpha flag and
+    // source depth, re-created only when its size or depth differs; checks
+    // first (NewImage.h).
+    CWinBmp& prepareResult(int64_t width, int64_t height);
+
     std::unique_ptr<CWinBmp> m_Image;
     std::unique_ptr<CWinBmp> m_Undo;
     std::unique_ptr<CWinBmp> m_Result;
