@@ -1,6 +1,8 @@
 // Writes a file so that a failure never destroys the previous one: the data
 // goes to a temporary file beside the target, which replaces the target only
-// when every byte has been written and flushed.
+// when every byte has been written and flushed. A symbolic link is written
+// through (the link stays, the file it names is replaced), and the new file
+// keeps the mode, owner and group of the one it replaces.
 #pragma once
 
 #include <cstddef>
@@ -14,7 +16,8 @@ public:
     CSafeFileWriter(const CSafeFileWriter&) = delete;
     CSafeFileWriter& operator=(const CSafeFileWriter&) = delete;
 
-    // Creates the temporary file. False when the folder is missing or not writable.
+    // Creates the temporary file. False when the folder is missing or not
+    // writable, the target is a folder, or its links loop.
     bool Open(const std::string& path);
     // Appends bytes; false once any write has failed (later writes do nothing).
     bool Write(const void* data, size_t size);
@@ -35,6 +38,7 @@ private:
     int m_Fd = -1;
     bool m_Failed = false;
     int m_Error = 0;
+    // The file finally named by the path given to Open, after following links.
     std::string m_Target;
     std::string m_TempPath;
     // Small writes are gathered here; a bitmap row or more goes straight through.
