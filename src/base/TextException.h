@@ -15,6 +15,7 @@ enum DecoderErrorCode {
     ErrInternal = 7,
     ErrUnknownFileType = 8,
     ErrNoMemory = 10,
+    ErrAbandoned = 11,
     ErrWriteFailure = 12,
 };
 

@@ -21,6 +21,7 @@ void CAutoDecoder::DecodeSource(CByteSource& source, CBmp& bitmap, int bitsPerPi
     if (!slot)
         slot = format->MakeDecoder();
     CImageDecoder* decoder = slot.get();
+    decoder->SetAbortFlag(GetAbortFlag());
     if (m_LastFormat == ImageFormat::EPS) {
         // The TIFF decoder starts at the preview's first byte.
         const uint32_t offset = GetLE32(source.GetPosition() + 20);

@@ -1,5 +1,6 @@
 // CAutoDecoder: recognises a file's format (formats/FormatTable.h) and hands
-// it to that format's decoder, made the first time it is needed.
+// it to that format's decoder, made the first time it is needed; the decoder
+// watches this one's abort flag.
 #pragma once
 
 #include "formats/FormatTable.h"

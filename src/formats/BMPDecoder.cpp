@@ -47,15 +47,21 @@ InfoHeader ParseInfoHeader(const uint8_t* p)
 // palette colours (32-bit target).
 class RowWriter {
 public:
-    RowWriter(CBmp& bitmap, bool topDown, const PaletteEntry* palette) :
-        m_Bitmap(bitmap), m_TopDown(topDown), m_Width(bitmap.Width), m_Is32(bitmap.BitsPerPixel == 32)
+    RowWriter(CBmp& bitmap, bool topDown, const PaletteEntry* palette, const std::atomic<bool>* abort) :
+        m_Bitmap(bitmap), m_TopDown(topDown), m_Width(bitmap.Width), m_Is32(bitmap.BitsPerPixel == 32),
+        m_Abort(abort)
     {
         for (int i = 0; i < kPaletteCapacity; ++i)
             m_Colors[i] = PackPixel(palette[i]);
     }
 
-    // Destination of file row r (r = 0 is the first row in the file).
-    uint8_t* Row(int r) const { return m_Bitmap.Lines[m_TopDown ? r : m_Bitmap.Height - 1 - r]; }
+    // Destination of file row r (r = 0 is the first row in the file). Every
+    // row (and every run) passes here, so this is where an abandoned decode stops.
+    uint8_t* Row(int r) const
+    {
+        CheckAbandoned(m_Abort);
+        return m_Bitmap.Lines[m_TopDown ? r : m_Bitmap.Height - 1 - r];
+    }
     int Width() const { return m_Width; }
     bool Is32() const { return m_Is32; }
     uint32_t Color(uint8_t index) const { return m_Colors[index]; }
@@ -84,6 +90,7 @@ private:
     bool m_TopDown;
     int m_Width;
     bool m_Is32;
+    const std::atomic<bool>* m_Abort;
     uint32_t m_Colors[kPaletteCapacity];
 };
 
@@ -242,7 +249,7 @@ void CBMPDecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>& palet
     if (depth == 8)
         bitmap.SetPalette(paletteOut.get());
 
-    const RowWriter out(bitmap, topDown, paletteOut.get());
+    const RowWriter out(bitmap, topDown, paletteOut.get(), GetAbortFlag());
     if (rle) {
         DecodeRle(out, source, height, fileDepth == 4);
     } else {

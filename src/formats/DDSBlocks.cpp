@@ -1,5 +1,6 @@
 #include "formats/DDSBlocks.h"
 
+#include "formats/ImageDecoder.h"
 #include "base/LittleEndian.h"
 
 #include <algorithm>
@@ -95,11 +96,13 @@ void DecodeDxtBlock(const uint8_t* block, DxtAlpha alpha, uint32_t out[16])
     }
 }
 
-void DecodeDxtSurface(const uint8_t* data, DxtAlpha alpha, int width, int height, CBmp& bitmap, int left)
+void DecodeDxtSurface(const uint8_t* data, DxtAlpha alpha, int width, int height, CBmp& bitmap, int left,
+                      const std::atomic<bool>* abort)
 {
     const int blockBytes = DxtBlockBytes(alpha);
     uint32_t pixels[16];
     for (int by = 0; by < height; by += 4) {
+        CheckAbandoned(abort);
         const int rows = std::min(4, height - by);
         for (int bx = 0; bx < width; bx += 4, data += blockBytes) {
             DecodeDxtBlock(data, alpha, pixels);

@@ -3,6 +3,7 @@
 
 #include "image/Bmp.h"
 
+#include <atomic>
 #include <cstdint>
 
 // How a block carries alpha: none beyond DXT1's transparent index, explicit
@@ -20,8 +21,10 @@ void DecodeDxtBlock(const uint8_t* block, DxtAlpha alpha, uint32_t out[16]);
 
 // Decodes a width x height surface of blocks, stored a row of blocks at a
 // time, into columns left … left + width - 1 of the bitmap's top rows.
-// data must hold ceil(width / 4) * ceil(height / 4) blocks.
-void DecodeDxtSurface(const uint8_t* data, DxtAlpha alpha, int width, int height, CBmp& bitmap, int left);
+// data must hold ceil(width / 4) * ceil(height / 4) blocks. Stops with
+// CDecodeAbandoned between rows of blocks once abort (may be null) is set.
+void DecodeDxtSurface(const uint8_t* data, DxtAlpha alpha, int width, int height, CBmp& bitmap, int left,
+                      const std::atomic<bool>* abort);
 
 // Turns premultiplied colours back into plain ones in the given columns:
 // each channel becomes channel * 255 / alpha, rounded, at most 255.

@@ -90,10 +90,12 @@ inline uint32_t LoadPixel(const uint8_t* p)
 }
 
 template <int Bytes>
-void DecodeMaskedRows(const uint8_t* data, int width, int height, const MaskLayout& m, CBmp& bitmap, int left)
+void DecodeMaskedRows(const uint8_t* data, int width, int height, const MaskLayout& m, CBmp& bitmap, int left,
+                      const std::atomic<bool>* abort)
 {
     const size_t stride = size_t(width) * Bytes;
     for (int y = 0; y < height; ++y, data += stride) {
+        CheckAbandoned(abort);
         uint32_t* dst = bitmap.Row32(y) + left;
         const uint8_t* src = data;
         for (int x = 0; x < width; ++x, src += Bytes) {
@@ -181,6 +183,7 @@ void CDDSDecoder::DecodeUncompressed(CBmp& bitmap, const uint8_t* data, int left
     if (bgr && bytes == 4 && (m.Rule == AlphaRule::Opaque || m_Header.AlphaMask == 0xFF000000u)) {
         const uint32_t fill = m.Rule == AlphaRule::Opaque ? 0xFF000000u : 0;
         for (int y = 0; y < height; ++y, data += size_t(4) * width) {
+            CheckAbort();
             uint32_t* dst = bitmap.Row32(y) + left;
             for (int x = 0; x < width; ++x)
                 dst[x] = GetLE32(data + 4 * x) | fill;
@@ -189,6 +192,7 @@ void CDDSDecoder::DecodeUncompressed(CBmp& bitmap, const uint8_t* data, int left
     }
     if (bgr && bytes == 3 && m.Rule == AlphaRule::Opaque) {
         for (int y = 0; y < height; ++y, data += size_t(3) * width) {
+            CheckAbort();
             uint32_t* dst = bitmap.Row32(y) + left;
             const uint8_t* src = data;
             for (int x = 0; x < width; ++x, src += 3)
@@ -198,16 +202,16 @@ void CDDSDecoder::DecodeUncompressed(CBmp& bitmap, const uint8_t* data, int left
     }
     switch (bytes) {
     case 1:
-        DecodeMaskedRows<1>(data, width, height, m, bitmap, left);
+        DecodeMaskedRows<1>(data, width, height, m, bitmap, left, GetAbortFlag());
         break;
     case 2:
-        DecodeMaskedRows<2>(data, width, height, m, bitmap, left);
+        DecodeMaskedRows<2>(data, width, height, m, bitmap, left, GetAbortFlag());
         break;
     case 3:
-        DecodeMaskedRows<3>(data, width, height, m, bitmap, left);
+        DecodeMaskedRows<3>(data, width, height, m, bitmap, left, GetAbortFlag());
         break;
     default:
-        DecodeMaskedRows<4>(data, width, height, m, bitmap, left);
+        DecodeMaskedRows<4>(data, width, height, m, bitmap, left, GetAbortFlag());
         break;
     }
 }
@@ -222,15 +226,15 @@ void CDDSDecoder::DecodeSurface(CBmp& bitmap, const uint8_t* data, int left) con
         DecodeUncompressed(bitmap, data, left);
         break;
     case KindDxt1:
-        DecodeDxtSurface(data, DxtAlpha::None, width, height, bitmap, left);
+        DecodeDxtSurface(data, DxtAlpha::None, width, height, bitmap, left, GetAbortFlag());
         break;
     case KindDxt2:
     case KindDxt3:
-        DecodeDxtSurface(data, DxtAlpha::Explicit, width, height, bitmap, left);
+        DecodeDxtSurface(data, DxtAlpha::Explicit, width, height, bitmap, left, GetAbortFlag());
         break;
     case KindDxt4:
     case KindDxt5:
-        DecodeDxtSurface(data, DxtAlpha::Interpolated, width, height, bitmap, left);
+        DecodeDxtSurface(data, DxtAlpha::Interpolated, width, height, bitmap, left, GetAbortFlag());
         break;
     case KindUnsupported:
         RaiseDecoderError(ErrFormat, "Invalid file header.");
@@ -313,7 +317,7 @@ void CDDSDecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>&, int,
             try {
                 ReadCubeMap(bitmap, source);
             } catch (const CTextException& e) {
-                if (e.GetCode() == ErrNoMemory)
+                if (e.GetCode() == ErrNoMemory || e.GetCode() == ErrAbandoned)
                     throw;
                 RaiseDecoderError(ErrUnsupported, "DDS decoder: CubeMaps not supported.");
             }

@@ -175,6 +175,7 @@ void CGIFDecoder::ReadOneImage(CBmp& bitmap, PaletteEntry* palette, int depth, i
         for (int y = passes[p].First; y < height; y += passes[p].Step) {
             if (stopped && !keep)
                 break;
+            CheckAbort();
             uint8_t* indices = (keep && is8) ? bitmap.Lines[y] : scratch.data();
             size_t got = 0;
             if (!stopped) {

@@ -59,6 +59,7 @@ void CICODecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>& palet
     if (image.Remaining() >= sizeof(kPngSignature) &&
         std::memcmp(image.GetPosition(), kPngSignature, sizeof(kPngSignature)) == 0) {
         DecoderTrace(2, "Decoding PNG icon image.\n");
+        m_PngDecoder.SetAbortFlag(GetAbortFlag());
         m_PngDecoder.DecodeSource(image, bitmap, 32);
         return;
     }
@@ -103,8 +104,10 @@ void CICODecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>& palet
     DecoderTrace(2, "Decoding icon image.\n");
     CreateBitmap(bitmap, width, height, 32, true);
     bitmap.SourceBitsPerPixel = bits;
-    for (int r = 0; r < height; ++r)
+    for (int r = 0; r < height; ++r) {
+        CheckAbort();
         DecodeRow(pixels + size_t(r) * stride, bitmap.Row32(height - 1 - r), width, bits, colors);
+    }
 
     // A 32-bit image whose alpha bytes are all zero was made for the mask.
     bool ownAlpha = false;

@@ -95,15 +95,17 @@ uint8_t Scale(int value, int range)
     return range == 0 ? 0 : static_cast<uint8_t>((value * 255 + range / 2) / range);
 }
 
-// Hands out the plane rows of the body one after the other.
+// Hands out the plane rows of the body one after the other; every decoding
+// path takes its rows from here, so this is where an abandoned decode stops.
 class PlaneReader {
 public:
-    PlaneReader(CByteSource& body, size_t bytes, bool compressed) :
-        m_Body(body), m_Bytes(bytes), m_Compressed(compressed), m_Buffer(compressed ? bytes : 0)
+    PlaneReader(CByteSource& body, size_t bytes, bool compressed, const std::atomic<bool>* abort) :
+        m_Body(body), m_Bytes(bytes), m_Compressed(compressed), m_Buffer(compressed ? bytes : 0), m_Abort(abort)
     {
     }
     const uint8_t* Next()
     {
+        CheckAbandoned(m_Abort);
         if (!m_Compressed)
             return m_Body.ReadBytes(m_Bytes);
         UnpackByteRun1(m_Body, m_Buffer.data(), m_Bytes);
@@ -115,6 +117,7 @@ private:
     size_t m_Bytes;
     bool m_Compressed;
     std::vector<uint8_t> m_Buffer;
+    const std::atomic<bool>* m_Abort;
 };
 
 // Index rows of every plane count but 24, one row at a time.
@@ -280,7 +283,7 @@ void CIFFDecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>&, int,
     CreateBitmap(bitmap, header.Width, header.Height, 32, false);
     bitmap.SourceBitsPerPixel = planes;
 
-    PlaneReader planeReader(body, bytesPerPlane, header.Compression == 1);
+    PlaneReader planeReader(body, bytesPerPlane, header.Compression == 1, GetAbortFlag());
     if (planes == kTrueColourPlanes) {
         DecodeTrueColour(bitmap, planeReader, bytesPerPlane, planeRows);
     } else if (ham) {

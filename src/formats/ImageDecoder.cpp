@@ -52,18 +52,26 @@ void CImageDecoder::DecodeSource(CByteSource& source, CBmp& bitmap, int bitsPerP
 
 void CImageDecoder::ReadImage(CBmp&, std::unique_ptr<PaletteEntry[]>&, int, CByteSource&) {}
 
-void CImageDecoder::CreateBitmap(CBmp& bitmap, int64_t width, int64_t height, int bitsPerPixel, bool hasAlpha)
+void CImageDecoder::CreateBitmap(CBmp& bitmap, int64_t width, int64_t height, int bitsPerPixel,
+                                 bool hasAlpha) const
 {
     if (width <= 0 || height <= 0 || width > INT32_MAX || height > INT32_MAX)
         RaiseDecoderError(ErrFormat, "Illegal image size.");
     const int64_t bytes = DibBlockSize(width, height, bitsPerPixel);
     if (bytes < 0 || static_cast<uint64_t>(bytes) > MaxImageBytes())
         RaiseDecoderError(ErrNoMemory, "Out of memory.");
+    CheckAbort();
     try {
         bitmap.Create(static_cast<int>(width), static_cast<int>(height), bitsPerPixel, hasAlpha);
     } catch (const std::bad_alloc&) {
         RaiseDecoderError(ErrNoMemory, "Out of memory.");
     }
+}
+
+void RaiseAbandoned()
+{
+    DecoderTrace(1, "Decoding abandoned.\n");
+    throw CDecodeAbandoned();
 }
 
 int ChooseDepth(int fileBitsPerPixel, int bitsPerPixel)

@@ -6,10 +6,29 @@
 #include "base/TextException.h"
 #include "image/Bmp.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
+
+// The end of a decode its caller no longer wants. A CTextException, so every
+// handler that cleans up after a failure cleans up after this too; the bitmap
+// is left half-made and is the caller's to drop.
+class CDecodeAbandoned : public CTextException {
+public:
+    CDecodeAbandoned() : CTextException(ErrAbandoned, "Decoding abandoned.") {}
+};
+
+[[noreturn]] void RaiseAbandoned();
+
+// Throws CDecodeAbandoned once flag is set; a null flag never stops. Cheap
+// enough for once a row, too dear for once a pixel.
+inline void CheckAbandoned(const std::atomic<bool>* flag)
+{
+    if (flag && flag->load(std::memory_order_relaxed))
+        RaiseAbandoned();
+}
 
 class CImageDecoder {
 public:
@@ -27,6 +46,13 @@ public:
     // Messages of a decode that succeeded with reservations, for the caller to show.
     const std::vector<std::string>& GetNotices() const { return m_Notices; }
 
+    // A flag another thread may set to stop a decode in progress: the decoder
+    // looks at it between rows (or records) and before it allocates the
+    // bitmap, and throws CDecodeAbandoned once it is set. The flag must outlive
+    // the decodes; null (the default) lets every decode run to its end.
+    void SetAbortFlag(const std::atomic<bool>* flag) { m_Abort = flag; }
+    const std::atomic<bool>* GetAbortFlag() const { return m_Abort; }
+
 protected:
     // The per-format hook. paletteOut may receive a 256-entry buffer; it is freed
     // when the decode ends, thrown or not.
@@ -34,13 +60,20 @@ protected:
                            CByteSource& source);
 
     // Create with the size checks every decoder needs: positive size within
-    // the memory cap, else code 2 or 10 before anything is allocated.
-    static void CreateBitmap(CBmp& bitmap, int64_t width, int64_t height, int bitsPerPixel, bool hasAlpha);
+    // the memory cap, else code 2 or 10 before anything is allocated; an
+    // abandoned decode stops here before allocating too.
+    void CreateBitmap(CBmp& bitmap, int64_t width, int64_t height, int bitsPerPixel, bool hasAlpha) const;
+
+    // Once a row or record: throws CDecodeAbandoned when the flag is set.
+    void CheckAbort() const { CheckAbandoned(m_Abort); }
 
     void AddNotice(const std::string& text) { m_Notices.push_back(text); }
     void ClearNotices() { m_Notices.clear(); }
 
     std::vector<std::string> m_Notices;
+
+private:
+    const std::atomic<bool>* m_Abort = nullptr;
 };
 
 // 0 asks for the file's own class of depth: 8 up to 8 bits, else 32.

@@ -17,7 +17,7 @@
 namespace {
 
 // Rows handed to the library per call; CMYK rows are converted in these batches
-// while they are still in the cache.
+// while they are still in the cache, and an abandoned decode is noticed between them.
 constexpr JDIMENSION kRowBatch = 16;
 // A progressive file can hold an endless series of tiny scans that each cost a
 // pass over the whole coefficient buffer; real files use a few dozen at most.
@@ -253,6 +253,7 @@ void CJPEGDecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>& pale
         const bool inverted = fourComponents && info.saw_Adobe_marker;
         const JDIMENSION height = info.output_height;
         for (JDIMENSION y = 0; y < height;) {
+            CheckAbort();
             const JDIMENSION end = std::min(height, y + kRowBatch);
             if (!ReadRowsStep(s, bitmap.Lines.get(), end))
                 fail();

@@ -51,6 +51,8 @@ bool IsWmfName(const std::string& path)
 
 // A loaded metafile with the size it renders at and how it maps there.
 struct Picture {
+    // The decoder's abort flag, looked at between records.
+    const std::atomic<bool>* Abort = nullptr;
     bool IsWmf = false;
     WmfFile Wmf;
     EmfFile Emf;
@@ -65,7 +67,7 @@ struct Picture {
 void Play(const Picture& picture, CMetafileCanvas& canvas)
 {
     if (!picture.IsWmf) {
-        PlayEmf(picture.Emf, canvas);
+        PlayEmf(picture.Emf, canvas, picture.Abort);
         return;
     }
     if (picture.HasWindow) {
@@ -74,7 +76,7 @@ void Play(const Picture& picture, CMetafileCanvas& canvas)
         canvas.SetWindowExt(picture.WindowExt);
         canvas.SetViewportExt({double(picture.Width), double(picture.Height)});
     }
-    PlayWmf(picture.Wmf, canvas);
+    PlayWmf(picture.Wmf, canvas, picture.Abort);
 }
 
 // Where a WMF without a size of its own puts ink, in device pixels.
@@ -272,6 +274,7 @@ void CMetafileDecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>& 
                                  CByteSource& source)
 {
     Picture picture;
+    picture.Abort = GetAbortFlag();
     picture.IsWmf = IsWmfName(source.GetName());
     bitmap.SourceBitsPerPixel = 32;
     const size_t size = source.Remaining();

@@ -1,6 +1,7 @@
 #include "formats/MetafileEmf.h"
 
 #include "formats/MetafileEmfRecords.h"
+#include "formats/ImageDecoder.h"
 
 #include <algorithm>
 #include <cmath>
@@ -374,10 +375,11 @@ EmfLoad LoadEmf(const uint8_t* data, size_t size, EmfFile& out)
     return EmfLoad::Ok;
 }
 
-void PlayEmf(const EmfFile& file, CMetafileCanvas& canvas)
+void PlayEmf(const EmfFile& file, CMetafileCanvas& canvas, const std::atomic<bool>* abort)
 {
     CEmfPlayer player(canvas);
     ForEachRecord(file.Data, file.Size, [&](uint32_t type, const CRecordView& v) {
+        CheckAbandoned(abort);
         if (type != EmrHeader)
             player.Record(type, v);
         return true;

@@ -3,6 +3,7 @@
 
 #include "formats/MetafileCanvas.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -24,7 +25,8 @@ enum class EmfLoad { Ok, NotMetafile, NoHeader };
 EmfLoad LoadEmf(const uint8_t* data, size_t size, EmfFile& out);
 
 // Plays every record up to the end record, the end of the data or the first
-// record whose size cannot be right.
-void PlayEmf(const EmfFile& file, CMetafileCanvas& canvas);
+// record whose size cannot be right. Stops with CDecodeAbandoned between
+// records once abort (may be null) is set.
+void PlayEmf(const EmfFile& file, CMetafileCanvas& canvas, const std::atomic<bool>* abort);
 
 } // namespace metafile

@@ -2,6 +2,7 @@
 
 #include "formats/MetafileDib.h"
 #include "formats/MetafileRecord.h"
+#include "formats/ImageDecoder.h"
 
 #include <algorithm>
 
@@ -545,10 +546,11 @@ bool LoadWmf(const uint8_t* data, size_t size, WmfFile& out)
     return true;
 }
 
-void PlayWmf(const WmfFile& file, CMetafileCanvas& canvas)
+void PlayWmf(const WmfFile& file, CMetafileCanvas& canvas, const std::atomic<bool>* abort)
 {
     CWmfPlayer player(canvas);
     ForEachRecord(file.Records, file.RecordsSize, [&](uint16_t function, const CRecordView& v, uint64_t words) {
+        CheckAbandoned(abort);
         player.Record(function, v, words);
         return true;
     });

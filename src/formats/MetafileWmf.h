@@ -3,6 +3,7 @@
 
 #include "formats/MetafileCanvas.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -28,7 +29,8 @@ struct WmfFile {
 bool LoadWmf(const uint8_t* data, size_t size, WmfFile& out);
 
 // Plays every record up to the end record, the end of the data or the first
-// record whose size cannot be right.
-void PlayWmf(const WmfFile& file, CMetafileCanvas& canvas);
+// record whose size cannot be right. Stops with CDecodeAbandoned between
+// records once abort (may be null) is set.
+void PlayWmf(const WmfFile& file, CMetafileCanvas& canvas, const std::atomic<bool>* abort);
 
 } // namespace metafile

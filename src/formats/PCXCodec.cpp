@@ -182,6 +182,7 @@ void CPCXDecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>& palet
     std::vector<uint8_t> line(planeBytes * static_cast<size_t>(planes));
     RunDecoder rle(source, imageBytes);
     for (int y = 0; y < h; ++y) {
+        CheckAbort();
         rle.Read(line.data(), line.size());
         const uint8_t* src = line.data();
         uint32_t* dst = bitmap.Row32(y);
@@ -215,6 +216,7 @@ void CPCXDecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>& palet
             RaiseDecoderError(ErrWrongSignature, "Bad color map signature.");
         BuildColors(source.ReadBytes(3 * kPaletteCapacity), kPaletteCapacity, colors);
         for (int y = 0; y < h; ++y) {
+            CheckAbort();
             uint32_t* row = bitmap.Row32(y);
             const uint8_t* indices = bitmap.Lines[y];
             // Backwards, so no index is overwritten before it is read.

@@ -247,8 +247,8 @@ void CPICTDecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>& pale
     std::fill_n(paletteOut.get(), kPaletteCapacity, PaletteEntry{0, 0, 0, 255});
     Picture pict{source, bitmap, paletteOut.get(), bitsPerPixel, version};
     // Every opcode takes at least one byte, so the end of the data ends the loop.
-    while (!DoOpcode(pict, ReadOpcode(pict))) {
-    }
+    while (!DoOpcode(pict, ReadOpcode(pict)))
+        CheckAbort();
     DecoderTrace(3, "Decoding finished.\n");
 }
 
@@ -443,9 +443,9 @@ void CPICTDecoder::DecodeRaster(Picture& pict, const RasterInfo& raster)
     if (depth == 8)
         pict.Bitmap.SetPalette(raster.Palette);
     if (layout.PixelSize == 32)
-        UnpackDirectRows(layout, pict.Bitmap, pict.Source);
+        UnpackDirectRows(layout, pict.Bitmap, pict.Source, GetAbortFlag());
     else
-        unpackbits(layout, pict.Bitmap, pict.Source, raster.Palette);
+        unpackbits(layout, pict.Bitmap, pict.Source, raster.Palette, GetAbortFlag());
 }
 
 void CPICTDecoder::ReadQuickTime(Picture& pict)
@@ -479,6 +479,7 @@ void CPICTDecoder::ReadQuickTime(Picture& pict)
             m_OwnJpegDecoder = std::make_unique<CJPEGDecoder>();
         jpeg = m_OwnJpegDecoder.get();
     }
+    jpeg->SetAbortFlag(GetAbortFlag());
     jpeg->DecodeSource(source, pict.Bitmap, 0);
     for (const std::string& notice : jpeg->GetNotices())
         AddNotice(notice);

@@ -172,7 +172,8 @@ void CheckPictRows(const PictRowLayout& layout, const CByteSource& source)
         RaiseDecoderError(ErrInternal, "Unexpected end of file.");
 }
 
-void unpackbits(const PictRowLayout& layout, CBmp& bitmap, CByteSource& source, const PaletteEntry* palette)
+void unpackbits(const PictRowLayout& layout, CBmp& bitmap, CByteSource& source, const PaletteEntry* palette,
+                const std::atomic<bool>* abort)
 {
     const RowPlan plan = PlanRows(layout);
     uint32_t colors[256];
@@ -181,6 +182,7 @@ void unpackbits(const PictRowLayout& layout, CBmp& bitmap, CByteSource& source, 
     RowReader rows(plan, source);
     const bool to32 = bitmap.BitsPerPixel == 32;
     for (int y = 0; y < layout.Height; ++y) {
+        CheckAbandoned(abort);
         const uint8_t* row = rows.Next();
         if (to32)
             expandBuf(row, layout.Width, layout.PixelSize, bitmap.Row32(y), colors);
@@ -189,11 +191,13 @@ void unpackbits(const PictRowLayout& layout, CBmp& bitmap, CByteSource& source, 
     }
 }
 
-void UnpackDirectRows(const PictRowLayout& layout, CBmp& bitmap, CByteSource& source)
+void UnpackDirectRows(const PictRowLayout& layout, CBmp& bitmap, CByteSource& source,
+                      const std::atomic<bool>* abort)
 {
     const RowPlan plan = PlanRows(layout);
     RowReader rows(plan, source);
     for (int y = 0; y < layout.Height; ++y) {
+        CheckAbandoned(abort);
         const uint8_t* row = rows.Next();
         if (plan.Coding == RowCoding::RawRGB)
             CombineRGB(row, layout.Width, bitmap.Row32(y));

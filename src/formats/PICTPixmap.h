@@ -5,6 +5,7 @@
 #include "formats/ByteSource.h"
 #include "image/Bmp.h"
 
+#include <atomic>
 #include <cstdint>
 
 // How the rows of one bitmap or pixel map are stored.
@@ -24,11 +25,14 @@ void CheckPictRows(const PictRowLayout& layout, const CByteSource& source);
 
 // Decodes the rows of an indexed or 16-bit image into bitmap, created
 // Width × Height at 8 bits (indices) or 32 bits (palette colours). palette
-// holds 256 entries.
-void unpackbits(const PictRowLayout& layout, CBmp& bitmap, CByteSource& source, const PaletteEntry* palette);
+// holds 256 entries. Both row decoders stop with CDecodeAbandoned between
+// rows once abort (may be null) is set.
+void unpackbits(const PictRowLayout& layout, CBmp& bitmap, CByteSource& source, const PaletteEntry* palette,
+                const std::atomic<bool>* abort);
 
 // Decodes the rows of a 32-bit direct-colour pixel map into a 32-bit bitmap.
-void UnpackDirectRows(const PictRowLayout& layout, CBmp& bitmap, CByteSource& source);
+void UnpackDirectRows(const PictRowLayout& layout, CBmp& bitmap, CByteSource& source,
+                      const std::atomic<bool>* abort);
 
 // One row of 1-, 2-, 4- or 8-bit indices or 16-bit colours as 32-bit pixels.
 void expandBuf(const uint8_t* src, int width, int bits, uint32_t* dst, const uint32_t* colors);

@@ -1,5 +1,6 @@
 #include "formats/PNGDecoder.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -15,6 +16,8 @@ constexpr png_uint_32 kMaxWidth = 1000000;
 constexpr png_uint_32 kMaxHeight = 1000000;
 constexpr png_uint_32 kMaxCachedChunks = 1000;
 constexpr png_alloc_size_t kMaxChunkBytes = 8 * 1024 * 1024;
+// Rows read per call into the library; an abandoned decode is noticed between calls.
+constexpr png_uint_32 kRowBatch = 16;
 
 // Text of the source's own end-of-data failure: the read callback runs inside
 // libpng and may not throw, so it raises the same failure through this record.
@@ -43,6 +46,7 @@ struct PngJob {
     int PaletteCount = 0;
     png_color Palette[kPaletteCapacity] = {};
     size_t RowBytes = 0;
+    int Passes = 1; // 7 for an interlaced file, every row is read once a pass
 };
 
 void OnError(png_structp png, png_const_charp message)
@@ -141,7 +145,7 @@ bool TransformStep(PngJob* job, bool to32, bool alpha)
     } else if (job->BitDepth < 8) {
         png_set_packing(png);
     }
-    png_set_interlace_handling(png);
+    job->Passes = png_set_interlace_handling(png);
     png_read_update_info(png, job->Info);
     job->RowBytes = png_get_rowbytes(png, job->Info);
     return true;
@@ -158,18 +162,24 @@ void WidenRgbRow(png_bytep row, png_uint_32 width)
     }
 }
 
-bool ReadRowsStep(PngJob* job, png_bytepp rows)
+// Rows [first, end) of the current pass; the passes of an interlaced file
+// each go over every row, adding their pixels to it.
+bool ReadRowsStep(PngJob* job, png_bytepp rows, png_uint_32 first, png_uint_32 end)
 {
     if (setjmp(png_jmpbuf(job->Png)))
         return false;
-    if (job->WidenRgb) {
-        for (png_uint_32 y = 0; y < job->Height; ++y) {
-            png_read_row(job->Png, rows[y], nullptr);
+    for (png_uint_32 y = first; y < end; ++y) {
+        png_read_row(job->Png, rows[y], nullptr);
+        if (job->WidenRgb)
             WidenRgbRow(rows[y], job->Width);
-        }
-    } else {
-        png_read_image(job->Png, rows);
     }
+    return true;
+}
+
+bool ReadEndStep(PngJob* job)
+{
+    if (setjmp(png_jmpbuf(job->Png)))
+        return false;
     png_read_end(job->Png, nullptr);
     return true;
 }
@@ -268,7 +278,16 @@ void CPNGDecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>& palet
         bitmap.SetPalette(paletteOut.get());
     }
 
-    if (!ReadRowsStep(&job, bitmap.Lines.get()))
+    for (int pass = 0; pass < job.Passes; ++pass) {
+        for (png_uint_32 y = 0; y < job.Height;) {
+            CheckAbort();
+            const png_uint_32 end = y + std::min(kRowBatch, job.Height - y);
+            if (!ReadRowsStep(&job, bitmap.Lines.get(), y, end))
+                RaiseJobError(job);
+            y = end;
+        }
+    }
+    if (!ReadEndStep(&job))
         RaiseJobError(job);
     source.SkipBytes(job.Offset);
     DecoderTrace(3, "Decoding finished.\n");

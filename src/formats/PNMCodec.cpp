@@ -100,9 +100,11 @@ std::vector<uint8_t> BuildLevels(uint32_t maxval)
     return levels;
 }
 
-void DecodePlainBitmap(TextReader& text, CBmp& bitmap)
+// Each row decoder stops between rows once abort is set.
+void DecodePlainBitmap(TextReader& text, CBmp& bitmap, const std::atomic<bool>* abort)
 {
     for (int y = 0; y < bitmap.Height; ++y) {
+        CheckAbandoned(abort);
         uint32_t* dst = bitmap.Row32(y);
         for (int x = 0; x < bitmap.Width; ++x)
             dst[x] = text.Bit() ? kBlack : kWhite;
@@ -110,13 +112,14 @@ void DecodePlainBitmap(TextReader& text, CBmp& bitmap)
 }
 
 void DecodePlainSamples(TextReader& text, CBmp& bitmap, bool colour, uint32_t maxval,
-                        const std::vector<uint8_t>& levels)
+                        const std::vector<uint8_t>& levels, const std::atomic<bool>* abort)
 {
     auto sample = [&]() {
         const uint32_t v = text.Number();
         return v > maxval ? uint8_t(255) : levels[v];
     };
     for (int y = 0; y < bitmap.Height; ++y) {
+        CheckAbandoned(abort);
         uint32_t* dst = bitmap.Row32(y);
         for (int x = 0; x < bitmap.Width; ++x) {
             if (colour) {
@@ -130,10 +133,11 @@ void DecodePlainSamples(TextReader& text, CBmp& bitmap, bool colour, uint32_t ma
     }
 }
 
-void DecodeRawBitmap(CByteSource& source, CBmp& bitmap)
+void DecodeRawBitmap(CByteSource& source, CBmp& bitmap, const std::atomic<bool>* abort)
 {
     const size_t rowBytes = (static_cast<size_t>(bitmap.Width) + 7) / 8;
     for (int y = 0; y < bitmap.Height; ++y) {
+        CheckAbandoned(abort);
         const uint8_t* src = source.ReadBytes(rowBytes);
         uint32_t* dst = bitmap.Row32(y);
         for (int x = 0; x < bitmap.Width; ++x)
@@ -143,12 +147,13 @@ void DecodeRawBitmap(CByteSource& source, CBmp& bitmap)
 
 // channels 1 (grey) or 3 (red, green, blue), one byte per sample.
 void DecodeRawSamples(CByteSource& source, CBmp& bitmap, int channels, uint32_t maxval,
-                      const std::vector<uint8_t>& levels)
+                      const std::vector<uint8_t>& levels, const std::atomic<bool>* abort)
 {
     const int w = bitmap.Width;
     const size_t rowBytes = static_cast<size_t>(w) * channels;
     const uint8_t* level = levels.data();
     for (int y = 0; y < bitmap.Height; ++y) {
+        CheckAbandoned(abort);
         const uint8_t* src = source.ReadBytes(rowBytes);
         uint32_t* dst = bitmap.Row32(y);
         if (maxval == kMaxMaxval) {
@@ -227,13 +232,13 @@ void CPNMDecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>& palet
     if (plain) {
         TextReader raster(source);
         if (bitmapFile)
-            DecodePlainBitmap(raster, bitmap);
+            DecodePlainBitmap(raster, bitmap, GetAbortFlag());
         else
-            DecodePlainSamples(raster, bitmap, colourFile, maxval, levels);
+            DecodePlainSamples(raster, bitmap, colourFile, maxval, levels, GetAbortFlag());
         raster.Finish();
     } else if (bitmapFile) {
-        DecodeRawBitmap(source, bitmap);
+        DecodeRawBitmap(source, bitmap, GetAbortFlag());
     } else {
-        DecodeRawSamples(source, bitmap, channelCount, maxval, levels);
+        DecodeRawSamples(source, bitmap, channelCount, maxval, levels, GetAbortFlag());
     }
 }

@@ -245,6 +245,7 @@ void CPSDDecoder::DecodeComposite(CBmp& bitmap, const Composite& c) const
 
     if (c.Compression == CompressionNone) {
         for (int y = 0; y < bitmap.Height; ++y) {
+            CheckAbort();
             for (int p = 0; p < c.Used; ++p)
                 planes[p] = c.Planes[p] + size_t(y) * c.RowBytes;
             put(bitmap.Row32(y), planes, m_Colors.data(), width);
@@ -260,6 +261,7 @@ void CPSDDecoder::DecodeComposite(CBmp& bitmap, const Composite& c) const
     }
     const size_t rows = m_Header.Rows;
     for (int y = 0; y < bitmap.Height; ++y) {
+        CheckAbort();
         for (int p = 0; p < c.Used; ++p) {
             const size_t n = GetBE16(c.Counts + 2 * (p * rows + size_t(y)));
             UnpackBits(packed[p], n, scratch.data() + p * c.RowBytes, c.RowBytes);
@@ -316,10 +318,14 @@ void CPSDDecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>&, int,
 
     const uint32_t layerSectionLength = ReadLayers(source);
 
-    // Every failure inside the merged image reads the same to the caller.
+    // Every failure inside the merged image reads the same to the caller;
+    // an abandoned decode stays one.
     const auto inComposite = [this](auto work) {
         try {
             work();
+        } catch (const CDecodeAbandoned&) {
+            std::vector<Layer>().swap(m_Layers);
+            throw;
         } catch (const CTextException&) {
             std::vector<Layer>().swap(m_Layers);
             RaiseDecoderError(ErrFormat, "Unknown format");

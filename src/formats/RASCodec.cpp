@@ -256,12 +256,15 @@ void CRASDecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>& palet
         std::vector<uint8_t> line(stride);
         ByteDecoder in(source, header.Length);
         for (int y = 0; y < bitmap.Height; ++y) {
+            CheckAbort();
             in.Read(line.data(), stride);
             ConvertRow(line.data(), bitmap.Row32(y), w, header, map);
         }
         in.Finish();
     } else {
-        for (int y = 0; y < bitmap.Height; ++y)
+        for (int y = 0; y < bitmap.Height; ++y) {
+            CheckAbort();
             ConvertRow(source.ReadBytes(stride), bitmap.Row32(y), w, header, map);
+        }
     }
 }

@@ -260,6 +260,7 @@ void CTGADecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>& palet
     const int h = bitmap.Height;
     const size_t rowBytes = static_cast<size_t>(valueBytes) * static_cast<size_t>(w);
     for (int r = 0; r < h; ++r) {
+        CheckAbort();
         uint8_t* row = bitmap.Lines[topDown ? r : h - 1 - r];
         if (rle)
             DecodeRleRow(source, out, row, w);

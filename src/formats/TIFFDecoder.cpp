@@ -16,6 +16,9 @@ namespace {
 
 constexpr int kPaletteCapacity = 256;
 constexpr size_t kMessageSize = 256;
+// The RGBA reader is called for bands of at least this many rows (whole
+// strips or tiles), so an abandoned decode is noticed between bands.
+constexpr uint32_t kBandRows = 64;
 
 // The bytes libtiff reads, and the last error it reported (one record per
 // decode, so decoders on different threads do not share it).
@@ -212,8 +215,30 @@ void CTIFFDecoder::ReadTrueColor(CBmp& bitmap, tiff* tif, const char* lastError)
             RaiseDecoderError(ErrNoMemory, "Out of memory allocating TIFF buffer.");
         raster = scratch.get();
     }
-    if (!TIFFRGBAImageGet(&image, raster, image.width, image.height))
-        RaiseLibraryError(lastError, "Reading TIFF image failed.");
+
+    // Bands are whole strips or tiles, so none is decoded twice. The reader
+    // fills a band's rows bottom-up and flips files stored top row first
+    // (orientation 1, 2, 5 and 6): such a file's first band is the top of the
+    // raster, which lies at its end.
+    uint32_t unit = 0;
+    if (TIFFIsTiled(tif))
+        TIFFGetField(tif, TIFFTAG_TILELENGTH, &unit);
+    else
+        TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &unit);
+    const uint32_t rows = static_cast<uint32_t>(h);
+    if (unit == 0 || unit > rows)
+        unit = rows;
+    const uint32_t band = unit >= kBandRows ? unit : unit * ((kBandRows + unit - 1) / unit);
+    const bool topRowFirst = image.orientation == ORIENTATION_TOPLEFT || image.orientation == ORIENTATION_TOPRIGHT ||
+                             image.orientation == ORIENTATION_LEFTTOP || image.orientation == ORIENTATION_RIGHTTOP;
+    for (uint32_t first = 0, n = 0; first < rows; first += n) {
+        CheckAbort();
+        n = std::min(band, rows - first);
+        const uint32_t at = topRowFirst ? rows - first - n : first;
+        image.row_offset = static_cast<int>(first);
+        if (!TIFFRGBAImageGet(&image, raster + size_t(at) * size_t(w), image.width, n))
+            RaiseLibraryError(lastError, "Reading TIFF image failed.");
+    }
 
     // Raster pixels are bytes red, green, blue, alpha; ours blue, green, red, alpha.
     for (int y = 0; y < h; ++y) {
@@ -282,6 +307,7 @@ void CTIFFDecoder::DoLoColor(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>& pale
 
     const int w = bitmap.Width;
     for (int y = 0; y < bitmap.Height; ++y) {
+        CheckAbort();
         if (TIFFReadScanline(tif, line.get(), static_cast<uint32_t>(y), 0) < 0)
             RaiseLibraryError(lastError, "Reading TIFF scanline failed.");
         if (depth == 1)

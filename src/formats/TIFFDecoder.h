@@ -16,7 +16,7 @@ protected:
 private:
     // lastError is libtiff's last error text for this file, kept up to date
     // while the library runs.
-    static void ReadTrueColor(CBmp& bitmap, tiff* tif, const char* lastError);
-    static void DoLoColor(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>& paletteOut, int bitsPerPixel, tiff* tif,
+    void ReadTrueColor(CBmp& bitmap, tiff* tif, const char* lastError);
+    void DoLoColor(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>& paletteOut, int bitsPerPixel, tiff* tif,
                           const char* lastError);
 };

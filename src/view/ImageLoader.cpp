@@ -15,6 +15,7 @@ CImageLoader::~CImageLoader()
         m_Stop = true;
         m_HasQueued = false;
         m_Wanted = 0;
+        m_Abandon = true;
     }
     m_Wake.notify_all();
     if (m_Thread.joinable())
@@ -31,6 +32,7 @@ uint64_t CImageLoader::Request(const std::string& path)
         m_QueuedGeneration = generation;
         m_HasQueued = true;
         m_Wanted = generation;
+        m_Abandon = true;
         // Started on first use: a view that never loads costs no thread.
         if (!m_Thread.joinable())
             m_Thread = std::thread(&CImageLoader::Run, this);
@@ -45,6 +47,13 @@ void CImageLoader::Cancel()
     m_HasQueued = false;
     m_QueuedPath.clear();
     m_Wanted = 0;
+    m_Abandon = true;
+}
+
+bool CImageLoader::IsBusy()
+{
+    std::lock_guard lock(m_Mutex);
+    return m_Decoding || m_HasQueued;
 }
 
 void CImageLoader::Run()
@@ -57,11 +66,13 @@ void CImageLoader::Run()
         const std::string path = std::move(m_QueuedPath);
         const uint64_t generation = m_QueuedGeneration;
         m_HasQueued = false;
+        m_Decoding = true;
+        m_Abandon = false;
         lock.unlock();
 
         std::shared_ptr<ImageLoadResult> result;
         try {
-            result = Decode(path);
+            result = Decode(path, &m_Abandon);
         } catch (...) {
             // Not even the result could be allocated; the receiver takes a
             // null result as a failed load.
@@ -71,20 +82,22 @@ void CImageLoader::Run()
         if (m_Stop)
             return;
         if (generation != m_Wanted) {
-            // Superseded or cancelled: free the pixels now, before the next
-            // decode allocates its own.
+            // Superseded or cancelled (and so abandoned, or finished just
+            // before): free the pixels now, before the next decode allocates its own.
             lock.unlock();
             result.reset();
             lock.lock();
+            m_Decoding = false;
             continue;
         }
         lock.unlock();
         m_Deliver(generation, std::move(result));
         lock.lock();
+        m_Decoding = false;
     }
 }
 
-std::shared_ptr<ImageLoadResult> CImageLoader::Decode(const std::string& path)
+std::shared_ptr<ImageLoadResult> CImageLoader::Decode(const std::string& path, const std::atomic<bool>* abort)
 {
     auto result = std::make_shared<ImageLoadResult>();
     result->Path = path;
@@ -92,6 +105,7 @@ std::shared_ptr<ImageLoadResult> CImageLoader::Decode(const std::string& path)
     try {
         auto image = std::make_unique<CWinBmp>();
         CAutoDecoder decoder;
+        decoder.SetAbortFlag(abort);
         try {
             decoder.DecodeFile(path, *image, 32);
         } catch (...) {

@@ -95,11 +95,12 @@ TEST(BmpTest, RowsPast2GiBOverTheCapFailBeforeAllocating)
         int64_t Width, Height;
         int Depth;
     } cases[] = {{536870912, 1, 32}, {INT32_MAX, 1, 8}, {INT32_MAX, 1, 1}, {INT32_MAX, INT32_MAX, 32}};
+    const SizeCheckDecoder decoder;
     for (const Case& c : cases) {
         CWinBmp bmp;
         bmp.Create(3, 2, 32, false);
         try {
-            SizeCheckDecoder::CreateBitmap(bmp, c.Width, c.Height, c.Depth, false);
+            decoder.CreateBitmap(bmp, c.Width, c.Height, c.Depth, false);
             ADD_FAILURE() << c.Width << " at " << c.Depth << " was created";
         } catch (const CTextException& e) {
             EXPECT_EQ(e.GetCode(), ErrNoMemory) << c.Width << " at " << c.Depth;
