@@ -210,12 +210,6 @@ const std::vector<int>& ViewerToolbar();
 // Q_INIT_RESOURCE(icons).
 const char* IconName(int id);
 
-// Whether the command's work exists yet. Commands that are not built are shown
-// disabled rather than doing nothing when chosen. Show Columns > "Filename" is
-// never available: the Name column cannot be hidden, so the item stays
-// checked and disabled.
-bool IsAvailable(int id);
-
 // Magnification of a zoom command (the viewer's Zoom To items, the preview's
 // percentages and Actual Size); 0 for every other command.
 double ZoomFactor(int id);

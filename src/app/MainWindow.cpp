@@ -65,6 +65,7 @@ CMainWindow::CMainWindow() : m_Types(std::make_unique<CQtTypeNames>())
     setObjectName("mainWindow");
     setWindowTitle(QStringLiteral("Oculane"));
     m_Settings.SetDefaults();
+    registerCommands();
     createActions();
     createCentralWidgets();
     createToolbars();

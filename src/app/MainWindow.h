@@ -1,7 +1,9 @@
 // CMainWindow: the one top-level window. Owns the listing, the settings and the
-// image view, shows the browser or the viewer, and routes every command by id.
+// image view, shows the browser or the viewer, and holds the areas whose
+// commands it routes by id.
 #pragma once
 
+#include "app/CommandDispatcher.h"
 #include "browser/Favourites.h"
 #include "browser/FolderListing.h"
 #include "browser/Navigator.h"
@@ -39,10 +41,12 @@ public:
     // startup" has been shown). The path may name a file or a folder.
     bool startUp(const std::string& commandLinePath);
 
-    // The one router of menu, toolbar, keyboard and context-menu commands.
+    // The one router of menu, toolbar, keyboard and context-menu commands
+    // (the areas' registrations in the dispatcher).
     void runCommand(int id);
     bool isCommandEnabled(int id) const;
     bool isCommandChecked(int id) const;
+    const CCommandDispatcher& commands() const { return m_Commands; }
     QAction* action(int id) const;
 
     bool viewerMode() const { return m_ViewerMode; }
@@ -76,7 +80,13 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    // The areas whose commands reach into the window.
+    friend class CBrowserCommands;
+    friend class CViewCommands;
+    friend class CWindowCommands;
+
     // Construction (MainWindow.cpp).
+    void registerCommands();
     void createActions();
     void buildMenuBar();
     QMenu* buildMenu(const struct MenuEntry& entry);
@@ -138,6 +148,7 @@ private:
     CRecentFolders m_Recent;
     std::unique_ptr<CQtTypeNames> m_Types;
 
+    CCommandDispatcher m_Commands;
     std::map<int, QAction*> m_Actions;
     QMenu* m_FavouritesMenu = nullptr;
     QToolBar* m_BrowserBar = nullptr;

@@ -1,7 +1,9 @@
 // The command table: the two menus as the user sees them, their texts and keys,
 // the toolbars and the icons they show.
 #include "AppTest.h"
+#include "app/CommandDispatcher.h"
 #include "app/CommandTable.h"
+#include "app/MainWindow.h"
 
 #include <QFile>
 #include <QIcon>
@@ -14,6 +16,7 @@
 #include <cstring>
 #include <functional>
 #include <map>
+#include <stdexcept>
 #include <string>
 
 namespace {
@@ -352,7 +355,39 @@ private slots:
     {
         QFETCH(int, id);
         QFETCH(bool, available);
-        QCOMPARE(IsAvailable(id), available);
+        CMainWindow window;
+        QCOMPARE(window.commands().isRunnable(id), available);
+    }
+
+    // Every area registers only commands of the table (a second registration
+    // of an id would already have thrown while the window was built).
+    void registeredCommandsAreInTheTable()
+    {
+        CMainWindow window;
+        QSet<int> known;
+        for (const CommandInfo& info : AllCommands())
+            known.insert(info.Id);
+        for (int id : window.commands().ids())
+            QVERIFY2(known.contains(id), qPrintable(QString::number(id)));
+        QVERIFY(window.isCommandChecked(ID_COLUMN_NAME));
+        QVERIFY(!window.isCommandEnabled(ID_COLUMN_NAME));
+    }
+
+    void dispatcherRunsOnlyEnabledCommands()
+    {
+        CCommandDispatcher commands;
+        int runs = 0;
+        bool enabled = false;
+        commands.add(1, [&] { ++runs; }, [&] { return enabled; }, [] { return true; });
+        commands.add({2, 3}, [&](int id) { runs += id * 10; });
+        QVERIFY(!commands.run(1));
+        enabled = true;
+        QVERIFY(commands.run(1));
+        QVERIFY(commands.run(3));
+        QVERIFY(!commands.run(4));  // nobody registered it
+        QCOMPARE(runs, 31);
+        QVERIFY(commands.isChecked(1) && !commands.isChecked(2) && !commands.isEnabled(4));
+        QVERIFY_THROWS_EXCEPTION(std::logic_error, commands.add(2, [] {}));
     }
 
     void toolbars()
