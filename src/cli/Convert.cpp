@@ -39,8 +39,9 @@ int RunConvert(const std::vector<std::string>& args)
         operations.push_back(std::move(operation));
         rows.push_back(row);
     }
+    const bool toStandardOutput = out == "-";
     const std::string extension = Extension(out);
-    if (!EqualsNoCase(extension, "pam")) {
+    if (!toStandardOutput && !EqualsNoCase(extension, "pam")) {
         std::fprintf(stderr, "oculane-cli: %s: %s\n", out.c_str(),
                      extension.empty() ? "no extension to choose the format by (only .pam can be written)"
                                        : ("cannot write ." + extension + " files (only .pam can be written)").c_str());
@@ -71,6 +72,13 @@ int RunConvert(const std::vector<std::string>& args)
         }
     }
 
+    if (toStandardOutput) {
+        if (!WritePam(document.image(), nullptr, stdout) || std::fflush(stdout) != 0) {
+            std::fprintf(stderr, "oculane-cli: writing to standard output failed\n");
+            return 1;
+        }
+        return 0;
+    }
     CSafeFileWriter writer;
     if (!writer.Open(out) || !WritePam(document.image(), &writer, nullptr) || !writer.Commit()) {
         const int error = writer.Error();

@@ -38,7 +38,8 @@ const CliCommand kCommands[] = {
      0, 0, "formats takes no arguments", [](const Arguments&) { return RunFormats(); }},
     {"convert", "IN OUT [OP...]",
      "decode IN at 32 bits, apply the operations in order\n"
-     "(see ops) and write OUT by its extension (.pam)",
+     "(see ops) and write OUT by its extension (.pam);\n"
+     "OUT '-' writes a PAM to standard output",
      2, SIZE_MAX, "convert needs IN and OUT", [](const Arguments& a) { return RunConvert(a); }},
     {"ops", "",
      "one line per operation of convert: the option with\n"
@@ -52,7 +53,10 @@ void PrintUsage()
     for (const CliCommand& command : kCommands) {
         const std::string head = std::string(command.Name) + (*command.Synopsis ? " " : "") + command.Synopsis;
         std::string help = command.Help;
-        bool first = true;
+        // A head too long for its column gets a line of its own.
+        bool first = head.size() <= 18;
+        if (!first)
+            std::printf("  %s\n", head.c_str());
         size_t start = 0;
         while (start <= help.size()) {
             size_t end = help.find('\n', start);

@@ -1,6 +1,6 @@
 #!/bin/sh
 # oculane-cli over the samples: every sample decodes, dump writes a PAM,
-# usage errors exit 2.
+# convert applies operations, usage errors exit 2.
 set -e
 CLI="$1"
 SAMPLES="$2"
@@ -23,7 +23,23 @@ head -c 2 "$TMP/out.pam" | grep -q P7
 [ "$(grep -c "	read	" "$TMP/formats.txt")" -eq 17 ] || exit 1
 grep -q "^PNM	pbm,pgm,ppm	" "$TMP/formats.txt" || exit 1
 
+# convert applies the operations in order; ops lists each with its arguments.
+"$CLI" ops > "$TMP/ops.txt"
+[ "$(wc -l < "$TMP/ops.txt")" -eq 13 ] || exit 1
+grep -q "^--rotate=DEG" "$TMP/ops.txt" || exit 1
+"$CLI" convert "$first" "$TMP/turned.pam" --rotate-cw --add-borders=2,4,0,2,px,ff0000
+w=$("$CLI" info "$first" | cut -f 4)
+h=$("$CLI" info "$first" | cut -f 3)
+head -c 64 "$TMP/turned.pam" | grep -q "^WIDTH $((w + 2))\$" || exit 1
+head -c 64 "$TMP/turned.pam" | grep -q "^HEIGHT $((h + 4))\$" || exit 1
+
 set +e
+"$CLI" convert "$first" "$TMP/c.pam" --rotate=360 2> /dev/null; [ $? -eq 2 ] || exit 1
+"$CLI" convert "$first" "$TMP/c.pam" --frobnicate 2> /dev/null; [ $? -eq 2 ] || exit 1
+"$CLI" convert "$first" "$TMP/c.png" 2> /dev/null; [ $? -eq 2 ] || exit 1
+"$CLI" convert "$first" "$TMP/c.pam" --crop-by-value=4000,0 2> "$TMP/err.txt"; [ $? -eq 1 ] || exit 1
+grep -q "Can't crop image." "$TMP/err.txt" || exit 1
+[ ! -e "$TMP/c.pam" ] || exit 1
 "$CLI" formats extra 2> /dev/null; [ $? -eq 2 ] || exit 1
 "$CLI" info "$TMP/missing.bmp" > /dev/null; [ $? -eq 1 ] || exit 1
 "$CLI" frobnicate 2> /dev/null; [ $? -eq 2 ] || exit 1
