@@ -52,6 +52,10 @@ public:
     bool SaveTo(const std::string& path) const;
     bool LoadLegacyFrom(const std::string& path);
 
+    // Values outside their range (SettingsRanges.h) and reals that are not
+    // finite go back to their defaults. Reading either file does this.
+    void ReplaceInvalidValues();
+
     // The file contents Save writes, and their reading: all or nothing.
     std::vector<uint8_t> ToFileBytes() const;
     bool FromFileBytes(const uint8_t* data, size_t size);

@@ -161,6 +161,7 @@ bool CSettings::FromFileBytes(const uint8_t* data, size_t size)
     ForEachSettingsValue(parsed, reader);
     if (!reader.Ok())
         return false;
+    parsed.ReplaceInvalidValues();
     *this = std::move(parsed);
     return true;
 }

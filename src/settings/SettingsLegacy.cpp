@@ -111,6 +111,7 @@ bool CSettings::LoadLegacyFrom(const std::string& path)
     while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
         line.pop_back();
     ForEachSettingsValue(*this, CLegacyReader(std::move(line)));
+    ReplaceInvalidValues();
     return true;
 }
 

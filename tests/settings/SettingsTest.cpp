@@ -1,8 +1,10 @@
 #include "settings/Settings.h"
 #include "settings/SettingsLayout.h"
+#include "settings/SettingsRanges.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <csignal>
 #include <cstdint>
 #include <cstdlib>
@@ -67,13 +69,24 @@ int32_t IntAt(const CSettings& s, int position)
     return found;
 }
 
-// Every value of the file different from its default and from its neighbours.
+// A value of the range other than the default, varying with the position.
+double RangedValue(const SettingsRange& range, double defaultValue)
+{
+    const double value = range.Low + std::fmod(range.Position * 7.0, range.High - range.Low);
+    return value == defaultValue ? range.High : value;
+}
+
+// Every value of the file different from its default and from its neighbours,
+// within its range where it has one.
 void ChangeEveryValue(CSettings& s)
 {
     ForEachSettingsValue(s, [](int p, auto& v) {
         using T = std::decay_t<decltype(v)>;
+        const SettingsRange* range = FindSettingsRange(p);
         if constexpr (std::is_same_v<T, std::string>)
             v = p == 29 ? "pict" : "/home/ann/Bilder \xc3\xa4";
+        else if (range)
+            v = static_cast<T>(RangedValue(*range, double(v)));
         else if constexpr (std::is_same_v<T, int32_t>)
             v = (p % 2 ? -1000 : 1000) * p;
         else
@@ -191,7 +204,7 @@ TEST_F(SettingsFileTest, EveryValueSurvivesSaveAndLoad)
     Bytes b = ReadBytes(SetPath());
     ASSERT_GE(b.size(), 8u);
     EXPECT_EQ(U32At(b, b.size() - 4), 0u);
-    EXPECT_EQ(U32At(b, b.size() - 8), static_cast<uint32_t>(-131000));
+    EXPECT_EQ(U32At(b, b.size() - 8), static_cast<uint32_t>(saved.SolarizeThreshold));
 
     CSettings loaded(m_Dir.string());
     loaded.PrintSize = 2;
@@ -270,6 +283,8 @@ TEST_F(SettingsFileTest, MissingFileFallsBackToTheOlderTextFile)
         switch (p) {
         case 46: return 128;
         case 52: return 45;
+        case 53: return 1;
+        case 56: return 1;
         case 59: return -20;
         case 62: return 200;
         default: return p % 10;
@@ -327,6 +342,9 @@ TEST_F(SettingsFileTest, OlderTextFileStopsWhereItStops)
         const CSettings defaults;
         for (size_t i = 0; i < order.size(); ++i) {
             int32_t want = i < c.expected.size() ? c.expected[i] : IntAt(defaults, order[i]);
+            // A value outside its range is read as the default.
+            if (const SettingsRange* range = FindSettingsRange(order[i]); range && (want < range->Low || want > range->High))
+                want = IntAt(defaults, order[i]);
             EXPECT_EQ(IntAt(s, order[i]), want) << "position " << order[i];
         }
     }

@@ -1,0 +1,66 @@
+#include "settings/SettingsRanges.h"
+
+#include "settings/Settings.h"
+#include "settings/SettingsLayout.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <type_traits>
+
+namespace {
+
+// Choices by the number of their items; numbers as their dialogs allow them.
+// Flags are not listed: any value other than 0 means on.
+constexpr SettingsRange kRanges[] = {
+    {51, 0, 2},       // Rotate: image quality
+    {52, 1, 359},     // Rotate: angle
+    {53, 0, 1},       // Rotate: direction
+    {55, 1, 89},      // Shear: angle
+    {56, 0, 1},       // Shear: corner
+    {57, 0, 8},       // Canvas Size: anchor
+    {59, -100, 100},  // Color Balance: red
+    {60, -100, 100},  // green
+    {61, -100, 100},  // blue
+    {62, 0, 255},     // Threshold: level
+    {63, 0, 1000},    // Intensity: intensity
+    {64, 0.01, 100},  // Intensity: exponent
+    {65, 0, 255},     // Intensity: offset
+    {113, 0, 3},      // Image size unit
+    {131, 0, 255},    // Solarize: threshold
+};
+
+} // namespace
+
+std::span<const SettingsRange> SettingsRanges()
+{
+    return kRanges;
+}
+
+const SettingsRange* FindSettingsRange(int position)
+{
+    for (const SettingsRange& range : kRanges)
+        if (range.Position == position)
+            return &range;
+    return nullptr;
+}
+
+void CSettings::ReplaceInvalidValues()
+{
+    // Every number of the record fits a double exactly.
+    std::map<int, double> defaults;
+    const CSettings fresh;
+    ForEachSettingsValue(fresh, [&](int position, const auto& v) {
+        if constexpr (std::is_arithmetic_v<std::decay_t<decltype(v)>>)
+            defaults[position] = double(v);
+    });
+    ForEachSettingsValue(*this, [&](int position, auto& v) {
+        using T = std::decay_t<decltype(v)>;
+        if constexpr (std::is_arithmetic_v<T>) {
+            const double value = double(v);
+            const SettingsRange* range = FindSettingsRange(position);
+            if (!std::isfinite(value) || (range && (value < range->Low || value > range->High)))
+                v = static_cast<T>(defaults[position]);
+        }
+    });
+}
