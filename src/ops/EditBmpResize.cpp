@@ -136,19 +136,34 @@ void BilinearKernel(const CBmp& source, CBmp& target)
             const uint32_t* lower = source.Row32(row.Second);
             const float dy = row.Weight, dy1 = 1.0f - dy;
             uint32_t* out = target.Row32(int(y));
+            // Down a source column, each channel truncated to a byte.
+            auto down = [&](int column) {
+                const uint32_t p0 = upper[column], p1 = lower[column];
+                uint32_t pixel = 0;
+                for (int shift = 0; shift < 32; shift += 8)
+                    pixel |= ToByte(dy1 * float(Channel(p0, shift)) + dy * float(Channel(p1, shift))) << shift;
+                return pixel;
+            };
+            // Neighbouring target pixels share source columns: each column
+            // goes down once per row.
+            int leftColumn = -1, rightColumn = -1;
+            uint32_t left = 0, right = 0;
             for (int x = 0; x < newWidth; ++x) {
                 const LinearSpan& column = columns[size_t(x)];
-                const uint32_t p00 = upper[column.First], p01 = lower[column.First];
-                const uint32_t p10 = upper[column.Second], p11 = lower[column.Second];
+                if (column.First != leftColumn) {
+                    left = column.First == rightColumn ? right : down(column.First);
+                    leftColumn = column.First;
+                    rightColumn = -1;
+                }
+                if (column.Second != rightColumn) {
+                    right = column.Second == leftColumn ? left : down(column.Second);
+                    rightColumn = column.Second;
+                }
+                // Then across.
                 const float dx = column.Weight, dx1 = 1.0f - dx;
                 uint32_t pixel = 0;
-                for (int shift = 0; shift < 32; shift += 8) {
-                    // Down each of the two columns first, each truncated to a
-                    // byte, then across.
-                    const float a = float(ToByte(dy1 * float(Channel(p00, shift)) + dy * float(Channel(p01, shift))));
-                    const float b = float(ToByte(dy1 * float(Channel(p10, shift)) + dy * float(Channel(p11, shift))));
-                    pixel |= ToByte(dx * b + dx1 * a) << shift;
-                }
+                for (int shift = 0; shift < 32; shift += 8)
+                    pixel |= ToByte(dx * float(Channel(right, shift)) + dx1 * float(Channel(left, shift))) << shift;
                 out[x] = pixel;
             }
         }
