@@ -19,7 +19,6 @@
 #include <QSpinBox>
 #include <QTest>
 
-#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -535,29 +534,6 @@ private slots:
         QVERIFY(resize);
         QCOMPARE(m_Shown.size(), 1);
         QCOMPARE(m_Shown[0].Text, QStringLiteral("Out of Memory!"));
-    }
-
-    // OCULANE_DIALOG_SHOTS=folder writes each dialog after a preview as a PNG.
-    void screenshots()
-    {
-        const QByteArray folder = qgetenv("OCULANE_DIALOG_SHOTS");
-        if (folder.isEmpty())
-            QSKIP("OCULANE_DIALOG_SHOTS not set");
-        const auto image = TestImage(400, 300);
-        const char* names[] = {"rotate", "shear", "resize", "canvas", "borders"};
-        for (int kind = kRotate; kind <= kBorders; ++kind) {
-            CSettings settings;
-            settings.BackgroundColor = 0x0000C0FF;
-            settings.ImageSizeUnit = kind == kCanvas ? 1 : 0;
-            auto dialog = Make(kind, *image, settings);
-            dialog->show();
-            if (kind != kResize) {
-                if (kind == kBorders)
-                    SetField(Field(*dialog, QStringLiteral("horizontalEdit")), QStringLiteral("40"));
-                click(*dialog, "previewButton");
-            }
-            QVERIFY(dialog->grab().save(QString::fromLocal8Bit(folder) + QStringLiteral("/%1.png").arg(names[kind])));
-        }
     }
 };
 
