@@ -3,6 +3,7 @@
 #include "app/CommandTable.h"
 #include "app/FileListView.h"
 #include "app/FolderTreeView.h"
+#include "app/OperationRunner.h"
 #include "app/QtTypeNames.h"
 #include "browser/StatusTexts.h"
 #include "platform/Directory.h"
@@ -220,6 +221,8 @@ void CMainWindow::createCentralWidgets()
     m_Tree = new CFolderTreeView(m_LeftSplit);
     m_Preview = new CPreview(m_LeftSplit);
     m_Preview->setObjectName("preview");
+    m_Operations = std::make_unique<COperationRunner>(this, *m_Preview, m_Settings,
+                                                      [this](const QString& text) { setPane(kStatePane, text); });
     m_FileList = new CFileListView(m_Listing, m_MainSplit);
     m_FileList->model().setIconSource([this](int index) { return m_Types->icon(index); });
     m_LeftSplit->addWidget(m_Tree);

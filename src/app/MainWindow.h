@@ -18,6 +18,7 @@
 #include <string>
 
 class CFileListView;
+class COperationRunner;
 class CFolderTreeView;
 class CPreview;
 class CQtTypeNames;
@@ -82,6 +83,7 @@ protected:
 private:
     // The areas whose commands reach into the window.
     friend class CBrowserCommands;
+    friend class CImageCommands;
     friend class CViewCommands;
     friend class CWindowCommands;
 
@@ -140,6 +142,8 @@ private:
     void openFile();
     void showAbout(int id);
     QString imageInformation() const;
+    // After an operation or Undo: the image's texts in the status bar and title.
+    void imageChanged();
 
     CSettings m_Settings;
     CFolderListing m_Listing;
@@ -162,6 +166,7 @@ private:
     CFolderTreeView* m_Tree = nullptr;
     CFileListView* m_FileList = nullptr;
     CPreview* m_Preview = nullptr;
+    std::unique_ptr<COperationRunner> m_Operations;
     QComboBox* m_Address = nullptr;
 
     bool m_ViewerMode = false;

@@ -3,6 +3,7 @@
 #include "app/MainWindow.h"
 
 #include "app/BrowserCommands.h"
+#include "app/ImageCommands.h"
 #include "app/ViewCommands.h"
 #include "app/WindowCommands.h"
 
@@ -13,6 +14,7 @@ void CMainWindow::registerCommands()
     CWindowCommands::registerWith(m_Commands, *this);
     CBrowserCommands::registerWith(m_Commands, *this);
     CViewCommands::registerWith(m_Commands, *this);
+    CImageCommands::registerWith(m_Commands, *this);
 }
 
 void CMainWindow::runCommand(int id)

@@ -83,8 +83,12 @@ bool CMainWindow::confirmDiscard()
     if (!m_Preview->hasImage() || !m_Preview->document().modified())
         return true;
     // Saving comes with the save commands; until then "Yes" keeps the image
-    // shown so that nothing is lost.
-    return !MessageBox::AskYesNo(this, QStringLiteral("Do you want to save your changes?"));
+    // shown, as Cancel does, so that nothing is lost.
+    if (MessageBox::AskYesNoCancel(this, QStringLiteral("Do you want to save your changes?")) != MessageBox::kNo)
+        return false;
+    // The changes are given up: what replaces the image need not ask again.
+    m_Preview->document().setModified(false);
+    return true;
 }
 
 void CMainWindow::onLoadStarted()
@@ -126,6 +130,14 @@ void CMainWindow::onLoadFinished(bool ok, const QString& error)
     const QStringList notices = m_Preview->lastNotices();
     for (const QString& notice : notices)
         MessageBox::Warning(this, notice);
+}
+
+void CMainWindow::imageChanged()
+{
+    if (m_Preview->hasImage())
+        m_ImageInfo = imageInformation();
+    setPane(kMessagePane, messageText());
+    updateTitle();
 }
 
 QString CMainWindow::imageInformation() const
@@ -174,6 +186,9 @@ void CMainWindow::stepImage(int id)
     case ID_LAST: target = rows - 1; break;
     }
     if (target < 0 || target >= rows || target == current)
+        return;
+    // Asked before moving, so that keeping an edited image keeps its place too.
+    if (!confirmDiscard())
         return;
     m_Listing.UnselectAll();
     focusRow(target, true);

@@ -27,6 +27,13 @@ int Show(QWidget* parent, const QString& text, int kind)
     case kQuestionYesNo:
         return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) ==
                QMessageBox::Yes;
+    case kQuestionYesNoCancel:
+        switch (QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                                      QMessageBox::Yes)) {
+        case QMessageBox::Yes: return kYes;
+        case QMessageBox::No: return kNo;
+        default: return kCancel;
+        }
     default:
         QMessageBox::information(parent, title, text);
         return 0;
@@ -53,6 +60,12 @@ void Error(QWidget* parent, const QString& text)
 bool AskYesNo(QWidget* parent, const QString& text)
 {
     return Show(parent, text, kQuestionYesNo) != 0;
+}
+
+Answer AskYesNoCancel(QWidget* parent, const QString& text)
+{
+    const int answer = Show(parent, text, kQuestionYesNoCancel);
+    return answer == kYes ? kYes : answer == kNo ? kNo : kCancel;
 }
 
 void SetHook(Hook hook)

@@ -20,6 +20,8 @@ public:
     // The file the image was loaded from; empty for a pasted image.
     const std::string& path() const { return m_Path; }
     bool modified() const { return m_Modified; }
+    // Cleared once the changes are saved or the user has chosen to drop them.
+    void setModified(bool modified) { m_Modified = modified; }
     bool undoAvailable() const { return m_UndoAvailable; }
 
     // A new image (a load or a paste) replaces the old one and its undo copy.
