@@ -20,7 +20,7 @@ constexpr int kFixedRotationQuality = 1;
 
 void CImageCommands::registerWith(CCommandDispatcher& commands, CMainWindow& w)
 {
-    auto ready = [&w] { return w.m_Preview->hasImage() && !w.m_Preview->isLoading(); };
+    auto ready = [&w] { return w.imageReady(); };
     auto readyFor = [ready](int) { return ready(); };
 
     commands.add(

@@ -83,6 +83,8 @@ protected:
 private:
     // The areas whose commands reach into the window.
     friend class CBrowserCommands;
+    friend class CColorCommands;
+    friend class CFilterCommands;
     friend class CImageCommands;
     friend class CViewCommands;
     friend class CWindowCommands;
@@ -144,6 +146,8 @@ private:
     QString imageInformation() const;
     // After an operation or Undo: the image's texts in the status bar and title.
     void imageChanged();
+    // An image is shown and no other is being loaded: the image commands may run.
+    bool imageReady() const;
 
     CSettings m_Settings;
     CFolderListing m_Listing;

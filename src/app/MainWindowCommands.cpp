@@ -3,6 +3,8 @@
 #include "app/MainWindow.h"
 
 #include "app/BrowserCommands.h"
+#include "app/ColorCommands.h"
+#include "app/FilterCommands.h"
 #include "app/ImageCommands.h"
 #include "app/ViewCommands.h"
 #include "app/WindowCommands.h"
@@ -15,6 +17,8 @@ void CMainWindow::registerCommands()
     CBrowserCommands::registerWith(m_Commands, *this);
     CViewCommands::registerWith(m_Commands, *this);
     CImageCommands::registerWith(m_Commands, *this);
+    CColorCommands::registerWith(m_Commands, *this);
+    CFilterCommands::registerWith(m_Commands, *this);
 }
 
 void CMainWindow::runCommand(int id)

@@ -140,6 +140,11 @@ void CMainWindow::imageChanged()
     updateTitle();
 }
 
+bool CMainWindow::imageReady() const
+{
+    return m_Preview->hasImage() && !m_Preview->isLoading();
+}
+
 QString CMainWindow::imageInformation() const
 {
     const CWinBmp& image = m_Preview->image();

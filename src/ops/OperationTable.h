@@ -1,7 +1,7 @@
 // The image operations that can be named on a command line, one row each:
 // the option, its arguments and what it does. Parsing binds the arguments to
 // a call of the CEditBmp method, so every argument is checked before any
-// image is read. A new operation is a new row.
+// image is read. A new operation is a new row in its family's table.
 #pragma once
 
 #include "ops/EditBmp.h"
@@ -23,7 +23,12 @@ struct OperationRow {
     BoundOperation (*Bind)(const std::vector<std::string>& fields);
 };
 
+// Every operation, the families in menu order.
 std::span<const OperationRow> OperationTable();
+// The families, each defined with its operations.
+std::span<const OperationRow> GeometryOperationRows();
+std::span<const OperationRow> ColorOperationRows();
+std::span<const OperationRow> FilterOperationRows();
 
 // "--name" or "--name=FIELD,FIELD": the bound operation and its row, or null
 // with the reason in error (unknown operation, wrong or bad arguments).

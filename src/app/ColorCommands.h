@@ -1,0 +1,10 @@
+// The Colors menu: the colour adjustments with their dialogs, colour count and histogram.
+#pragma once
+
+class CCommandDispatcher;
+class CMainWindow;
+
+class CColorCommands {
+public:
+    static void registerWith(CCommandDispatcher& commands, CMainWindow& window);
+};

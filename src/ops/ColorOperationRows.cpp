@@ -1,0 +1,7 @@
+// The Colors menu's operations on the command line.
+#include "ops/OperationFields.h"
+
+std::span<const OperationRow> ColorOperationRows()
+{
+    return {};
+}
