@@ -1,4 +1,4 @@
-// The Colors menu: the colour adjustments with their dialogs, colour count and histogram.
+// The Colors menu: the colour adjustments with their dialogs.
 #pragma once
 
 class CCommandDispatcher;

@@ -82,6 +82,7 @@ protected:
 
 private:
     // The areas whose commands reach into the window.
+    friend class CAnalysisCommands;
     friend class CBrowserCommands;
     friend class CColorCommands;
     friend class CFilterCommands;

@@ -2,6 +2,7 @@
 // dispatcher, and the window asks it what to run and what to show.
 #include "app/MainWindow.h"
 
+#include "app/AnalysisCommands.h"
 #include "app/BrowserCommands.h"
 #include "app/ColorCommands.h"
 #include "app/FilterCommands.h"
@@ -18,6 +19,7 @@ void CMainWindow::registerCommands()
     CViewCommands::registerWith(m_Commands, *this);
     CImageCommands::registerWith(m_Commands, *this);
     CColorCommands::registerWith(m_Commands, *this);
+    CAnalysisCommands::registerWith(m_Commands, *this);
     CFilterCommands::registerWith(m_Commands, *this);
 }
 

@@ -21,11 +21,11 @@ std::vector<std::string> SplitFields(const std::string& text)
 
 std::span<const OperationRow> OperationTable()
 {
-    // Families in menu order: Image, Colors, Filter.
+    // Families in menu order: Image, Colors, Filter; then colour reduction.
     static const std::vector<OperationRow> rows = [] {
         std::vector<OperationRow> all;
         for (std::span<const OperationRow> family :
-             {GeometryOperationRows(), ColorOperationRows(), FilterOperationRows()})
+             {GeometryOperationRows(), ColorOperationRows(), FilterOperationRows(), PaletteOperationRows()})
             all.insert(all.end(), family.begin(), family.end());
         return all;
     }();

@@ -29,6 +29,7 @@ std::span<const OperationRow> OperationTable();
 std::span<const OperationRow> GeometryOperationRows();
 std::span<const OperationRow> ColorOperationRows();
 std::span<const OperationRow> FilterOperationRows();
+std::span<const OperationRow> PaletteOperationRows();
 
 // "--name" or "--name=FIELD,FIELD": the bound operation and its row, or null
 // with the reason in error (unknown operation, wrong or bad arguments).
