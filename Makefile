@@ -46,11 +46,14 @@ bench: build
 	@scripts/install-deps --bench
 	bench/decode-bench.sh
 	bench/browser-bench.sh
+	OCULANE_CLI=$(BUILD)/oculane-cli bench/ops-bench.sh
 
-# Pixel comparison of every sample against ImageMagick.
+# Pixel comparison of every sample against ImageMagick, and of every image
+# operation that has an exact peer (tests/cli/*-peers.sh).
 crosscheck: build
 	@scripts/install-deps --bench
 	tests/crosscheck.py
+	for peers in tests/cli/*-peers.sh; do $$peers $(BUILD)/oculane-cli || exit 1; done
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
