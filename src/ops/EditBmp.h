@@ -82,6 +82,38 @@ public:
     // what falls outside is cropped.
     bool canvas(int64_t width, int64_t height, int anchor, ColorRef fill);
 
+    // Colour adjustments. Each needs a 32-bit image, writes blue, green and
+    // red of result() (alpha and size kept) and commits; failures throw before
+    // the commit and change nothing. Results do not depend on the number of
+    // threads.
+
+    // g from 0 to 2 (the dialog's -100..100 as (value + 100) × 0.01): each
+    // channel through 255 × (c / 255)^(1/g); 0 makes everything black. -1,
+    // with nothing done, for g outside 0..2.
+    int gamma(double g);
+    // v from -100 to 100: towards white by v % of the distance, or towards
+    // black. -1, with nothing done, outside that.
+    int brightness(int v);
+    // Stretches the range of mean intensities of the distinct colours onto
+    // 127 levels around mid-grey, widened or narrowed by v (-100 to 100).
+    // -1 for v outside that; -2 when the image has more distinct colours
+    // than kContrastColorLimit (nothing done). An image of one mean intensity
+    // is left as it is, but still counts as an operation.
+    int contrast(int v);
+    static constexpr int64_t kContrastColorLimit = 800000;
+    // Brightness per channel, each value from -100 to 100.
+    void colourBalance(int red, int green, int blue);
+    void invert();
+    void grayShades();
+    void swapRedBlue();
+    // White where the luma is at least level, black elsewhere.
+    void threshold(int level);
+    // Brightens (intensity above 20) or darkens (below) the pixels whose
+    // value (HSV) exceeds offset, by (value - offset)^exponent.
+    void intensity(double intensity, int offset, double exponent);
+    // Inverts every channel above threshold.
+    void solarize(int threshold);
+
     // The depth shown for the image from now on: the dialog operations and the
     // rotations set 24 after they succeed. Undo brings the old one back.
     void setSourceBitsPerPixel(int bits) { m_Image->SourceBitsPerPixel = bits; }
