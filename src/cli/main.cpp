@@ -1,6 +1,7 @@
 // oculane-cli: the engine without a window, for scripts, batch work and tests.
 #include "cli/Commands.h"
 #include "cli/Convert.h"
+#include "save/Writers.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -87,6 +88,7 @@ int UsageError(const std::string& message)
 
 int main(int argc, char** argv)
 {
+    RegisterWriters();
     const Arguments args(argv + 1, argv + argc);
     if (args.empty())
         return UsageError("missing command");

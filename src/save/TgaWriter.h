@@ -1,0 +1,24 @@
+// Truevision TGA files, plain or run-length encoded.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+class CBmp;
+
+// depth 24 (blue, green, red) or 32 (plus alpha, declared as eight attribute
+// bits; opaque unless the image has alpha); rows bottom up. Depth 8 is the palette writers' layout; any other
+// depth raises code 7 "Bad Pixel Depth." before a file is made, as does an
+// image wider or higher than 65 535. Failures raise CTextException.
+void WriteTGA(const std::string& path, const CBmp& bitmap, bool rle, int depth);
+
+// Largest encoding of a row of count pixels of pixelBytes bytes each.
+inline size_t TgaRleBound(size_t count, size_t pixelBytes)
+{
+    return count * pixelBytes + (count + 127) / 128;
+}
+// Encodes one row into TGA packets (runs of 2-128 equal pixels, raw groups
+// of 1-128 others); out holds TgaRleBound bytes. pixelBytes is 1, 3 or 4.
+// Returns the bytes written.
+size_t EncodeTgaRow(const uint8_t* pixels, size_t count, size_t pixelBytes, uint8_t* out);
