@@ -1,4 +1,5 @@
 // oculane-cli: the engine without a window, for scripts, batch work and tests.
+#include "cli/Colors.h"
 #include "cli/Commands.h"
 #include "cli/Convert.h"
 #include "save/Writers.h"
@@ -42,6 +43,11 @@ const CliCommand kCommands[] = {
      "(see ops) and write OUT by its extension (.pam);\n"
      "OUT '-' writes a PAM to standard output",
      2, SIZE_MAX, "convert needs IN and OUT", [](const Arguments& a) { return RunConvert(a); }},
+    {"colors", "FILE",
+     "decode at 32 bits and print what the Count command shows:\n"
+     "the number of distinct colours, or that there are more\n"
+     "than min(width x height, 800000)",
+     1, 1, "colors needs one file", [](const Arguments& a) { return RunColors(a[0]); }},
     {"ops", "",
      "one line per operation of convert: the option with\n"
      "its arguments, what it does (tab-separated)",

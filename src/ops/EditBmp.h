@@ -49,6 +49,13 @@ public:
     bool undo();
     const CWinBmp& undoCopy() const { return *m_Undo; }
 
+    // Colour reduction
+    // Median cut to at most 256 colours with nearest-colour mapping
+    // (image/MedianCut.h); the image stays 32-bit, alpha kept, and shows
+    // source depth 8. Writes result() and commits; failures throw
+    // CTextException before the commit and change nothing.
+    void reduceColours();
+
     // The geometry operations. Each needs a 32-bit image, writes result() and
     // commits, so Undo brings back the exact pixels, size and alpha. Failures
     // throw CTextException before the commit and change nothing (image, undo
