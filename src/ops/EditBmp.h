@@ -121,6 +121,30 @@ public:
     // Inverts every channel above threshold.
     void solarize(int threshold);
 
+    // Filters. Each needs a 32-bit image, writes result() and commits; the
+    // neighbourhood filters change blue, green and red and keep alpha, and
+    // count neighbours outside the image as black. Failures ("Out of memory.")
+    // throw CTextException before the commit and change nothing. Results do
+    // not depend on the number of threads (FilterKernels.h has the rules).
+    void blur();
+    void soften();
+    void gaussian3();
+    void gaussian5();
+    void sharpen();
+    void findEdge();
+    void emboss();
+    void erode();
+    void dilate();
+    void contour();
+    void median();
+    // The same seed gives the same result.
+    void addNoise(uint32_t seed);
+    void jitter(uint32_t seed);
+    // Writes all four bytes (FilterNormalMap.h); a method outside 0..8 or a
+    // scale that is not finite or beyond kNormalMapScaleLimit is refused
+    // (code 2) before anything changes.
+    void normalMap(int method, double scale);
+
     // The depth shown for the image from now on: the dialog operations and the
     // rotations set 24 after they succeed. Undo brings the old one back.
     void setSourceBitsPerPixel(int bits) { m_Image->SourceBitsPerPixel = bits; }
