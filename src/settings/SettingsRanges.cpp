@@ -28,7 +28,6 @@ constexpr SettingsRange kRanges[] = {
     {65, 0, 255},     // Intensity: offset
     {113, 0, 3},      // Image size unit
     {129, 0, 8},      // NormalMap Filter: generation method
-    {130, -1000000, 1000000},  // NormalMap Filter: height scale factor
     {131, 0, 255},    // Solarize: threshold
 };
 
