@@ -1,0 +1,93 @@
+#!/bin/sh
+# Times whole-process colour adjustments on a 6000x4000 PPM: oculane-cli
+# convert against vips and ImageMagick doing the same, best of N, in the
+# manner of ops-bench.sh (same input image, same columns).
+#
+#   bench/color-bench.sh [N] [--cli PATH] [--work DIR]
+#
+# N: runs per tool and operation, best kept (default 3).  oculane-cli comes
+# from --cli, else $OCULANE_CLI, else build/oculane-cli.
+set -e
+here=$(CDPATH= cd -- "$(dirname -- "$0")" && pwd)
+runs=3
+cli=${OCULANE_CLI:-$here/../build/oculane-cli}
+work=${OCULANE_BENCH_WORK:-$here/.work}
+while [ $# -gt 0 ]; do
+    case "$1" in
+        --cli) cli=$2; shift 2 ;;
+        --work) work=$2; shift 2 ;;
+        -n) runs=$2; shift 2 ;;
+        [0-9]*) runs=$1; shift ;;
+        *) echo "color-bench: unknown argument $1" >&2; exit 2 ;;
+    esac
+done
+
+magick=convert-im6.q16
+for tool in vips:libvips-tools $magick:imagemagick; do
+    if ! command -v "${tool%%:*}" >/dev/null 2>&1; then
+        echo "color-bench: missing tool: ${tool%%:*} (Debian package ${tool#*:})" >&2
+        exit 1
+    fi
+done
+if [ ! -x "$cli" ]; then
+    echo "color-bench: no oculane-cli at $cli (build it, or give --cli)" >&2
+    exit 1
+fi
+
+# The same plasma as the decode and operation benchmarks.
+mkdir -p "$work"
+in=$work/plasma-24bit.ppm
+if [ ! -s "$in" ]; then
+    echo "color-bench: making $in (a minute or so)" >&2
+    $magick -seed 7 -size 6000x4000 plasma:fractal -blur 0x2 -type TrueColor -depth 8 "PPM:$in.tmp"
+    mv "$in.tmp" "$in"
+fi
+out=$work/color-out
+mkdir -p "$out"
+
+# Gamma 1.4 (oculane's dialog value 40): 255 × (i / 255)^(1 / 1.4) + 0.5 as a
+# vips look-up table, made once and not timed.
+vips identity "$out/identity.v"
+vips linear "$out/identity.v" "$out/unit.v" 0.00392156862745098 0
+vips math2_const "$out/unit.v" "$out/power.v" pow 0.7142857142857143
+vips linear "$out/power.v" "$out/gamma-lut.v" 255 0.5 --uchar
+
+best_of() {
+    best=
+    i=0
+    while [ $i -lt "$runs" ]; do
+        t0=$(date +%s.%N)
+        "$@" >/dev/null 2>&1 || { echo fail; return; }
+        t1=$(date +%s.%N)
+        best=$(awk -v a="$t0" -v b="$t1" -v best="$best" \
+            'BEGIN { t = b - a; if (best == "" || t < best) best = t; printf "%.3f", best }')
+        i=$((i + 1))
+    done
+    echo "$best"
+}
+
+ratio() {
+    awk -v a="$1" -v b="$2" 'BEGIN { if (a == "fail" || b == "fail" || b == 0) print "-"; else printf "%.2f", a / b }'
+}
+
+load_start=$(cut -d ' ' -f 1-3 /proc/loadavg)
+printf '%-10s %9s %9s %9s %9s %12s %14s\n' operation oculane 'oc. -' vips magick oculane/vips magick/oculane
+# name | oculane operation | vips command after "vips" | ImageMagick options
+while IFS='|' read -r name op vipsop magickop; do
+    oc=$(best_of "$cli" convert "$in" "$out/oculane.pam" $op)
+    ocp=$(best_of sh -c "\"\$0\" convert \"\$1\" - $op > \"\$2\"" "$cli" "$in" "$out/stdout.pam")
+    vp=$(best_of vips $vipsop)
+    im=$(best_of $magick "$in" $magickop "$out/magick.pam")
+    printf '%-10s %9s %9s %9s %9s %12s %14s\n' "$name" "$oc" "$ocp" "$vp" "$im" "$(ratio "$oc" "$vp")" \
+        "$(ratio "$im" "$oc")"
+done <<EOF2
+copy||copy $in $out/vips.ppm|-strip
+invert|--invert|invert $in $out/vips.ppm|-negate
+gamma|--gamma=40|maplut $in $out/vips.ppm $out/gamma-lut.v|-gamma 1.4
+EOF2
+echo "runs: best of $runs; load average $load_start at the start, $(cut -d ' ' -f 1-3 /proc/loadavg) at the end"
+echo "copy: reading and writing alone, no operation"
+echo "targets: oculane/vips <= 1.00"
+echo "oculane writes OUT safely (temporary file, fsync, rename); 'oc. -' is the same convert writing to"
+echo "standard output redirected to a file, as vips and ImageMagick write theirs (no fsync)"
+rm -rf "$out"
