@@ -33,8 +33,26 @@ std::vector<uint8_t> ResultTable(const ConvolutionKernel& kernel, int bound)
     return table;
 }
 
+// sums[i] += the row's weighted bytes i, i + 4, ... (one weight per column).
 // Sums fit 16 bits (IsConvolutionKernel), so the compiler works on eight or
-// more channels per instruction; the sums stay exact.
+// more channels per instruction and the sums stay exact; a wider vector unit
+// is used where the processor has one.
+__attribute__((target_clones("avx2", "default"))) void Accumulate3(int16_t* sums, const uint8_t* row, int bytes,
+                                                                    int16_t w0, int16_t w1, int16_t w2)
+{
+    for (int i = 0; i < bytes; ++i)
+        sums[i] = int16_t(sums[i] + w0 * row[i] + w1 * row[i + 4] + w2 * row[i + 8]);
+}
+
+__attribute__((target_clones("avx2", "default"))) void Accumulate5(int16_t* sums, const uint8_t* row, int bytes,
+                                                                    const int16_t* w)
+{
+    const int16_t w0 = w[0], w1 = w[1], w2 = w[2], w3 = w[3], w4 = w[4];
+    for (int i = 0; i < bytes; ++i)
+        sums[i] = int16_t(sums[i] + w0 * row[i] + w1 * row[i + 4] + w2 * row[i + 8] + w3 * row[i + 12] +
+                          w4 * row[i + 16]);
+}
+
 template <int Pad>
 void ConvolveRows(const CBmp& source, CBmp& target, const ConvolutionKernel& kernel, const uint8_t* table, int bound,
                   int64_t y0, int64_t y1)
@@ -61,15 +79,10 @@ void ConvolveRows(const CBmp& source, CBmp& target, const ConvolutionKernel& ker
                     continue;
                 const uint8_t* row = window.Row(r - Pad);
                 if constexpr (N == 3) {
-                    const int16_t w0 = int16_t(w[0]), w1 = int16_t(w[1]), w2 = int16_t(w[2]);
-                    for (int i = 0; i < bytes; ++i)
-                        sums[i] = int16_t(sums[i] + w0 * row[i] + w1 * row[i + 4] + w2 * row[i + 8]);
+                    Accumulate3(sums, row, bytes, int16_t(w[0]), int16_t(w[1]), int16_t(w[2]));
                 } else {
-                    const int16_t w0 = int16_t(w[0]), w1 = int16_t(w[1]), w2 = int16_t(w[2]), w3 = int16_t(w[3]),
-                                  w4 = int16_t(w[4]);
-                    for (int i = 0; i < bytes; ++i)
-                        sums[i] = int16_t(sums[i] + w0 * row[i] + w1 * row[i + 4] + w2 * row[i + 8] +
-                                          w3 * row[i + 12] + w4 * row[i + 16]);
+                    const int16_t w5[5] = {int16_t(w[0]), int16_t(w[1]), int16_t(w[2]), int16_t(w[3]), int16_t(w[4])};
+                    Accumulate5(sums, row, bytes, w5);
                 }
             }
             uint8_t* o = reinterpret_cast<uint8_t*>(out + x0);

@@ -68,6 +68,37 @@ inline int16_t MiddleOfNine(int16_t v[9])
     return v[4];
 }
 
+// Contour of one run: byte i of the output from bytes i, i + 4, i + 8 of
+// the three window rows.
+__attribute__((target_clones("avx2", "default"))) void ContourRun(const uint8_t* up, const uint8_t* row,
+                                                                   const uint8_t* down, int bytes, uint8_t* o)
+{
+    for (int i = 0; i < bytes; ++i) {
+        const int16_t centre = row[i + 4];
+        // Column by column, each top to bottom: the order matters, since m
+        // becomes the value and not the difference.
+        const int16_t v[9] = {up[i], row[i], down[i], up[i + 4], row[i + 4], down[i + 4],
+                              up[i + 8], row[i + 8], down[i + 8]};
+        int16_t m = 0;
+        for (int k = 0; k < 9; ++k)
+            m = int16_t(v[k] - centre) > m ? v[k] : m;
+        o[i] = uint8_t(255 - m);
+    }
+}
+
+// The middle of the nine ranks of each pixel of a run, from the keys of the
+// three window rows (key × 16, see MedianKernel).
+__attribute__((target_clones("avx2", "default"))) void MiddleRanks(const int16_t* up, const int16_t* row,
+                                                                    const int16_t* down, int count, int16_t* chosen)
+{
+    for (int i = 0; i < count; ++i) {
+        int16_t v[9] = {up[i],     int16_t(up[i + 1] | 1),   int16_t(up[i + 2] | 2),
+                        int16_t(row[i] | 3),   int16_t(row[i + 1] | 4),  int16_t(row[i + 2] | 5),
+                        int16_t(down[i] | 6),  int16_t(down[i + 1] | 7), int16_t(down[i + 2] | 8)};
+        chosen[i] = MiddleOfNine(v);
+    }
+}
+
 } // namespace
 
 void ErodeKernel(const CBmp& source, CBmp& target)
@@ -83,21 +114,7 @@ void DilateKernel(const CBmp& source, CBmp& target)
 void ContourKernel(const CBmp& source, CBmp& target)
 {
     ForEachRun(source, target, 36, [](const Window3& w, int count, uint32_t* out) {
-        const uint8_t* up = w.Row(-1);
-        const uint8_t* row = w.Row(0);
-        const uint8_t* down = w.Row(1);
-        uint8_t* o = reinterpret_cast<uint8_t*>(out);
-        for (int i = 0; i < count * 4; ++i) {
-            const int16_t centre = row[i + 4];
-            // Column by column, each top to bottom: the order matters, since
-            // m becomes the value and not the difference.
-            const int16_t v[9] = {up[i], row[i], down[i], up[i + 4], row[i + 4], down[i + 4],
-                                  up[i + 8], row[i + 8], down[i + 8]};
-            int16_t m = 0;
-            for (int k = 0; k < 9; ++k)
-                m = int16_t(v[k] - centre) > m ? v[k] : m;
-            o[i] = uint8_t(255 - m);
-        }
+        ContourRun(w.Row(-1), w.Row(0), w.Row(1), count * 4, reinterpret_cast<uint8_t*>(out));
     });
 }
 
@@ -115,13 +132,7 @@ void MedianKernel(const CBmp& source, CBmp& target)
             }
         }
         alignas(64) int16_t chosen[Window3::kRun];
-        for (int i = 0; i < count; ++i) {
-            int16_t v[9];
-            for (int r = 0; r < 3; ++r)
-                for (int j = 0; j < 3; ++j)
-                    v[3 * r + j] = int16_t(keys[r][i + j] | (3 * r + j));
-            chosen[i] = MiddleOfNine(v);
-        }
+        MiddleRanks(keys[0], keys[1], keys[2], count, chosen);
         for (int i = 0; i < count; ++i) {
             const int place = chosen[i] & 15;
             const uint8_t* pixel = w.Row(place / 3 - 1) + 4 * (i + place % 3);
