@@ -5,6 +5,7 @@
 #include "image/WinBmp.h"
 #include "save/BmpWriter.h"
 #include "save/JpegWriter.h"
+#include "save/PaletteWriters.h"
 #include "save/PcxWriter.h"
 #include "save/PngWriter.h"
 #include "save/PnmWriter.h"
@@ -86,4 +87,5 @@ void RegisterWriters()
     SetFormatWriter(ImageFormat::PNM, Adapt<Pnm>);
     SetFormatWriter(ImageFormat::PCX, Adapt<Pcx>);
     SetFormatWriter(ImageFormat::RAS, Adapt<Ras>);
+    RegisterPaletteWriters();
 }
