@@ -62,7 +62,12 @@ bool COperationRunner::run(int id, const Operation& operation)
         MessageBox::Error(m_Parent, texts && texts->Error ? QString::fromLatin1(texts->Error) : failure);
     }
     m_View.redraw(ok && sizeChanged);
-    m_State(QString::fromLatin1(kOperationDoneText));
+    // A command without an error text of its own (the filters) says nothing
+    // more after its failure message: "Done" would read as success.
+    if (ok || (texts && texts->Error))
+        m_State(QString::fromLatin1(kOperationDoneText));
+    else
+        m_State(QString());
     return ok;
 }
 
