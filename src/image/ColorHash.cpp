@@ -3,6 +3,7 @@
 #include "base/TextException.h"
 #include "image/ColorHistogram.h"
 
+#include <algorithm>
 #include <bit>
 #include <new>
 
