@@ -85,8 +85,10 @@ private:
     friend class CAnalysisCommands;
     friend class CBrowserCommands;
     friend class CColorCommands;
+    friend class CConvertCommands;
     friend class CFilterCommands;
     friend class CImageCommands;
+    friend class CSaveCommands;
     friend class CViewCommands;
     friend class CWindowCommands;
 

@@ -5,8 +5,10 @@
 #include "app/AnalysisCommands.h"
 #include "app/BrowserCommands.h"
 #include "app/ColorCommands.h"
+#include "app/ConvertCommands.h"
 #include "app/FilterCommands.h"
 #include "app/ImageCommands.h"
+#include "app/SaveCommands.h"
 #include "app/ViewCommands.h"
 #include "app/WindowCommands.h"
 
@@ -21,6 +23,8 @@ void CMainWindow::registerCommands()
     CColorCommands::registerWith(m_Commands, *this);
     CAnalysisCommands::registerWith(m_Commands, *this);
     CFilterCommands::registerWith(m_Commands, *this);
+    CSaveCommands::registerWith(m_Commands, *this);
+    CConvertCommands::registerWith(m_Commands, *this);
 }
 
 void CMainWindow::runCommand(int id)

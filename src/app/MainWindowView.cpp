@@ -8,6 +8,7 @@
 #include "app/FileListView.h"
 #include "app/MessageBox.h"
 #include "app/QtClipboard.h"
+#include "app/SaveCommands.h"
 #include "browser/FileCells.h"
 #include "browser/StatusTexts.h"
 #include "platform/ConfigFolder.h"
@@ -82,13 +83,18 @@ bool CMainWindow::confirmDiscard()
 {
     if (!m_Preview->hasImage() || !m_Preview->document().modified())
         return true;
-    // Saving comes with the save commands; until then "Yes" keeps the image
-    // shown, as Cancel does, so that nothing is lost.
-    if (MessageBox::AskYesNoCancel(this, QStringLiteral("Do you want to save your changes?")) != MessageBox::kNo)
+    switch (MessageBox::AskYesNoCancel(this, QStringLiteral("Do you want to save your changes?"))) {
+    case MessageBox::kYes:
+        // Whatever asked goes on only once the image is safely written; the
+        // folder is listed again after it.
+        return CSaveCommands::saveAs(*this, m_ShownName, true);
+    case MessageBox::kNo:
+        // The changes are given up: what replaces the image need not ask again.
+        m_Preview->document().setModified(false);
+        return true;
+    default:
         return false;
-    // The changes are given up: what replaces the image need not ask again.
-    m_Preview->document().setModified(false);
-    return true;
+    }
 }
 
 void CMainWindow::onLoadStarted()

@@ -6,6 +6,7 @@
 #include "app/CommandTable.h"
 #include "app/MainWindow.h"
 #include "app/MessageBox.h"
+#include "save/Writers.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -111,6 +112,7 @@ int main(int argc, char** argv)
         setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + screens.fileName()).toLocal8Bit().constData(), 1);
     }
 
+    RegisterWriters();
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Varnosk Software"));
     QApplication::setApplicationName(QStringLiteral("Oculane"));

@@ -38,10 +38,15 @@ const CliCommand kCommands[] = {
      "one line per format: name, extensions (comma-separated),\n"
      "\"read\" or \"-\", \"write\" or \"-\" (tab-separated)",
      0, 0, "formats takes no arguments", [](const Arguments&) { return RunFormats(); }},
-    {"convert", "IN OUT [OP...]",
+    {"convert", "IN OUT [OP...] [OPTION...]",
      "decode IN at 32 bits, apply the operations in order\n"
-     "(see ops) and write OUT by its extension (.pam);\n"
-     "OUT '-' writes a PAM to standard output",
+     "(see ops) and write OUT in the format of its extension\n"
+     "(see formats; .pam too); OUT '-' writes a PAM to standard\n"
+     "output. Writing options: --quality=0..100 --smoothing=0..100\n"
+     "--optimize-huffman --progressive (JPEG), --interlace (PNG,\n"
+     "GIF), --rle (TGA, RAS, PICT), --compression=none|packbits|lzw\n"
+     "(TIFF), --dxt=1|3|5 --mipmaps --flip (DDS), --depth=8|24\n"
+     "(BMP, PCX, RAS; TGA also 32)",
      2, SIZE_MAX, "convert needs IN and OUT", [](const Arguments& a) { return RunConvert(a); }},
     {"colors", "FILE",
      "decode at 32 bits and print what the Count command shows:\n"

@@ -26,7 +26,16 @@ constexpr SettingsRange kRanges[] = {
     {63, 0, 1000},    // Intensity: intensity
     {64, 0.01, 100},  // Intensity: exponent
     {65, 0, 255},     // Intensity: offset
+    {66, 0, 11},      // Convert: format list index
+    {68, 0, 3},       // Convert: overwrite existing
+    {73, 0, 2},       // TIFF Options: compression
+    {74, 0, 1},       // BMP Options: pixel depth
+    {78, 0, 2},       // TGA Options: pixel depth
+    {79, 0, 1},       // PCX Options: pixel depth
+    {83, 0, 2},       // RAS Options: pixel depth (32 bpp writes 24)
+    {99, 0, 3},       // Filing: overwrite existing
     {113, 0, 3},      // Image size unit
+    {128, 2, 6},      // DDS Options: block format code
     {129, 0, 8},      // NormalMap Filter: generation method
     {131, 0, 255},    // Solarize: threshold
 };

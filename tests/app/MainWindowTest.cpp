@@ -7,6 +7,7 @@
 #include "app/FolderTreeView.h"
 #include "app/MainWindow.h"
 #include "app/MessageBox.h"
+#include "app/SaveCommands.h"
 #include "browser/FileCells.h"
 #include "platform/ConfigFolder.h"
 #include "platform/Directory.h"
@@ -605,9 +606,13 @@ private slots:
         QVERIFY(window->preview()->hasImage());
         QVERIFY(window->preview()->document().modified());
 
-        // "Yes" (save) keeps it: until saving exists, it stays shown.
+        // "Yes" with the Save As dialog cancelled keeps it shown.
+        CSaveCommands::SetFileDialog([](QWidget*, const QString&, const QString&, const QStringList&, int&) {
+            return QString();
+        });
         m_Answer = 1;
         window->runCommand(ID_UP);
+        CSaveCommands::SetFileDialog({});
         QCOMPARE(QString::fromStdString(window->navigator().CurrentFolder()), top);
         QCOMPARE(m_Messages, QStringList{"Do you want to save your changes?"});
         QVERIFY(window->preview()->hasImage());
