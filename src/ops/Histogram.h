@@ -15,11 +15,8 @@ struct LevelHistogram {
     std::array<std::array<int64_t, 256>, kChannels> Levels{};
 };
 
-// Luma of a colour as the colour operations define it:
-// trunc(0.299 R + 0.587 G + 0.114 B + 0.5).
-int LumaLevel(int red, int green, int blue);
-
-// Fills the histogram of a 32-bit image; false, with every counter 0, when
+// Fills the histogram of a 32-bit image (luma as the colour operations
+// define it, ColorKernels.h); false, with every counter 0, when
 // the image has more colours than its limit (min(width × height, 800000)).
 // Throws CTextException code 10 when the colour table cannot be had.
 bool ComputeLevelHistogram(const CBmp& image, LevelHistogram& histogram);
