@@ -98,7 +98,7 @@ TIFF LZW|a.tif|compression=2|vips tiffsave --compression lzw@vips tiffsave IN OU
 TIFF none|b.tif||vips tiffsave@vips tiffsave IN OUT
 BMP 24|a.bmp|depth=24|ppmtobmp@ppmtobmp IN > OUT
 TGA 24|a.tga|depth=24|pamtotga -norle@pamtotga -norle IN > OUT
-TGA 24 RLE|b.tga|depth=24 rle|pamtotga -rle@pamtotga -rle IN > OUT
+TGA 24 RLE|b.tga|depth=24 rle|pamtotga (RLE by default)@pamtotga IN > OUT
 PPM|a.ppm||vips ppmsave@vips ppmsave IN OUT;pnmtopnm@pnmtopnm IN > OUT
 PGM|a.pgm||ppmtopgm@ppmtopgm IN > OUT;vips colourspace b-w@vips colourspace IN OUT b-w
 PCX 24|a.pcx|depth=24|ppmtopcx -24bit@ppmtopcx -24bit IN > OUT

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -19,9 +21,28 @@ namespace {
 // Rows per strip are chosen so a strip holds about this many bytes.
 constexpr size_t kStripBytes = 256 * 1024;
 
+// Grows with realloc, which moves a large block by remapping its pages
+// instead of copying them, and never fills what is about to be written.
 struct MemoryFile {
-    std::vector<uint8_t> Data;
+    uint8_t* Data = nullptr;
+    uint64_t Size = 0;
+    uint64_t Capacity = 0;
     uint64_t Offset = 0;
+    ~MemoryFile() { std::free(Data); }
+
+    bool Reserve(uint64_t capacity)
+    {
+        if (capacity <= Capacity)
+            return true;
+        if (capacity > SIZE_MAX)
+            return false;
+        auto* grown = static_cast<uint8_t*>(std::realloc(Data, static_cast<size_t>(capacity)));
+        if (!grown)
+            return false;
+        Data = grown;
+        Capacity = capacity;
+        return true;
+    }
 };
 
 // libtiff's handlers only record; nothing is shown or thrown from inside it.
@@ -33,10 +54,10 @@ int OnMessage(TIFF*, void*, const char*, const char*, va_list)
 tmsize_t FileRead(thandle_t handle, void* buffer, tmsize_t count)
 {
     auto* file = static_cast<MemoryFile*>(handle);
-    if (count <= 0 || file->Offset >= file->Data.size())
+    if (count <= 0 || file->Offset >= file->Size)
         return 0;
-    const size_t n = static_cast<size_t>(std::min<uint64_t>(static_cast<uint64_t>(count), file->Data.size() - file->Offset));
-    std::memcpy(buffer, file->Data.data() + file->Offset, n);
+    const size_t n = static_cast<size_t>(std::min<uint64_t>(static_cast<uint64_t>(count), file->Size - file->Offset));
+    std::memcpy(buffer, file->Data + file->Offset, n);
     file->Offset += n;
     return static_cast<tmsize_t>(n);
 }
@@ -47,18 +68,15 @@ tmsize_t FileWrite(thandle_t handle, void* buffer, tmsize_t count)
     if (count <= 0)
         return 0;
     const uint64_t end = file->Offset + static_cast<uint64_t>(count);
-    try {
-        if (end > file->Data.size()) {
-            // Growing by half again keeps the copying of a long file linear.
-            if (end > file->Data.capacity())
-                file->Data.reserve(std::max<uint64_t>(end, file->Data.capacity() + file->Data.capacity() / 2));
-            file->Data.resize(static_cast<size_t>(end));
-        }
-    } catch (...) {
+    // Growing by half again keeps a long file's growth linear.
+    if (end > file->Capacity && !file->Reserve(std::max(end, file->Capacity + file->Capacity / 2)))
         return -1;
-    }
-    std::memcpy(file->Data.data() + file->Offset, buffer, static_cast<size_t>(count));
+    // A seek past the end leaves a gap that reads as zeros.
+    if (file->Offset > file->Size)
+        std::memset(file->Data + file->Size, 0, static_cast<size_t>(file->Offset - file->Size));
+    std::memcpy(file->Data + file->Offset, buffer, static_cast<size_t>(count));
     file->Offset = end;
+    file->Size = std::max(file->Size, end);
     return count;
 }
 
@@ -69,7 +87,7 @@ toff_t FileSeek(thandle_t handle, toff_t offset, int whence)
     if (whence == SEEK_CUR)
         base = file->Offset;
     else if (whence == SEEK_END)
-        base = file->Data.size();
+        base = file->Size;
     // Offsets are unsigned; libtiff seeks only forward from a base.
     file->Offset = base + offset;
     return static_cast<toff_t>(file->Offset);
@@ -82,7 +100,7 @@ int FileClose(thandle_t)
 
 toff_t FileSize(thandle_t handle)
 {
-    return static_cast<MemoryFile*>(handle)->Data.size();
+    return static_cast<MemoryFile*>(handle)->Size;
 }
 
 int FileMap(thandle_t, void**, toff_t*)
@@ -173,6 +191,11 @@ bool EncodeTIF(const std::string& path, const JlibRows& image, int compression)
         // before any encoding.
         CWriterFile file(path, "Error writing image.");
         MemoryFile memory;
+        // Room for the whole image uncompressed: all that plain and PackBits
+        // files need, more than LZW usually does; untouched pages cost nothing.
+        const uint64_t raw = uint64_t(image.Width) * uint64_t(image.Height) * (HasAlpha(image.Layout) ? 4 : 3);
+        if (!memory.Reserve(raw + raw / 64 + 65536))
+            return false;
         std::unique_ptr<TIFFOpenOptions, OptionsDeleter> options(TIFFOpenOptionsAlloc());
         if (!options)
             return false;
@@ -184,7 +207,7 @@ bool EncodeTIF(const std::string& path, const JlibRows& image, int compression)
         if (!tif || !Encode(tif.get(), image, kCompressions[compression]))
             return false;
         tif.reset();
-        file.Write(memory.Data.data(), memory.Data.size());
+        file.Write(memory.Data, static_cast<size_t>(memory.Size));
         file.Commit();
         return true;
     } catch (...) {

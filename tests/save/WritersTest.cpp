@@ -91,16 +91,18 @@ TEST(Writers, ReopenWithTheSamePixels)
         ASSERT_EQ(back.Bitmap.Width, image->Width);
         ASSERT_EQ(back.Bitmap.Height, image->Height);
         // Opaque results are checked pixel by pixel (alpha 255); a 32-bit TGA reads as alpha whatever it holds.
-        if (c.Result == Expect::Exact || c.Result == Expect::AlphaKept)
+        if (c.Result == Expect::Exact || c.Result == Expect::AlphaKept) {
             EXPECT_TRUE(back.Bitmap.HasAlpha);
+        }
         const std::vector<uint32_t> got = Pixels32(back.Bitmap);
         const std::vector<uint32_t> want = Pixels32(*image);
         if (c.Result != Expect::Lossy) {
             for (size_t i = 0; i < want.size(); ++i) {
-                if (c.Result == Expect::AlphaKept && want[i] >> 24 != 255)
+                if (c.Result == Expect::AlphaKept && want[i] >> 24 != 255) {
                     ASSERT_EQ(got[i] >> 24, want[i] >> 24) << "pixel " << i;
-                else
+                } else {
                     ASSERT_EQ(got[i], Expected(want[i], c.Result)) << "pixel " << i;
+                }
             }
             continue;
         }
