@@ -1,57 +1,36 @@
 #include "ops/ColorRange.h"
 
+#include "image/ColorHistogram.h"
 #include "ops/ColorKernels.h"
 
 #include <algorithm>
-#include <memory>
-
-namespace {
-
-constexpr int kBuckets = 20023;
-
-int Bucket(uint32_t pixel)
-{
-    const int blue = int(pixel & 0xFF), green = int((pixel >> 8) & 0xFF), red = int((pixel >> 16) & 0xFF);
-    return (blue * 33023 + green * 30013 + red * 27011) % kBuckets;
-}
-
-} // namespace
 
 ColorMeanRange DistinctMeanRange(const CBmp& image, int64_t maxColors)
 {
-    // One bit per colour: a colour met for the first time is a new list entry.
-    auto seen = std::make_unique<uint64_t[]>(size_t(1) << 18);
+    CColorTable table;
+    if (!table.Build(image, maxColors))
+        return ColorMeanRange{true, maxColors + 1, 0, 0};
+    const ColorHistogram& colors = table.Colors();
     ColorMeanRange range;
-    int firstBucket = kBuckets;
-    uint32_t first = 0;
+    range.Colors = int64_t(colors.size());
+    if (colors.empty())
+        return range;
+    // The first colour of the list order: the lowest bucket, and in it the
+    // colour that appeared last (first appearance order runs forward here).
+    int firstBucket = 1 << 30;
+    const ColorHistItem* first = &colors.front();
     int low = 255, high = 0;
-    const int width = image.Width;
-    for (int y = 0; y < image.Height; ++y) {
-        const uint32_t* row = image.Row32(y);
-        for (int x = 0; x < width; ++x) {
-            const uint32_t color = row[x] & 0xFFFFFF;
-            uint64_t& word = seen[color >> 6];
-            const uint64_t bit = uint64_t(1) << (color & 63);
-            if (word & bit)
-                continue;
-            word |= bit;
-            if (++range.Colors > maxColors)
-                return ColorMeanRange{true, range.Colors, 0, 0};
-            const int mean = (int(color & 0xFF) + int((color >> 8) & 0xFF) + int(color >> 16)) / 3;
-            low = std::min(low, mean);
-            high = std::max(high, mean);
-            // New colours go to the head of their bucket, so a later one
-            // in the same bucket comes first.
-            const int bucket = Bucket(color);
-            if (bucket <= firstBucket) {
-                firstBucket = bucket;
-                first = color;
-            }
+    for (const ColorHistItem& c : colors) {
+        const int mean = (int(c.Blue) + int(c.Green) + int(c.Red)) / 3;
+        low = std::min(low, mean);
+        high = std::max(high, mean);
+        const int bucket = ColorBucket(c.Blue, c.Green, c.Red);
+        if (bucket <= firstBucket) {
+            firstBucket = bucket;
+            first = &c;
         }
     }
-    if (range.Colors == 0)
-        return range;
-    const int luma = LumaOf(first);
+    const int luma = LumaOf(uint32_t(first->Blue) | uint32_t(first->Green) << 8 | uint32_t(first->Red) << 16);
     range.Low = std::min(low, luma);
     range.High = std::max(high, luma);
     return range;

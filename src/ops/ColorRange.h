@@ -13,8 +13,7 @@ struct ColorMeanRange {
     int High = 0;                // the luma of the first colour of the colour histogram
 };
 
-// The colour histogram lists its colours by bucket, (B × 33023 + G × 30013 +
-// R × 27011) mod 20023, and within a bucket the colour that appeared last
-// first; the first colour is found without building that list. A flat set of
-// all 2^24 colours (2 MiB, std::bad_alloc when it cannot be had) counts them.
+// The colours are counted by the colour table of the count and the histogram
+// (image/ColorHistogram.h); the first colour of their list order is found
+// without building that list. Throws as CColorTable does.
 ColorMeanRange DistinctMeanRange(const CBmp& image, int64_t maxColors);
