@@ -7,9 +7,12 @@
 
 class CBmp;
 
-// depth 24: three 8-bit planes (red, green, blue) per row. Depth 8 is the
-// palette writers' layouts; any other depth raises code 7 "Internal error.",
-// an image wider or higher than 65 535 is refused before a file is made.
+// depth 24: three 8-bit planes (red, green, blue) per row. Depth 8: the
+// image's colours (reduced to 256 when it has more); up to 16 of them as 1 to
+// 4 one-bit planes with the palette in the header, more as one index byte per
+// pixel with the 256-entry palette after the data. Any other depth raises
+// code 7 "Internal error."; an image wider or higher than 65 535 is refused
+// before a file is made.
 // Failures raise CTextException.
 void WritePCX(const std::string& path, const CBmp& bitmap, int depth);
 

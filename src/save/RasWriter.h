@@ -8,8 +8,9 @@
 
 class CBmp;
 
-// depth 24: blue, green, red per pixel, rows padded to 16 bits. Depth 8 is
-// the palette writers' layout; any other depth raises code 7 "Internal
+// depth 24: blue, green, red per pixel; depth 8: a 768-byte colour map (the
+// image's colours, reduced to 256 when it has more) and one index byte per
+// pixel. Rows padded to 16 bits. Any other depth raises code 7 "Internal
 // error.". Failures raise CTextException.
 void WriteRAS(const std::string& path, const CBmp& bitmap, int depth, bool rle);
 

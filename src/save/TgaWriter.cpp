@@ -3,10 +3,12 @@
 #include "base/LittleEndian.h"
 #include "base/TextException.h"
 #include "image/Bmp.h"
+#include "save/PaletteImage.h"
 #include "save/RowPack.h"
 #include "save/WriterFile.h"
 
 #include <cstring>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -94,30 +96,41 @@ size_t EncodeTgaRow(const uint8_t* pixels, size_t count, size_t pixelBytes, uint
 
 void WriteTGA(const std::string& path, const CBmp& bitmap, bool rle, int depth)
 {
-    if (depth == 8)
-        // The palette layout comes with the colour reduction it needs.
-        throw CTextException(ErrUnsupported, "Can't write 8-bit images yet.");
-    if (depth != 24 && depth != 32)
+    if (depth != 8 && depth != 24 && depth != 32)
         throw CTextException(ErrInternal, "Bad Pixel Depth.");
     CheckImageSize(bitmap, kMaxSide16, kMaxSide16);
+    // The palette before the file: a reduction that fails leaves nothing behind.
+    std::optional<CPaletteImage> image;
+    if (depth == 8)
+        image.emplace(bitmap);
 
     const size_t pixelBytes = static_cast<size_t>(depth / 8);
     const size_t width = static_cast<size_t>(bitmap.Width);
-    uint8_t header[kHeaderSize] = {};
-    header[2] = rle ? 10 : 2;
-    PutLE16(header + 12, static_cast<uint16_t>(bitmap.Width));
-    PutLE16(header + 14, static_cast<uint16_t>(bitmap.Height));
+    std::vector<uint8_t> header(kHeaderSize, 0);
+    header[2] = static_cast<uint8_t>((image ? 1 : 2) + (rle ? 8 : 0));
+    PutLE16(&header[12], static_cast<uint16_t>(bitmap.Width));
+    PutLE16(&header[14], static_cast<uint16_t>(bitmap.Height));
     header[16] = static_cast<uint8_t>(depth);
     // Rows from the bottom; eight alpha bits declared only when they mean
     // something (an image without alpha is written opaque).
     header[17] = depth == 32 && bitmap.HasAlpha ? 8 : 0;
+    if (image) {
+        // The colour map: blue, green, red per entry, only the image's colours.
+        header[1] = 1;
+        PutLE16(&header[5], static_cast<uint16_t>(image->Count()));
+        header[7] = 24;
+        for (const ColorHistItem& c : image->Palette())
+            header.insert(header.end(), {c.Blue, c.Green, c.Red});
+    }
 
     std::vector<uint8_t> row(width * pixelBytes);
     std::vector<uint8_t> packed(rle ? TgaRleBound(width, pixelBytes) : 0);
     CWriterFile file(path, kWriteError);
-    file.Write(header, sizeof header);
+    file.Write(header.data(), header.size());
     for (int y = bitmap.Height - 1; y >= 0; --y) {
-        if (depth == 32)
+        if (image)
+            image->IndexRow(y, row.data());
+        else if (depth == 32)
             PackBgra(bitmap.Lines[y], row.data(), bitmap.Width, bitmap.HasAlpha);
         else
             PackBgr(bitmap.Lines[y], row.data(), bitmap.Width);

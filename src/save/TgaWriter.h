@@ -7,10 +7,12 @@
 
 class CBmp;
 
-// depth 24 (blue, green, red) or 32 (plus alpha, declared as eight attribute
-// bits; opaque unless the image has alpha); rows bottom up. Depth 8 is the palette writers' layout; any other
-// depth raises code 7 "Bad Pixel Depth." before a file is made, as does an
-// image wider or higher than 65 535. Failures raise CTextException.
+// depth 8 (a colour map of the image's colours, reduced to 256 when it has
+// more, and one index byte per pixel), 24 (blue, green, red) or 32 (plus
+// alpha, declared as eight attribute bits; opaque unless the image has
+// alpha); rows bottom up. Any other depth raises code 7 "Bad Pixel Depth."
+// before a file is made; an image wider or higher than 65 535 is refused
+// then too. Failures raise CTextException.
 void WriteTGA(const std::string& path, const CBmp& bitmap, bool rle, int depth);
 
 // Largest encoding of a row of count pixels of pixelBytes bytes each.
