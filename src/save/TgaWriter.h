@@ -15,10 +15,12 @@ class CBmp;
 // then too. Failures raise CTextException.
 void WriteTGA(const std::string& path, const CBmp& bitmap, bool rle, int depth);
 
-// Largest encoding of a row of count pixels of pixelBytes bytes each.
+// Room for the encoding of a row of count pixels of pixelBytes bytes each:
+// every packet covers at least one pixel and adds one byte (single indices
+// between runs of two take four bytes for three pixels).
 inline size_t TgaRleBound(size_t count, size_t pixelBytes)
 {
-    return count * pixelBytes + (count + 127) / 128;
+    return count * (pixelBytes + 1);
 }
 // Encodes one row into TGA packets (runs of 2-128 equal pixels, raw groups
 // of 1-128 others); out holds TgaRleBound bytes. pixelBytes is 1, 3 or 4.

@@ -7,6 +7,7 @@
 #include "base/TextException.h"
 #include "image/MedianCut.h"
 #include "save/PaletteImage.h"
+#include "save/TgaWriter.h"
 #include "support/DecodeHelpers.h"
 #include "support/TempFolder.h"
 
@@ -196,8 +197,9 @@ TEST(EightBitWriters, PaletteLayout)
             const std::vector<uint8_t> want = i < 17 ? std::vector<uint8_t>{palette[i].Red, palette[i].Green, palette[i].Blue}
                                                      : std::vector<uint8_t>{0, 0, 0};
             EXPECT_EQ((std::vector<uint8_t>(f.begin() + end + 1 + 3 * i, f.begin() + end + 4 + 3 * i)), want) << i;
-            if (i < 16)
+            if (i < 16) {
                 EXPECT_EQ((std::vector<uint8_t>(f.begin() + 16 + 3 * i, f.begin() + 19 + 3 * i)), want) << i;
+            }
         }
     }
     // PCX of 2 colours: one bit plane of ⌈width / 8⌉ bytes, no trailing palette.
@@ -222,6 +224,17 @@ TEST(EightBitWriters, PaletteLayout)
             EXPECT_EQ(f[32 + 512 + i], i < 3 ? palette[i].Blue : 0) << i;
         }
     }
+}
+
+// Single indices between runs of two: a packet byte for every 1.5 pixels.
+TEST(EightBitWriters, TgaRowFitsItsBound)
+{
+    std::vector<uint8_t> row;
+    for (int i = 0; i < 300; ++i)
+        row.insert(row.end(), {uint8_t(3 * i), uint8_t(3 * i + 1), uint8_t(3 * i + 1)});
+    std::vector<uint8_t> out(TgaRleBound(row.size(), 1));
+    ASSERT_GE(out.size(), 4u * 300u);
+    EXPECT_EQ(EncodeTgaRow(row.data(), row.size(), 1, out.data()), 4u * 300u);
 }
 
 // Header limits are checked before anything is reduced or a file is made.
