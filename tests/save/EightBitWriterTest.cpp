@@ -202,15 +202,6 @@ TEST(EightBitWriters, PaletteLayout)
             }
         }
     }
-    // PCX of 2 colours: one bit plane of ⌈width / 8⌉ bytes, no trailing palette.
-    {
-        const auto [palette, f] = write(ImageFormat::PCX, "b.pcx", 2);
-        EXPECT_EQ(GetLE16(&f[66]), 1);
-        EXPECT_EQ(f.size(), 128u + 2u);
-        EXPECT_EQ((std::vector<uint8_t>(f.begin() + 16, f.begin() + 22)),
-                  (std::vector<uint8_t>{palette[0].Red, palette[0].Green, palette[0].Blue, palette[1].Red,
-                                        palette[1].Green, palette[1].Blue}));
-    }
     // Sun raster: a 768-byte map of reds, greens, blues, zeros past the
     // colours; rows padded to even length.
     {
