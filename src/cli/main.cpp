@@ -2,6 +2,7 @@
 #include "cli/Colors.h"
 #include "cli/Commands.h"
 #include "cli/Convert.h"
+#include "cli/Delete.h"
 #include "save/Writers.h"
 
 #include <cstdint>
@@ -57,6 +58,12 @@ const CliCommand kCommands[] = {
      "one line per operation of convert: the option with\n"
      "its arguments, what it does (tab-separated)",
      0, 0, "ops takes no arguments", [](const Arguments&) { return RunOps(); }},
+    {"delete", "[--trash] PATH...",
+     "delete files, links (not what they name) and folders\n"
+     "with their contents, or move them to the trash; each\n"
+     "failure on standard error; SIGINT stops after the item\n"
+     "in flight (exit 130)",
+     1, SIZE_MAX, "delete needs at least one path", [](const Arguments& a) { return RunDelete(a); }},
 };
 
 void PrintUsage()

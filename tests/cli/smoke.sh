@@ -62,4 +62,10 @@ grep -q "Can't crop image." "$TMP/err.txt" || exit 1
 "$CLI" frobnicate 2> /dev/null; [ $? -eq 2 ] || exit 1
 "$CLI" 2> /dev/null; [ $? -eq 2 ] || exit 1
 "$CLI" dump "$first" 2> /dev/null; [ $? -eq 2 ] || exit 1
+# delete removes a tree but not what its links name; a missing path exits 1 with its reason.
+mkdir -p "$TMP/del/sub" "$TMP/kept" && touch "$TMP/del/sub/f" "$TMP/kept/k" && ln -s "$TMP/kept" "$TMP/del/sub/link"
+"$CLI" delete "$TMP/del" && [ ! -e "$TMP/del" ] && [ -e "$TMP/kept/k" ] || exit 1
+"$CLI" delete "$TMP/del" 2> "$TMP/err.txt"; [ $? -eq 1 ] || exit 1
+grep -q "del: No such file or directory" "$TMP/err.txt" || exit 1
+"$CLI" delete --trash 2> /dev/null; [ $? -eq 2 ] || exit 1
 exit 0

@@ -1,0 +1,142 @@
+#include "jobs/DeleteJob.h"
+
+#include "platform/Directory.h"
+#include "platform/Trash.h"
+
+namespace {
+
+std::string Join(const std::string& folder, const std::string& name)
+{
+    return !folder.empty() && folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
+} // namespace
+
+CDeleteJob::CDeleteJob(IFileOps& ops) : CThread("CDeleteThread"), m_Ops(ops) {}
+
+CDeleteJob::~CDeleteJob()
+{
+    Shutdown();
+}
+
+void CDeleteJob::Report(const std::string& path, bool folder, const std::string& reason)
+{
+    ++m_Failures;
+    if (IJobOwner* owner = GetOwner()) {
+        const std::string head = folder ? "Can't delete the '" + path + "' folder.\n" : "Can't delete " + path + "\n";
+        owner->OnError({path, reason, head + reason});
+    }
+}
+
+std::string CDeleteJob::ProtectedReason(const std::string& folder, const FileStatus& status)
+{
+    FileStatus up;
+    // The root, and every folder another filesystem is mounted on.
+    if (m_Ops.LinkStatus(Join(folder, ".."), up) != 0 || up.SameAs(status) || up.Device != status.Device)
+        return "It is the root of a filesystem.";
+    // "/." follows a home folder that is itself a link.
+    FileStatus home;
+    std::string walk = HomeDirectory() + "/.";
+    if (m_Ops.LinkStatus(walk, home) != 0)
+        return "";
+    if (home.SameAs(status))
+        return "It is the home folder.";
+    for (int depth = 0; depth < 256; ++depth) {
+        walk += "/..";
+        FileStatus above;
+        if (m_Ops.LinkStatus(walk, above) != 0 || above.SameAs(home))
+            break;
+        if (above.SameAs(status))
+            return "It holds the home folder.";
+        home = above;
+    }
+    return "";
+}
+
+void CDeleteJob::CollectFolder(const std::string& top, const FileStatus& status, std::vector<Item>& items)
+{
+    // Depth first without recursion, so a deep tree cannot exhaust the stack;
+    // folders are kept parent first and deleted in the reverse order.
+    std::vector<std::string> folders{top};
+    std::vector<std::string> pending{top};
+    while (!pending.empty() && !Stopping()) {
+        const std::string folder = std::move(pending.back());
+        pending.pop_back();
+        std::vector<DirectoryEntry> entries;
+        ReadDirectory(folder, entries);  // an unreadable folder fails, and is reported, at its removal
+        for (const DirectoryEntry& entry : entries) {
+            const std::string path = Join(folder, entry.Name);
+            if (!entry.IsDirectory || entry.IsLink) {
+                items.push_back({path, false});
+                continue;
+            }
+            FileStatus sub;
+            if (m_Ops.LinkStatus(path, sub) != 0 || !sub.IsFolder()) {
+                items.push_back({path, false});  // replaced meanwhile: deleted as what it is now
+                continue;
+            }
+            if (sub.Device != status.Device) {
+                Report(path, true, "It is the root of a filesystem.");
+                continue;
+            }
+            folders.push_back(path);
+            pending.push_back(path);
+        }
+    }
+    for (auto it = folders.rbegin(); it != folders.rend(); ++it)
+        items.push_back({*it, true});
+}
+
+void CDeleteJob::Collect(const std::string& given, std::vector<Item>& items)
+{
+    // "link/" would name the folder behind the link: the link itself is meant.
+    std::string path = given;
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    FileStatus status;
+    if (const int error = m_Ops.LinkStatus(path, status)) {
+        Report(path, false, ErrorText(error));
+        return;
+    }
+    if (!status.IsFolder()) {
+        items.push_back({path, false});
+        return;
+    }
+    if (const std::string reason = ProtectedReason(path, status); !reason.empty()) {
+        Report(path, true, reason);
+        return;
+    }
+    CollectFolder(path, status, items);
+}
+
+void CDeleteJob::DoJob()
+{
+    m_Failures = 0;
+    IJobOwner* owner = GetOwner();
+    if (owner)
+        owner->OnProgress(0);
+    std::vector<Item> items;
+    for (const std::string& path : m_Request.Paths) {
+        if (Stopping())
+            return;
+        Collect(path, items);
+    }
+    for (size_t done = 0; done < items.size(); ++done) {
+        if (Stopping())
+            return;
+        const Item& item = items[done];
+        if (owner)
+            owner->OnCurrentItem(item.Path);
+        int error;
+        if (item.Folder)
+            error = m_Ops.RemoveFolder(item.Path);
+        else if (m_Request.UseTrash)
+            error = MoveToTrash(item.Path, m_Ops);
+        else
+            error = m_Ops.Unlink(item.Path);
+        if (error)
+            Report(item.Path, item.Folder, ErrorText(error));
+        if (owner)
+            owner->OnProgress(static_cast<int>((done + 1) * 100 / items.size()));
+    }
+}
