@@ -102,15 +102,17 @@ TEST(SafeFileTest, KeepsModeAndOwnerOrAppliesUmask)
     const std::string old = folder.Write("settings", {'x'});
     ASSERT_EQ(::chmod(old.c_str(), 0600), 0);
     const bool root = ::geteuid() == 0;
-    if (root)
+    if (root) {
         ASSERT_EQ(::chown(old.c_str(), 4321, 4322), 0);
+    }
     ASSERT_TRUE(WriteText(old, "new"));
     EXPECT_EQ(ModeOf(old), 0600u);
     struct stat st {};
     ASSERT_EQ(::stat(old.c_str(), &st), 0);
     EXPECT_EQ(st.st_uid, root ? 4321u : ::geteuid());
-    if (root)
+    if (root) {
         EXPECT_EQ(st.st_gid, 4322u);
+    }
 
     const mode_t previous = ::umask(027);
     const bool written = WriteText(folder.File("fresh"), "new");

@@ -167,8 +167,9 @@ TEST(SaveImage, ReadOnlyTargetIsRefusedAndKept)
     ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
     // As root permissions do not bind: the save runs as an ordinary user.
     const uid_t nobody = 65534;
-    if (::geteuid() == 0)
+    if (::geteuid() == 0) {
         ASSERT_EQ(::chown(folder.Path().c_str(), nobody, nobody), 0);
+    }
     const pid_t pid = ::fork();
     if (pid == 0) {
         if (::geteuid() == 0 && (::setgid(nobody) != 0 || ::setuid(nobody) != 0))
