@@ -187,6 +187,9 @@ bool CSafeFileWriter::Write(const void* data, size_t size)
 {
     if (m_Fd < 0 || m_Failed)
         return false;
+    // Nothing to add (an empty palette, say): data may then be null.
+    if (size == 0)
+        return true;
     const unsigned char* p = static_cast<const unsigned char*>(data);
     if (m_Used + size <= kBufferSize) {
         std::memcpy(m_Buffer + m_Used, p, size);
