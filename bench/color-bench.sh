@@ -9,41 +9,9 @@
 # from --cli, else $OCULANE_CLI, else build/oculane-cli.
 set -e
 here=$(CDPATH= cd -- "$(dirname -- "$0")" && pwd)
-runs=3
-cli=${OCULANE_CLI:-$here/../build/oculane-cli}
-work=${OCULANE_BENCH_WORK:-$here/.work}
-while [ $# -gt 0 ]; do
-    case "$1" in
-        --cli) cli=$2; shift 2 ;;
-        --work) work=$2; shift 2 ;;
-        -n) runs=$2; shift 2 ;;
-        [0-9]*) runs=$1; shift ;;
-        *) echo "color-bench: unknown argument $1" >&2; exit 2 ;;
-    esac
-done
-
-magick=convert-im6.q16
-for tool in vips:libvips-tools $magick:imagemagick; do
-    if ! command -v "${tool%%:*}" >/dev/null 2>&1; then
-        echo "color-bench: missing tool: ${tool%%:*} (Debian package ${tool#*:})" >&2
-        exit 1
-    fi
-done
-if [ ! -x "$cli" ]; then
-    echo "color-bench: no oculane-cli at $cli (build it, or give --cli)" >&2
-    exit 1
-fi
-
-# The same plasma as the decode and operation benchmarks.
-mkdir -p "$work"
-in=$work/plasma-24bit.ppm
-if [ ! -s "$in" ]; then
-    echo "color-bench: making $in (a minute or so)" >&2
-    $magick -seed 7 -size 6000x4000 plasma:fractal -blur 0x2 -type TrueColor -depth 8 "PPM:$in.tmp"
-    mv "$in.tmp" "$in"
-fi
-out=$work/color-out
-mkdir -p "$out"
+name=color-bench
+tools="vips:libvips-tools"
+. "$here/cli-bench-common.sh"
 
 # Gamma 1.4 (oculane's dialog value 40): 255 × (i / 255)^(1 / 1.4) + 0.5 as a
 # vips look-up table, made once and not timed.
@@ -51,20 +19,6 @@ vips identity "$out/identity.v"
 vips linear "$out/identity.v" "$out/unit.v" 0.00392156862745098 0
 vips math2_const "$out/unit.v" "$out/power.v" pow 0.7142857142857143
 vips linear "$out/power.v" "$out/gamma-lut.v" 255 0.5 --uchar
-
-best_of() {
-    best=
-    i=0
-    while [ $i -lt "$runs" ]; do
-        t0=$(date +%s.%N)
-        "$@" >/dev/null 2>&1 || { echo fail; return; }
-        t1=$(date +%s.%N)
-        best=$(awk -v a="$t0" -v b="$t1" -v best="$best" \
-            'BEGIN { t = b - a; if (best == "" || t < best) best = t; printf "%.3f", best }')
-        i=$((i + 1))
-    done
-    echo "$best"
-}
 
 ratio() {
     awk -v a="$1" -v b="$2" 'BEGIN { if (a == "fail" || b == "fail" || b == 0) print "-"; else printf "%.2f", a / b }'

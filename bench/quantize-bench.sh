@@ -10,56 +10,9 @@
 # else $OCULANE_CLI, else build/oculane-cli.
 set -e
 here=$(CDPATH= cd -- "$(dirname -- "$0")" && pwd)
-runs=3
-cli=${OCULANE_CLI:-$here/../build/oculane-cli}
-work=${OCULANE_BENCH_WORK:-$here/.work}
-while [ $# -gt 0 ]; do
-    case "$1" in
-        --cli) cli=$2; shift 2 ;;
-        --work) work=$2; shift 2 ;;
-        -n) runs=$2; shift 2 ;;
-        [0-9]*) runs=$1; shift ;;
-        *) echo "quantize-bench: unknown argument $1" >&2; exit 2 ;;
-    esac
-done
-
-magick=convert-im6.q16
-for tool in gm:graphicsmagick $magick:imagemagick; do
-    if ! command -v "${tool%%:*}" >/dev/null 2>&1; then
-        echo "quantize-bench: missing tool: ${tool%%:*} (Debian package ${tool#*:})" >&2
-        exit 1
-    fi
-done
-if [ ! -x "$cli" ]; then
-    echo "quantize-bench: no oculane-cli at $cli (build it, or give --cli)" >&2
-    exit 1
-fi
-
-# The decode benchmark's plasma as a PPM (shared with ops-bench.sh).
-mkdir -p "$work"
-in=$work/plasma-24bit.ppm
-if [ ! -s "$in" ]; then
-    echo "quantize-bench: making $in (a minute or so)" >&2
-    $magick -seed 7 -size 6000x4000 plasma:fractal -blur 0x2 -type TrueColor -depth 8 "PPM:$in.tmp"
-    mv "$in.tmp" "$in"
-fi
-out=$work/quantize-out
-mkdir -p "$out"
-
-# Best wall time of one command, in seconds.
-best_of() {
-    best=
-    i=0
-    while [ $i -lt "$runs" ]; do
-        t0=$(date +%s.%N)
-        "$@" >/dev/null 2>&1 || { echo fail; return; }
-        t1=$(date +%s.%N)
-        best=$(awk -v a="$t0" -v b="$t1" -v best="$best" \
-            'BEGIN { t = b - a; if (best == "" || t < best) best = t; printf "%.3f", best }')
-        i=$((i + 1))
-    done
-    echo "$best"
-}
+name=quantize-bench
+tools="gm:graphicsmagick"
+. "$here/cli-bench-common.sh"
 
 load_start=$(cut -d ' ' -f 1-3 /proc/loadavg)
 # The decode and write alone, to tell the reduction's own share.

@@ -1,0 +1,57 @@
+# Shared start of the benchmarks that time oculane-cli convert against other
+# tools on the decode benchmark's plasma. Sourced (`. "$here/cli-bench-common.sh"`)
+# after setting `name` (for messages and the output folder) and `tools`
+# ("command:package" pairs the script needs besides ImageMagick). Reads the
+# script's arguments [N] [-n N] [--cli PATH] [--work DIR]; sets runs, cli,
+# work, magick, in (the 6000x4000 PPM, made when missing) and out; defines
+# best_of.
+runs=3
+cli=${OCULANE_CLI:-$here/../build/oculane-cli}
+work=${OCULANE_BENCH_WORK:-$here/.work}
+while [ $# -gt 0 ]; do
+    case "$1" in
+        --cli) cli=$2; shift 2 ;;
+        --work) work=$2; shift 2 ;;
+        -n) runs=$2; shift 2 ;;
+        [0-9]*) runs=$1; shift ;;
+        *) echo "$name: unknown argument $1" >&2; exit 2 ;;
+    esac
+done
+
+magick=convert-im6.q16
+for tool in $tools $magick:imagemagick; do
+    if ! command -v "${tool%%:*}" >/dev/null 2>&1; then
+        echo "$name: missing tool: ${tool%%:*} (Debian package ${tool#*:})" >&2
+        exit 1
+    fi
+done
+if [ ! -x "$cli" ]; then
+    echo "$name: no oculane-cli at $cli (build it, or give --cli)" >&2
+    exit 1
+fi
+
+# The decode benchmark's plasma as a PPM; made here when that run has not.
+mkdir -p "$work"
+in=$work/plasma-24bit.ppm
+if [ ! -s "$in" ]; then
+    echo "$name: making $in (a minute or so)" >&2
+    $magick -seed 7 -size 6000x4000 plasma:fractal -blur 0x2 -type TrueColor -depth 8 "PPM:$in.tmp"
+    mv "$in.tmp" "$in"
+fi
+out=$work/${name%-bench}-out
+mkdir -p "$out"
+
+# Best wall time of one command, in seconds ("fail" when it failed).
+best_of() {
+    best=
+    i=0
+    while [ $i -lt "$runs" ]; do
+        t0=$(date +%s.%N)
+        "$@" >/dev/null 2>&1 || { echo fail; return; }
+        t1=$(date +%s.%N)
+        best=$(awk -v a="$t0" -v b="$t1" -v best="$best" \
+            'BEGIN { t = b - a; if (best == "" || t < best) best = t; printf "%.3f", best }')
+        i=$((i + 1))
+    done
+    echo "$best"
+}
