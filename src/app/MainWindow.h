@@ -86,9 +86,11 @@ private:
     friend class CBrowserCommands;
     friend class CColorCommands;
     friend class CConvertCommands;
+    friend class CFileCommands;
     friend class CFilterCommands;
     friend class CImageCommands;
     friend class CSaveCommands;
+    friend class CSearchCommands;
     friend class CViewCommands;
     friend class CWindowCommands;
 

@@ -6,9 +6,11 @@
 #include "app/BrowserCommands.h"
 #include "app/ColorCommands.h"
 #include "app/ConvertCommands.h"
+#include "app/FileCommands.h"
 #include "app/FilterCommands.h"
 #include "app/ImageCommands.h"
 #include "app/SaveCommands.h"
+#include "app/SearchCommands.h"
 #include "app/ViewCommands.h"
 #include "app/WindowCommands.h"
 
@@ -25,6 +27,8 @@ void CMainWindow::registerCommands()
     CFilterCommands::registerWith(m_Commands, *this);
     CSaveCommands::registerWith(m_Commands, *this);
     CConvertCommands::registerWith(m_Commands, *this);
+    CFileCommands::registerWith(m_Commands, *this);
+    CSearchCommands::registerWith(m_Commands, *this);
 }
 
 void CMainWindow::runCommand(int id)

@@ -3,6 +3,7 @@
 #include "cli/Commands.h"
 #include "cli/Convert.h"
 #include "cli/Delete.h"
+#include "cli/FileJobs.h"
 #include "save/Writers.h"
 
 #include <cstdint>
@@ -64,6 +65,26 @@ const CliCommand kCommands[] = {
      "failure on standard error; SIGINT stops after the item\n"
      "in flight (exit 130)",
      1, SIZE_MAX, "delete needs at least one path", [](const Arguments& a) { return RunDelete(a); }},
+    {"copy", "[--move] [--overwrite=replace|rename|skip|older] SOURCE... DESTFOLDER",
+     "copy (or move) files, links and folders into DESTFOLDER;\n"
+     "an existing target is left and reported unless --overwrite\n"
+     "says otherwise (older: replace only older targets); SIGINT\n"
+     "stops after removing the file in flight (exit 130)",
+     2, SIZE_MAX, "copy needs at least one source and a folder", [](const Arguments& a) { return RunCopy(a); }},
+    {"find", "FOLDER [--name=NAME] [--ext=EXT] [--size=(=|<|>)N[K|M|G]] [--date-between=YYYY-MM-DD,YYYY-MM-DD]",
+     "one full path a line, in walk order, of the files that\n"
+     "meet every criterion given; links to folders are not\n"
+     "followed; exit 0 also when nothing is found",
+     1, SIZE_MAX, "find needs a folder", [](const Arguments& a) { return RunFind(a); }},
+    {"compare", "SOURCE DEST [--by=name,ext,size,date] [--ext=bmp] [--ignore-case]",
+     "the image files SOURCE and DEST have in common:\n"
+     "\"src<TAB>NAME.EXT\" lines, then \"dst<TAB>NAME.EXT\" lines",
+     2, SIZE_MAX, "compare needs SOURCE and DEST", [](const Arguments& a) { return RunCompare(a); }},
+    {"rename-series", "FOLDER NAME [FILE...]",
+     "rename the files given (or every listed file) to NAME1,\n"
+     "NAME2, ... keeping their extensions; numbers already\n"
+     "taken are passed over; nothing is overwritten",
+     2, SIZE_MAX, "rename-series needs FOLDER and NAME", [](const Arguments& a) { return RunRenameSeries(a); }},
 };
 
 void PrintUsage()
@@ -92,7 +113,7 @@ void PrintUsage()
                "  --version          show the version\n"
                "\n"
                "Exit status: 0 on success, 1 when a file or an operation failed,\n"
-               "2 on a usage error.\n",
+               "2 on a usage error, 130 when SIGINT stopped a file job.\n",
                stdout);
 }
 

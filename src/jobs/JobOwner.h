@@ -4,6 +4,14 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+// What the copy job asks when a target exists ("Confirm Replace").
+struct ReplaceQuestion {
+    std::string ExistingPath, ExistingDetails;  // details: size, " bytes,  ", the date
+    std::string SourcePath, SourceDetails;
+    std::string NewName;  // the base name offered for "Re&name"
+};
 
 struct JobError {
     std::string Path;
@@ -20,4 +28,8 @@ public:
     virtual void OnError(const JobError& error) = 0;
     // After each run; stopped when a cancel ended it early.
     virtual void OnFinished(bool stopped) = 0;
+    // The copy job waits for CPasteJob::AnswerReplace (or a cancel) after this.
+    virtual void OnAskReplace(const ReplaceQuestion&) {}
+    // The find job's results, in the order found, a batch at a time.
+    virtual void OnFound(const std::vector<std::string>&) {}
 };

@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <dirent.h>
+#include <sys/time.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -116,12 +118,7 @@ public:
         struct stat st {};
         if (::lstat(path.c_str(), &st) != 0)
             return errno;
-        status.Device = st.st_dev;
-        status.Inode = st.st_ino;
-        status.Mode = st.st_mode;
-        status.Size = st.st_size < 0 ? 0 : static_cast<uint64_t>(st.st_size);
-        status.Modified = st.st_mtim.tv_sec;
-        status.ModifiedNs = st.st_mtim.tv_nsec;
+        Fill(st, status);
         return 0;
     }
 
@@ -133,6 +130,90 @@ public:
         space.Free = static_cast<uint64_t>(vfs.f_bavail) * vfs.f_frsize;
         space.Total = static_cast<uint64_t>(vfs.f_blocks) * vfs.f_frsize;
         return 0;
+    }
+
+    int ReadFolder(const std::string& path, std::vector<FolderEntry>& entries) override
+    {
+        entries.clear();
+        DIR* dir = ::opendir(path.c_str());
+        if (!dir)
+            return errno;
+        const int fd = ::dirfd(dir);
+        errno = 0;
+        while (const dirent* found = ::readdir(dir)) {
+            const char* name = found->d_name;
+            if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
+                continue;
+            FolderEntry entry;
+            entry.Name = name;
+            unsigned char type = found->d_type;
+            if (type == DT_UNKNOWN) {
+                struct stat st {};
+                if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) == 0)
+                    type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISLNK(st.st_mode) ? DT_LNK : S_ISREG(st.st_mode) ? DT_REG : DT_FIFO;
+            }
+            entry.Type = type == DT_DIR ? FolderEntry::Folder
+                       : type == DT_LNK ? FolderEntry::Link
+                       : type == DT_REG || type == DT_UNKNOWN ? FolderEntry::File
+                                                               : FolderEntry::Other;
+            entries.push_back(std::move(entry));
+            errno = 0;
+        }
+        const int error = errno;
+        ::closedir(dir);
+        return error;
+    }
+
+    int FileStatusOf(int fd, FileStatus& status) override
+    {
+        struct stat st {};
+        if (::fstat(fd, &st) != 0)
+            return errno;
+        Fill(st, status);
+        return 0;
+    }
+
+    int SetModeAndTime(int fd, uint32_t mode, int64_t modified, int64_t modifiedNs) override
+    {
+        if (::fchmod(fd, static_cast<mode_t>(mode & 07777)) != 0)
+            return errno;
+        const timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(modified), static_cast<long>(modifiedNs)}};
+        return ErrorOf(::futimens(fd, times));
+    }
+
+    int SyncFilesystem(int fd) override { return ErrorOf(::syncfs(fd)); }
+
+    int ReadLink(const std::string& path, std::string& target) override
+    {
+        std::vector<char> buffer(256);
+        for (;;) {
+            const ssize_t got = ::readlink(path.c_str(), buffer.data(), buffer.size());
+            if (got < 0)
+                return errno;
+            if (static_cast<size_t>(got) < buffer.size()) {
+                target.assign(buffer.data(), static_cast<size_t>(got));
+                return 0;
+            }
+            if (buffer.size() >= (1u << 20))
+                return ENAMETOOLONG;
+            buffer.resize(buffer.size() * 2);
+        }
+    }
+
+    int MakeLink(const std::string& target, const std::string& path) override
+    {
+        return ErrorOf(::symlink(target.c_str(), path.c_str()));
+    }
+
+private:
+    static void Fill(const struct stat& st, FileStatus& status)
+    {
+        status.Device = st.st_dev;
+        status.Inode = st.st_ino;
+        status.Mode = st.st_mode;
+        status.Size = st.st_size < 0 ? 0 : static_cast<uint64_t>(st.st_size);
+        status.Modified = st.st_mtim.tv_sec;
+        status.ModifiedNs = st.st_mtim.tv_nsec;
     }
 };
 

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct FileStatus {
     uint64_t Device = 0;
@@ -22,6 +23,12 @@ struct FileStatus {
 struct VolumeSpace {
     uint64_t Free = 0;   // bytes the caller may still write
     uint64_t Total = 0;
+};
+
+// One entry of a folder, as the folder read gives it (no status is read).
+struct FolderEntry {
+    std::string Name;
+    enum Kind : uint8_t { File, Folder, Link, Other } Type = File;
 };
 
 enum class OpenFor {
@@ -49,6 +56,17 @@ public:
     // The status of the name itself: a symbolic link is described, not followed.
     virtual int LinkStatus(const std::string& path, FileStatus& status) = 0;
     virtual int Space(const std::string& path, VolumeSpace& space) = 0;
+    // Every entry but "." and ".." in the order the system returns them; the
+    // type comes from the folder read (a status only where it gives none).
+    virtual int ReadFolder(const std::string& path, std::vector<FolderEntry>& entries) = 0;
+    // The status of an open file.
+    virtual int FileStatusOf(int fd, FileStatus& status) = 0;
+    // Gives an open file the permission bits and the modification time (seconds, nanoseconds).
+    virtual int SetModeAndTime(int fd, uint32_t mode, int64_t modified, int64_t modifiedNs) = 0;
+    // Writes everything of the filesystem that holds the open file to its disk.
+    virtual int SyncFilesystem(int fd) = 0;
+    virtual int ReadLink(const std::string& path, std::string& target) = 0;
+    virtual int MakeLink(const std::string& target, const std::string& path) = 0;
 };
 
 // The calls of this system.

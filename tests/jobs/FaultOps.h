@@ -44,6 +44,12 @@ public:
     int RemoveFolder(const std::string& p) override { return Refused(p) ? EPERM : Real().RemoveFolder(p); }
     int LinkStatus(const std::string& p, FileStatus& s) override { return Real().LinkStatus(p, s); }
     int Space(const std::string& p, VolumeSpace& s) override { return Real().Space(p, s); }
+    int ReadFolder(const std::string& p, std::vector<FolderEntry>& e) override { return Real().ReadFolder(p, e); }
+    int FileStatusOf(int fd, FileStatus& s) override { return Real().FileStatusOf(fd, s); }
+    int SetModeAndTime(int fd, uint32_t m, int64_t t, int64_t ns) override { return Real().SetModeAndTime(fd, m, t, ns); }
+    int SyncFilesystem(int fd) override { return Real().SyncFilesystem(fd); }
+    int ReadLink(const std::string& p, std::string& t) override { return Real().ReadLink(p, t); }
+    int MakeLink(const std::string& t, const std::string& p) override { return Refused(p) ? EPERM : Real().MakeLink(t, p); }
 
 private:
     static IFileOps& Real() { return SystemFileOps(); }

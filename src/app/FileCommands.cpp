@@ -1,0 +1,6 @@
+#include "app/FileCommands.h"
+
+#include "app/CommandDispatcher.h"
+#include "app/MainWindow.h"
+
+void CFileCommands::registerWith(CCommandDispatcher&, CMainWindow&) {}

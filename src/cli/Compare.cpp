@@ -1,0 +1,9 @@
+#include "cli/FileJobs.h"
+
+#include <cstdio>
+
+int RunCompare(const std::vector<std::string>&)
+{
+    std::fputs("oculane-cli: not available yet\n", stderr);
+    return 2;
+}

@@ -1,0 +1,75 @@
+// CPasteJob: copies or moves files, links and whole folders into a folder.
+// Nothing is lost and nothing is half-written: each file is written to a
+// temporary name in the target folder and moved into place, without replacing,
+// only when complete; a failed or cancelled copy leaves neither a partial
+// target nor the temporary file. Only a target that exists (EEXIST) goes to
+// the overwrite choice; any other failure is reported ("Can't copy " + path +
+// ": " + reason) and the job goes on. A move deletes its sources only after
+// the copies are on disk (one filesystem sync per batch); within one
+// filesystem a move is a plain non-replacing rename. Links are copied as links
+// and never followed. Modification time and mode are kept.
+#pragma once
+
+#include "jobs/Job.h"
+#include "platform/FileOps.h"
+
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+// "Overwrite existing" (the Filing option) plus the command line's "older".
+enum class OverwriteMode : int32_t { Ask = 0, Replace = 1, Rename = 2, Skip = 3, ReplaceOlder = 4 };
+
+// The buttons of "Confirm Replace", by their ids.
+enum ReplaceAnswer : int32_t {
+    AnswerRename = 1,       // "Re&name": copy to the edited name + the extension
+    AnswerCancel = 2,       // "&Cancel": leave this file, the job goes on
+    AnswerReplaceAll = 1107,
+    AnswerReplace = 1108,
+    AnswerSkip = 1110,
+    AnswerReplaceAllOlder = 1111,
+    AnswerSkipAll = 1112,
+};
+
+struct PasteRequest {
+    // Full paths of files, links and folders; a folder goes with everything in
+    // it (its tree is recreated under Destination/its name).
+    std::vector<std::string> Sources;
+    std::string Destination;
+    bool Move = false;
+    OverwriteMode Overwrite = OverwriteMode::Ask;
+};
+
+class CPasteJob final : public CThread {
+public:
+    explicit CPasteJob(IFileOps& ops = SystemFileOps());
+    ~CPasteJob() override;
+
+    // Hands over the work of the next run; only while no run is in progress.
+    void SetRequest(PasteRequest request) { m_Request = std::move(request); }
+    // The owner's answer to OnAskReplace; newName is the edited base name for AnswerRename.
+    // The worker waits for it or for a cancel, whichever comes first.
+    void AnswerReplace(ReplaceAnswer answer, const std::string& newName = "");
+    // Failed items of the last run.
+    int Failures() const { return m_Failures; }
+    // Bytes to copy for the request (files' sizes, folders' trees), for the free-space check.
+    static uint64_t RequiredBytes(const std::vector<std::string>& sources, IFileOps& ops = SystemFileOps());
+
+protected:
+    void DoJob() override;
+
+private:
+    IFileOps& m_Ops;
+    PasteRequest m_Request;
+    int m_Failures = 0;
+    std::mutex m_AnswerLock;
+    std::condition_variable m_Answered;
+    bool m_HasAnswer = false;
+    ReplaceAnswer m_Answer = AnswerCancel;
+    std::string m_NewName;
+};
+
+// The details line of "Confirm Replace": size, " bytes,  ", the local date and time.
+std::string ReplaceDetails(uint64_t size, int64_t modified);
