@@ -1,5 +1,5 @@
-// Delete, Copy, Cut, Paste, Copy To, Move To, Rename, Rename Series and New Folder: the
-// commands that change files and folders, with their dialogs and jobs.
+// Delete, Rename, Rename Series and New Folder: the commands that delete or
+// rename files and folders, with their dialogs.
 #pragma once
 
 class CCommandDispatcher;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/CommandDispatcher.h"
+#include "browser/PasteSource.h"
 #include "browser/Favourites.h"
 #include "browser/FolderListing.h"
 #include "browser/Navigator.h"
@@ -89,6 +90,7 @@ private:
     friend class CFileCommands;
     friend class CFilterCommands;
     friend class CImageCommands;
+    friend class CPasteCommands;
     friend class CSaveCommands;
     friend class CSearchCommands;
     friend class CViewCommands;
@@ -159,6 +161,13 @@ private:
     CNavigator m_Navigator;
     CFavourites m_Favourites;
     CRecentFolders m_Recent;
+    PasteSource m_PasteSource;
+    // Set by the folder tree's Delete, Rename, Copy and Cut just before the
+    // command runs; the command consumes it and then acts on the folder.
+    bool m_DeleteFolderRequest = false;
+    bool m_RenameFolderRequest = false;
+    bool m_CopyFolderRequest = false;
+    bool m_CutFolderRequest = false;
     std::unique_ptr<CQtTypeNames> m_Types;
 
     CCommandDispatcher m_Commands;

@@ -9,6 +9,7 @@
 #include "app/FileCommands.h"
 #include "app/FilterCommands.h"
 #include "app/ImageCommands.h"
+#include "app/PasteCommands.h"
 #include "app/SaveCommands.h"
 #include "app/SearchCommands.h"
 #include "app/ViewCommands.h"
@@ -28,6 +29,7 @@ void CMainWindow::registerCommands()
     CSaveCommands::registerWith(m_Commands, *this);
     CConvertCommands::registerWith(m_Commands, *this);
     CFileCommands::registerWith(m_Commands, *this);
+    CPasteCommands::registerWith(m_Commands, *this);
     CSearchCommands::registerWith(m_Commands, *this);
 }
 
