@@ -12,6 +12,9 @@ std::string Join(const std::string& folder, const std::string& name)
 
 } // namespace
 
+// Why the folder must never be deleted, or "".
+std::string ProtectedFolder(const std::string& folder, const FileStatus& status, IFileOps& ops);
+
 CDeleteJob::CDeleteJob(IFileOps& ops) : CThread("CDeleteThread"), m_Ops(ops) {}
 
 CDeleteJob::~CDeleteJob()
@@ -28,23 +31,39 @@ void CDeleteJob::Report(const std::string& path, bool folder, const std::string&
     }
 }
 
+std::string DeleteRefusal(const std::string& given, IFileOps& ops)
+{
+    std::string folder = given;
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    FileStatus status;
+    if (ops.LinkStatus(folder, status) != 0 || !status.IsFolder())
+        return "";
+    return ProtectedFolder(folder, status, ops);
+}
+
 std::string CDeleteJob::ProtectedReason(const std::string& folder, const FileStatus& status)
+{
+    return ProtectedFolder(folder, status, m_Ops);
+}
+
+std::string ProtectedFolder(const std::string& folder, const FileStatus& status, IFileOps& ops)
 {
     FileStatus up;
     // The root, and every folder another filesystem is mounted on.
-    if (m_Ops.LinkStatus(Join(folder, ".."), up) != 0 || up.SameAs(status) || up.Device != status.Device)
+    if (ops.LinkStatus(Join(folder, ".."), up) != 0 || up.SameAs(status) || up.Device != status.Device)
         return "It is the root of a filesystem.";
     // "/." follows a home folder that is itself a link.
     FileStatus home;
     std::string walk = HomeDirectory() + "/.";
-    if (m_Ops.LinkStatus(walk, home) != 0)
+    if (ops.LinkStatus(walk, home) != 0)
         return "";
     if (home.SameAs(status))
         return "It is the home folder.";
     for (int depth = 0; depth < 256; ++depth) {
         walk += "/..";
         FileStatus above;
-        if (m_Ops.LinkStatus(walk, above) != 0 || above.SameAs(home))
+        if (ops.LinkStatus(walk, above) != 0 || above.SameAs(home))
             break;
         if (above.SameAs(status))
             return "It holds the home folder.";

@@ -12,6 +12,10 @@
 #include <string>
 #include <vector>
 
+// Why a folder must never be deleted (a filesystem root, the home folder or a
+// folder holding it), or "" when it may be.
+std::string DeleteRefusal(const std::string& folder, IFileOps& ops = SystemFileOps());
+
 struct DeleteRequest {
     // Files, links and folders; a folder goes with everything in it.
     std::vector<std::string> Paths;
