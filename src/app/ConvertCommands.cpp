@@ -8,10 +8,10 @@
 #include "app/MessageBox.h"
 #include "app/RenameDialog.h"
 #include "app/SaveCommands.h"
+#include "platform/Trash.h"
 #include "save/ConvertRun.h"
 #include "view/Preview.h"
 
-#include <QFile>
 #include <QProgressDialog>
 
 #include <memory>
@@ -62,8 +62,9 @@ public:
     }
     bool RemoveFile(const std::string& path, bool toTrash) override
     {
-        const QString file = QString::fromStdString(path);
-        return toTrash ? QFile::moveToTrash(file) : QFile::remove(file);
+        // The same trash as the delete job's, so the desktop can restore either.
+        IFileOps& ops = SystemFileOps();
+        return (toTrash ? MoveToTrash(path, ops) : ops.Unlink(path)) == 0;
     }
     bool Progress(size_t done, size_t total) override
     {
