@@ -12,6 +12,12 @@
 
 bool FileStatus::IsFolder() const { return S_ISDIR(Mode); }
 bool FileStatus::IsLink() const { return S_ISLNK(Mode); }
+bool FileStatus::IsRegular() const { return S_ISREG(Mode); }
+
+int IFileOps::RenameReplace(const std::string& from, const std::string& to)
+{
+    return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+}
 
 namespace {
 

@@ -17,6 +17,7 @@ struct FileStatus {
     int64_t ModifiedNs = 0; // nanoseconds within that second
     bool IsFolder() const;
     bool IsLink() const;
+    bool IsRegular() const;
     bool SameAs(const FileStatus& other) const { return Device == other.Device && Inode == other.Inode; }
 };
 
@@ -50,6 +51,9 @@ public:
     virtual int Link(const std::string& existing, const std::string& name) = 0;
     // Renames, but never over an existing name (EEXIST then).
     virtual int RenameNoReplace(const std::string& from, const std::string& to) = 0;
+    // Renames over an existing name in one step: whoever looks finds the old
+    // file or the new one, never neither.
+    virtual int RenameReplace(const std::string& from, const std::string& to);
     virtual int Unlink(const std::string& path) = 0;
     virtual int MakeFolder(const std::string& path, uint32_t mode) = 0;
     virtual int RemoveFolder(const std::string& path) = 0;
