@@ -60,7 +60,47 @@ public:
 protected:
     void DoJob() override;
 
+public:
+    // One entry of the work: a top source or something inside a folder source
+    // (public for the collecting helpers only).
+    struct Item {
+        std::string Source, Target;
+        FileStatus Status;
+        long Parent = -1;   // the folder item holding it; -1 for a top source
+        uint64_t Bytes = 0; // a file's size; a folder's whole tree
+    };
+
 private:
+    // What becomes of one entry whose target name is taken.
+    struct Choice {
+        enum Kind { Place, Replace, Skip, Numbered, NewName } Type = Place;
+        std::string Name;  // NewName: the name the user typed, with the extension
+    };
+    // A file ready to be put under its target name.
+    struct Staged {
+        enum Kind { None, Temporary, Original, Link } Type = None;
+        std::string Path;      // Temporary: the complete copy; Original: the source
+        std::string LinkText;  // Link: the link's contents
+    };
+    enum class Outcome { Done, Kept, Failed };
+
+    void Report(const std::string& path, const std::string& reason, const std::string& text);
+    void ReportCopy(const std::string& path, int error);
+    void Progress();
+    // Moves whole top sources by one rename each where that can be done;
+    // false for the ones still to collect.
+    bool MoveWhole(const std::string& source, const FileStatus& status);
+    void TreatFolder(std::vector<Item>& items, size_t index, std::vector<uint8_t>& state);
+    Outcome TreatEntry(const Item& item);
+    Choice Decide(const Item& item, const FileStatus& existing, bool ask);
+    Choice Ask(const Item& item, const FileStatus& existing);
+    int Stage(const Item& item, Staged& staged);
+    int CopyToTemporary(const Item& item, std::string& temporary);
+    int Put(Staged& staged, const std::string& name, bool replace);
+    void Discard(Staged& staged);
+    // Deletes the moved sources once their copies are on disk.
+    void Flush();
+
     IFileOps& m_Ops;
     PasteRequest m_Request;
     int m_Failures = 0;
@@ -69,7 +109,26 @@ private:
     bool m_HasAnswer = false;
     ReplaceAnswer m_Answer = AnswerCancel;
     std::string m_NewName;
+
+    // One run's state.
+    uint64_t m_DestinationDevice = 0;
+    uint64_t m_Total = 0, m_Done = 0;
+    int m_Percent = 0;
+    int m_Counter = 2;  // the automatic rename's next number
+    bool m_ReplaceAll = false, m_ReplaceAllOlder = false, m_SkipAll = false;
+    struct Pending {
+        std::string Source, TargetFolder;
+        uint64_t Device = 0;
+    };
+    std::vector<Pending> m_Pending;  // copied sources of a move, deleted after the next sync
+    uint64_t m_PendingBytes = 0;
+    std::vector<size_t> m_Created;  // folder items this run made
 };
+
+// Why the request must not run ("" when it may): a folder copied into itself
+// or into one of its own subfolders, a source copied into its own folder
+// (both by identity, never by spelling), a destination that is no folder.
+std::string PasteRefusal(const PasteRequest& request, IFileOps& ops = SystemFileOps());
 
 // The details line of "Confirm Replace": size, " bytes,  ", the local date and time.
 std::string ReplaceDetails(uint64_t size, int64_t modified);
