@@ -30,20 +30,22 @@ struct CompareRow {
 
 // The extensions compared when ByExtension is off, in listing order.
 const std::vector<std::string>& CompareExtensions();
-// The extensions offered for ByExtension ("bmp", "dib", ...), as the list shows them.
+// The extensions offered for ByExtension ("bmp", "dds", "dib", ...), sorted as the list shows them.
 const std::vector<std::string>& CompareExtensionChoices();
 
 // The files a folder takes part with, sorted as the dialog's list boxes sort
-// (ignoring case); hidden files and folders are left out. An errno value when
-// the folder cannot be read.
+// (ignoring case, names equal so in byte order); hidden files, folders,
+// symbolic links and other non-regular entries are left out, and each file's
+// status is read once. An errno value when the folder cannot be read.
 int ListCompareFolder(const std::string& folder, const CompareCriteria& criteria, std::vector<CompareRow>& rows,
                       IFileOps& ops = SystemFileOps());
 
 struct CompareResult {
     std::vector<CompareRow> Source, Destination;
 };
-// Compares two listings. stopping (when given) is polled now and then; when it
-// returns true the result so far comes back.
+// Compares two listings. With none of name, extension, size and date the
+// result is the two listings themselves. stopping (when given) is polled now
+// and then; when it returns true the result so far comes back.
 CompareResult CompareListings(const std::vector<CompareRow>& source, const std::vector<CompareRow>& destination,
                               const CompareCriteria& criteria, const std::function<bool()>& stopping = {});
 // The date as the result lists show it: "%m %d %Y" in local time.

@@ -1,6 +1,9 @@
 // CFindJob: walks a folder tree depth first (never into a linked folder) and
 // reports every file that meets the criteria, in the order found, in batches
-// so that a long list of results keeps its window responsive.
+// so that a long list of results keeps its window responsive. A symbolic
+// link is an entry like a file: matched by its own name and its own status.
+// Results go to the owner's OnFound every 500 results or 100 ms, the rest
+// before OnFinished; a folder that cannot be read yields nothing.
 #pragma once
 
 #include "jobs/Job.h"
@@ -24,10 +27,18 @@ struct FindCriteria {
 
 // Whether a file (its name and status) meets the criteria.
 bool FindMatches(const FindCriteria& criteria, const std::string& name, const FileStatus& status);
+// The two halves of it: the name and extension criteria, which need no status,
+// and the size and date criteria; FindNeedsStatus tells whether the second is
+// in use (the walk reads a file's status only then).
+bool FindNameMatches(const FindCriteria& criteria, const std::string& name);
+bool FindStatusMatches(const FindCriteria& criteria, const FileStatus& status);
+bool FindNeedsStatus(const FindCriteria& criteria);
 // Day, month and year (1970..9999) at 01:01:01 local standard time, in seconds
-// since 1970; false when a field is out of range.
+// since 1970; false when a field is out of range or the day is not in the
+// month (31 April, 29 February of a common year).
 bool FindDateBound(int day, int month, int year, int64_t& seconds);
 // "<number><unit>" as the size field and unit list give it: unit 0 bytes, 1 KB, 2 MB, 3 GB.
+// -1 for a negative number, an unknown unit or a product beyond 64 bits.
 int64_t FindSizeBytes(int64_t number, int unit);
 
 class CFindJob final : public CThread {
