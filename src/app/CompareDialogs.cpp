@@ -114,6 +114,7 @@ CCompareSettingsDialog::CCompareSettingsDialog(CSettings& settings, const std::s
     connect(m_ByName, &QCheckBox::toggled, this, enabling);
     connect(m_ByExtension, &QCheckBox::toggled, this, enabling);
     enabling();
+    m_DestinationEdit->setFocus();
 }
 
 void CCompareSettingsDialog::browse()
@@ -287,6 +288,8 @@ void CCompareResultsDialog::showEvent(QShowEvent* event)
 
 void CCompareResultsDialog::start()
 {
+    if (!isVisible())  // closed before it came to start
+        return;
     m_Status->setText(QStringLiteral("Comparing..."));
     CompareRequest request;
     request.Source = m_Side[0].Folder;
