@@ -265,4 +265,45 @@ TEST(CompareJobTest, JobOutcomes)
     }
 }
 
+// The job reads the status of only the files that meet when names alone
+// decide; its rows must still be those of comparing the full listings.
+TEST(CompareJobTest, JobGivesTheRowsOfTheFullListings)
+{
+    TempFolder tmp;
+    fs::create_directories(tmp.File("src"));
+    fs::create_directories(tmp.File("dst"));
+    std::mt19937 random(11);
+    static const char* stems[] = {"a", "A", "b", "B", "ab", "aB", "c", "d"};
+    for (const char* side : {"src", "dst"})
+        for (const char* stem : stems)
+            for (const char* extension : {"bmp", "BMP", "jpg"})
+                if (random() % 3 != 0)
+                    MakeFile(tmp.File(std::string(side) + "/" + stem + "." + extension), random() % 3,
+                             kNoon + int64_t(random() % 3) * 30);
+    for (int mix = 0; mix < 32; ++mix) {
+        CompareRequest request;
+        request.Source = tmp.File("src");
+        request.Destination = tmp.File("dst");
+        CompareCriteria& c = request.Criteria;
+        c.ByName = mix & 1;
+        c.ByExtension = mix & 2;
+        c.BySize = mix & 4;
+        c.ByDate = mix & 8;
+        c.CaseSensitive = mix & 16;
+        std::vector<CompareRow> source, destination;
+        ASSERT_EQ(ListCompareFolder(request.Source, c, source), 0);
+        ASSERT_EQ(ListCompareFolder(request.Destination, c, destination), 0);
+        const CompareResult expected = NestedLoop(source, destination, c);
+        CCompareJob job;
+        CompareRun run;
+        job.SetOwner(&run);
+        job.SetRequest(request);
+        job.Start();
+        job.PostJob();
+        EXPECT_FALSE(run.Finished.get_future().get());
+        EXPECT_EQ(Names(job.Result().Source), Names(expected.Source)) << "mix " << mix;
+        EXPECT_EQ(Names(job.Result().Destination), Names(expected.Destination)) << "mix " << mix;
+    }
+}
+
 } // namespace
