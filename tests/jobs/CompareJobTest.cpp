@@ -168,7 +168,8 @@ TEST(CompareJobTest, ExtensionAloneListsBothFolders)
     c.ByName = c.BySize = c.ByDate = false;
     const auto started = std::chrono::steady_clock::now();
     const CompareResult result = CompareListings(source, destination, c);
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
+    // About 0.15 s here; the bound is loose for sanitizer builds on a busy machine.
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
     EXPECT_EQ(result.Source.size(), source.size());
     EXPECT_EQ(result.Destination.size(), destination.size());
 }
