@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QSignalBlocker>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -89,10 +90,11 @@ bool CBrowseFolderDialog::enter(const std::string& path)
 
     m_Current = path;
     m_Folders->clear();
+    const QIcon folderIcon = style()->standardIcon(QStyle::SP_DirIcon);
     if (!IsRootFolder(path))
-        m_Folders->addItem(QString::fromLatin1(kUp));
+        new QListWidgetItem(style()->standardIcon(QStyle::SP_FileDialogToParent), QString::fromLatin1(kUp), m_Folders);
     for (const std::string& name : names) {
-        auto* item = new QListWidgetItem(QString::fromStdString(name), m_Folders);
+        auto* item = new QListWidgetItem(folderIcon, QString::fromStdString(name), m_Folders);
         item->setData(kPathRole, DataOf(name));
     }
     m_Path->setText(QString::fromStdString(path));

@@ -14,6 +14,7 @@
 #include "platform/FileOps.h"
 
 #include <QPointer>
+#include <QScreen>
 
 #include <algorithm>
 
@@ -72,6 +73,22 @@ std::vector<std::string> SelectedFiles(CMainWindow& w, uint64_t& size)
         size = row >= 0 ? w.listing().ItemAtRow(static_cast<size_t>(row)).Size : 0;
     }
     return names;
+}
+
+// Below the progress dialog (above it when there is no room), so that its
+// Cancel stays in sight.
+void PlaceBeside(QWidget& widget, const QWidget& progress)
+{
+    const QRect under = progress.frameGeometry();
+    const QScreen* screen = progress.screen();
+    const QRect area = screen ? screen->availableGeometry() : QRect(under.topLeft(), QSize(4096, 4096));
+    const QSize size = widget.frameGeometry().size();
+    QPoint at(under.center().x() - size.width() / 2, under.bottom() + 8);
+    if (at.y() + size.height() > area.bottom())
+        at.setY(under.top() - 8 - size.height());
+    at.setX(std::clamp(at.x(), area.left(), std::max(area.left(), area.right() - size.width())));
+    at.setY(std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() - size.height())));
+    widget.move(at);
 }
 
 } // namespace
@@ -250,6 +267,8 @@ bool CPasteCommands::run(CMainWindow& w, const PasteRequest& request, const std:
                                           [&job](int id, const QString& name) {
                                               job.AnswerReplace(static_cast<ReplaceAnswer>(id), name.toStdString());
                                           });
+                         asking->adjustSize();
+                         PlaceBeside(*asking, dialog);
                          asking->show();
                          asking->raise();
                          asking->activateWindow();
