@@ -230,21 +230,23 @@ private slots:
 
     void progressDialog_data()
     {
-        QTest::addColumn<bool>("cancel");
+        QTest::addColumn<int>("cancelBy");  // 0 none, 1 the button, 2 Esc
         QTest::addColumn<bool>("fail");
         QTest::addColumn<QStringList>("messages");
         QStringList failures;
         for (int i = 0; i < 20; ++i)
             failures << QStringLiteral("Can't do item %1").arg(i);
         failures << "... and 5 more";
-        QTest::newRow("finished") << false << false << QStringList{};
-        QTest::newRow("failures in one message") << false << true << QStringList{failures.join('\n')};
-        QTest::newRow("cancelled") << true << false << QStringList{"User abort!"};
+        QTest::newRow("finished") << 0 << false << QStringList{};
+        QTest::newRow("failures in one message") << 0 << true << QStringList{failures.join('\n')};
+        QTest::newRow("cancelled") << 1 << false << QStringList{"User abort!"};
+        QTest::newRow("Esc") << 2 << false << QStringList{"User abort!"};
     }
     void progressDialog()
     {
-        QFETCH(bool, cancel);
+        QFETCH(int, cancelBy);
         QFETCH(bool, fail);
+        const bool cancel = cancelBy != 0;
         QFETCH(QStringList, messages);
         CSlowJob job(cancel ? 2000 : 25, fail);
         bool finished = false;
@@ -254,7 +256,10 @@ private slots:
                 // Cancel once the job is under way.
                 QTimer::singleShot(0, &dialog, [&] {
                     QVERIFY(QTest::qWaitFor([&] { return job.Done > 10; }, 5000));
-                    dialog.findChild<QPushButton*>()->click();
+                    if (cancelBy == 1)
+                        dialog.findChild<QPushButton*>()->click();
+                    else
+                        QTest::keyClick(&dialog, Qt::Key_Escape);
                     QCOMPARE(dialog.findChild<QLabel*>("item")->text(), QStringLiteral("Cancelling…"));
                 });
             }
