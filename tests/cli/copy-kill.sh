@@ -4,7 +4,8 @@
 #
 #   tests/cli/copy-kill.sh PATH-TO-OCULANE-CLI
 #
-# The tree (300 small files in 10 folders and 6 files of 2 to 12 MB) lies on
+# The tree (300 small files in 10 folders and 7 files of 3 to 21 MB, more than
+# one batch of the sync before sources are deleted) lies on
 # /dev/shm and moves to a folder under $TMPDIR when the two are different
 # filesystems, so files are copied and their sources deleted after a sync; on
 # one filesystem the move renames. After each kill every original file must be
@@ -22,9 +23,10 @@ if [ -d /dev/shm ] && [ -w /dev/shm ] && [ "$(stat -c %d /dev/shm)" != "$(stat -
     srcbase=$(mktemp -d /dev/shm/oculane-copy-kill.XXXXXX)
 fi
 trap 'rm -rf "$work" "$srcbase"' EXIT
+model=$srcbase/model
 src=$srcbase/tree
 dest=$work/dest
-mkdir -p "$src" "$dest"
+mkdir -p "$model" "$dest"
 
 fail() {
     echo "copy-kill: $*" >&2
@@ -33,53 +35,59 @@ fail() {
 
 i=0
 while [ $i -lt 300 ]; do
-    mkdir -p "$src/d$((i % 10))"
-    head -c $((i * 37 % 6000 + 1)) /dev/urandom >"$src/d$((i % 10))/f$i"
+    mkdir -p "$model/d$((i % 10))"
+    head -c $((i * 37 % 6000 + 1)) /dev/urandom >"$model/d$((i % 10))/f$i"
     i=$((i + 1))
 done
-for n in 1 2 3 4 5 6; do
-    head -c $((n * 2))M /dev/urandom >"$src/big$n"
+for n in 1 2 3 4 5 6 7; do
+    head -c $((n * 3))M /dev/urandom >"$model/big$n"
 done
-(cd "$src" && find . -type f -exec md5sum {} +) | sort -k 2 >"$work/sums"
-cut -d ' ' -f 3- "$work/sums" >"$work/names"
+(cd "$model" && find . -type f -exec md5sum {} +) >"$work/sums"
 total=$(wc -l <"$work/sums")
 
-check() {
-    # Every original complete in the source or the target; a target present is complete.
-    while read -r sum name; do
-        found=
-        for root in "$src" "$dest/tree"; do
-            [ -e "$root/$name" ] || continue
-            got=$(md5sum <"$root/$name" | cut -d ' ' -f 1)
-            [ "$got" = "$sum" ] || fail "$1: $root/$name is not the original ($got)"
-            found=1
-        done
-        [ -n "$found" ] || fail "$1: $name is lost"
-    done <"$work/sums"
-    # Nothing else under a target name; nothing new in the source.
-    if [ -d "$dest/tree" ]; then
-        (cd "$dest/tree" && find . -type f) | while read -r name; do
-            grep -qxF "$name" "$work/names" && continue
-            case ${name##*/} in
-                .*.oculane-[A-Za-z0-9][A-Za-z0-9][A-Za-z0-9][A-Za-z0-9][A-Za-z0-9][A-Za-z0-9]) ;;
-                *) fail "$1: unexpected $dest/tree/$name" ;;
-            esac
-        done
-    fi
-    if [ -d "$src" ]; then
-        (cd "$src" && find . -type f) | while read -r name; do
-            grep -qxF "$name" "$work/names" || fail "$1: unexpected $src/$name"
-        done
-    fi
+# Checksums of the files under a folder, "SUM  ./NAME" a line (none when it is gone).
+sums_of() {
+    if [ -d "$1" ]; then (cd "$1" && find . -type f -exec md5sum {} +); fi
 }
 
-seed=$$
+check() {
+    sums_of "$src" >"$work/now.src"
+    sums_of "$dest/tree" >"$work/now.dest"
+    awk -v what="$1" '
+        FILENAME ~ /sums$/ { original[$2] = $1; next }
+        FILENAME ~ /now.src$/ {
+            if (!($2 in original)) { print what ": unexpected in the source: " $2; bad = 1 }
+            else if (original[$2] != $1) { print what ": changed in the source: " $2; bad = 1 }
+            else found[$2] = 1
+            next
+        }
+        {
+            if ($2 in original) {
+                if (original[$2] != $1) { print what ": not the original in the target: " $2; bad = 1 }
+                else found[$2] = 1
+            } else {
+                n = split($2, part, "/")
+                if (part[n] !~ /^\..+\.oculane-[A-Za-z0-9][A-Za-z0-9][A-Za-z0-9][A-Za-z0-9][A-Za-z0-9][A-Za-z0-9]$/) {
+                    print what ": unexpected in the target: " $2; bad = 1
+                }
+            }
+        }
+        END {
+            for (name in original)
+                if (!(name in found)) { print what ": lost: " name; bad = 1 }
+            exit bad
+        }' "$work/sums" "$work/now.src" "$work/now.dest" >&2 || exit 1
+}
+
+# Each round moves a fresh copy of the tree and kills the move at a random
+# moment of its own slice of the first 0.4 s; the last round's leftovers are
+# then moved to the end.
+rounds=6
 round=1
-for delay in $(awk -v seed="$seed" 'BEGIN { srand(seed); for (i = 0; i < 5; ++i) printf "%.3f ", 0.02 + rand() * 0.35 }'); do
-    # Later rounds replace what an earlier one left complete in both places.
-    overwrite=
-    [ $round -gt 1 ] && overwrite=--overwrite=replace
-    "$cli" copy --move $overwrite "$src" "$dest" 2>/dev/null &
+for delay in $(awk -v seed=$$ -v n=$rounds 'BEGIN { srand(seed); for (i = 0; i < n; ++i) printf "%.3f ", (i + rand()) * 0.4 / n + 0.005 }'); do
+    rm -rf "$src" "$dest/tree"
+    cp -a "$model" "$src"
+    "$cli" copy --move "$src" "$dest" 2>/dev/null &
     pid=$!
     sleep "$delay"
     kill -KILL $pid 2>/dev/null || true
@@ -90,9 +98,12 @@ for delay in $(awk -v seed="$seed" 'BEGIN { srand(seed); for (i = 0; i < 5; ++i)
     round=$((round + 1))
 done
 
-status=0
-"$cli" copy --move --overwrite=replace "$src" "$dest" || status=$?
-[ $status -eq 0 ] || fail "the last move ended with $status"
+# What the last kill left: moved to the end, over what is already complete in the target.
+if [ -e "$src" ]; then
+    status=0
+    "$cli" copy --move --overwrite=replace "$src" "$dest" || status=$?
+    [ $status -eq 0 ] || fail "the last move ended with $status"
+fi
 check "after the last move"
 [ ! -e "$src" ] || fail "the source $src is still there"
 echo "copy-kill: all $total files moved intact"
