@@ -1,10 +1,12 @@
 #include "app/CompareDialogs.h"
 
+#include "app/BrowseFolderDialog.h"
 #include "app/FindFilesDialog.h"
 #include "app/MessageBox.h"
 #include "app/PreviewBox.h"
 #include "app/QueuedJobOwner.h"
 #include "browser/Navigator.h"
+#include "platform/Directory.h"
 #include "platform/FileOps.h"
 #include "platform/Trash.h"
 #include "settings/Settings.h"
@@ -12,7 +14,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QFileDialog>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -119,12 +120,12 @@ CCompareSettingsDialog::CCompareSettingsDialog(CSettings& settings, const std::s
 
 void CCompareSettingsDialog::browse()
 {
-    const QString start = m_DestinationEdit->text().isEmpty() ? QString::fromStdString(m_Source)
-                                                              : m_DestinationEdit->text();
-    const QString chosen =
-        QFileDialog::getExistingDirectory(this, QStringLiteral("Browse"), start, QFileDialog::ShowDirsOnly);
-    if (!chosen.isEmpty())
-        m_DestinationEdit->setText(chosen);
+    std::string start = m_DestinationEdit->text().trimmed().toStdString();
+    if (start.empty() || start.front() != '/' || !IsFolder(start))
+        start = m_Source;
+    CBrowseFolderDialog picker(start, m_Settings.ShowHiddenFiles != 0, this);
+    if (picker.exec() == QDialog::Accepted)
+        m_DestinationEdit->setText(QString::fromStdString(picker.folder()));
 }
 
 void CCompareSettingsDialog::accept()

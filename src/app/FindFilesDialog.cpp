@@ -1,5 +1,6 @@
 #include "app/FindFilesDialog.h"
 
+#include "app/BrowseFolderDialog.h"
 #include "app/MessageBox.h"
 #include "app/PreviewBox.h"
 #include "app/QueuedJobOwner.h"
@@ -12,7 +13,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDate>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -300,10 +300,12 @@ void CFindFilesDialog::updateEnabling()
 
 void CFindFilesDialog::browse()
 {
-    const QString chosen = QFileDialog::getExistingDirectory(this, QStringLiteral("Browse"), m_LookIn->text(),
-                                                             QFileDialog::ShowDirsOnly);
-    if (!chosen.isEmpty())
-        m_LookIn->setText(chosen);
+    std::string start = m_LookIn->text().trimmed().toStdString();
+    if (start.empty() || start.front() != '/' || !IsFolder(start))
+        start = m_Folder;
+    CBrowseFolderDialog picker(start, m_Settings.ShowHiddenFiles != 0, this);
+    if (picker.exec() == QDialog::Accepted)
+        m_LookIn->setText(QString::fromStdString(picker.folder()));
 }
 
 bool CFindFilesDialog::readCriteria(FindCriteria& criteria)
