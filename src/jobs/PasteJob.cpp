@@ -394,7 +394,7 @@ void CPasteJob::Discard(Staged& staged)
     staged = {};
 }
 
-CPasteJob::Outcome CPasteJob::TreatEntry(const Item& item)
+CPasteJob::Outcome CPasteJob::TreatEntry(const Item& item, bool newFolder)
 {
     if (!item.Status.IsRegular() && !item.Status.IsLink()) {
         Report(item.Source, "Not a regular file, folder or link",
@@ -403,9 +403,10 @@ CPasteJob::Outcome CPasteJob::TreatEntry(const Item& item)
     }
     // Looking first only spares copying what the choice leaves; every name is
     // still taken without replacing, so a target that appears meanwhile is asked about too.
+    // In a folder this run made, nothing can be in the way but what appears meanwhile.
     Choice choice;
     FileStatus existing;
-    if (m_Ops.LinkStatus(item.Target, existing) == 0) {
+    if (!newFolder && m_Ops.LinkStatus(item.Target, existing) == 0) {
         choice = Decide(item, existing, false);
         if (choice.Type == Choice::Skip)
             return Outcome::Kept;
@@ -605,6 +606,7 @@ void CPasteJob::DoJob()
     }
 
     std::vector<uint8_t> state(items.size(), ToDo);
+    std::vector<bool> made(items.size(), false);  // folders this run created
     for (size_t i = 0; i < items.size() && !Stopping(); ++i) {
         const Item& item = items[i];
         if (item.Parent >= 0 && state[static_cast<size_t>(item.Parent)] != ToDo) {
@@ -614,11 +616,13 @@ void CPasteJob::DoJob()
         if (owner)
             owner->OnCurrentItem(item.Source);
         if (item.Status.IsFolder()) {
+            const size_t madeBefore = m_Created.size();
             TreatFolder(items, i, state);
+            made[i] = m_Created.size() > madeBefore;
             continue;
         }
         const uint64_t before = m_Done;
-        TreatEntry(item);
+        TreatEntry(item, item.Parent >= 0 && made[static_cast<size_t>(item.Parent)]);
         m_Done = before + item.Bytes;
         Progress();
     }
