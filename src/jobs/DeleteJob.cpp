@@ -81,17 +81,19 @@ void CDeleteJob::CollectFolder(const std::string& top, const FileStatus& status,
     while (!pending.empty() && !Stopping()) {
         const std::string folder = std::move(pending.back());
         pending.pop_back();
-        std::vector<DirectoryEntry> entries;
-        ReadDirectory(folder, entries);  // an unreadable folder fails, and is reported, at its removal
-        for (const DirectoryEntry& entry : entries) {
-            const std::string path = Join(folder, entry.Name);
-            if (!entry.IsDirectory || entry.IsLink) {
-                items.push_back({path, false});
+        // The folder read gives each entry's type without a status: only a
+        // folder needs one, to stay on the filesystem the top folder is on.
+        std::vector<FolderEntry> entries;
+        m_Ops.ReadFolder(folder, entries);  // an unreadable folder fails, and is reported, at its removal
+        for (const FolderEntry& entry : entries) {
+            std::string path = Join(folder, entry.Name);
+            if (entry.Type != FolderEntry::Folder) {
+                items.push_back({std::move(path), false});  // a link goes as a link
                 continue;
             }
             FileStatus sub;
             if (m_Ops.LinkStatus(path, sub) != 0 || !sub.IsFolder()) {
-                items.push_back({path, false});  // replaced meanwhile: deleted as what it is now
+                items.push_back({std::move(path), false});  // replaced meanwhile: deleted as what it is now
                 continue;
             }
             if (sub.Device != status.Device) {

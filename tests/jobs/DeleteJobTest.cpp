@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <future>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -65,6 +66,7 @@ TEST(DeleteJobTest, LinksAreDeletedAsLinks)
     fs::create_directory_symlink(tmp.File("outside"), tmp.File("tree/folder-link"));
     fs::create_symlink(tmp.File("outside/keep"), tmp.File("tree/sub/file-link"));
     fs::create_directory_symlink(tmp.File("outside"), tmp.File("top-link"));
+    ASSERT_EQ(::mkfifo(tmp.File("tree/sub/pipe").c_str(), 0600), 0);  // neither file nor folder nor link
     DeleteRun run;
     EXPECT_FALSE(run.Run({tmp.File("tree"), tmp.File("top-link/")}));
     EXPECT_TRUE(run.Errors.empty());
