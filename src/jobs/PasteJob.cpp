@@ -221,7 +221,7 @@ void CPasteJob::Progress()
         owner->OnProgress(percent);
 }
 
-CPasteJob::Choice CPasteJob::Decide(const Item& item, const FileStatus& existing, bool ask)
+CPasteJob::Choice CPasteJob::Decide(const Item& item, const FileStatus& existing)
 {
     const bool older = OlderThan(existing, item.Status);
     switch (m_Request.Overwrite) {
@@ -236,14 +236,12 @@ CPasteJob::Choice CPasteJob::Decide(const Item& item, const FileStatus& existing
     case OverwriteMode::Ask:
         break;
     }
-    if (!ask) {
-        if (m_ReplaceAllOlder)
-            return {older ? Choice::Replace : Choice::Skip, {}};
-        if (m_ReplaceAll)
-            return {Choice::Replace, {}};
-        if (m_SkipAll)
-            return {Choice::Skip, {}};
-    }
+    if (m_ReplaceAllOlder)
+        return {older ? Choice::Replace : Choice::Skip, {}};
+    if (m_ReplaceAll)
+        return {Choice::Replace, {}};
+    if (m_SkipAll)
+        return {Choice::Skip, {}};
     return Ask(item, existing);
 }
 
@@ -407,7 +405,7 @@ CPasteJob::Outcome CPasteJob::TreatEntry(const Item& item, bool newFolder)
     Choice choice;
     FileStatus existing;
     if (!newFolder && m_Ops.LinkStatus(item.Target, existing) == 0) {
-        choice = Decide(item, existing, false);
+        choice = Decide(item, existing);
         if (choice.Type == Choice::Skip)
             return Outcome::Kept;
     }
@@ -456,7 +454,7 @@ CPasteJob::Outcome CPasteJob::TreatEntry(const Item& item, bool newFolder)
         }
         if (error == EEXIST && choice.Type == Choice::Place && ++placeTries < 100) {
             if (m_Ops.LinkStatus(item.Target, existing) == 0)
-                choice = Decide(item, existing, false);
+                choice = Decide(item, existing);
             continue;
         }
         if (error) {

@@ -92,7 +92,7 @@ private:
     bool MoveWhole(const std::string& source, const FileStatus& status);
     void TreatFolder(std::vector<Item>& items, size_t index, std::vector<uint8_t>& state);
     Outcome TreatEntry(const Item& item, bool newFolder);
-    Choice Decide(const Item& item, const FileStatus& existing, bool ask);
+    Choice Decide(const Item& item, const FileStatus& existing);
     Choice Ask(const Item& item, const FileStatus& existing);
     int Stage(const Item& item, Staged& staged);
     int CopyToTemporary(const Item& item, std::string& temporary);
