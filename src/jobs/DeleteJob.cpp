@@ -130,6 +130,32 @@ void CDeleteJob::Collect(const std::string& given, std::vector<Item>& items)
     CollectFolder(path, status, items);
 }
 
+CDeleteJob::OpenedFolder::~OpenedFolder()
+{
+    if (Fd >= 0)
+        Ops.Close(Fd);
+}
+
+int CDeleteJob::UnlinkFile(const std::string& path, OpenedFolder& opened)
+{
+    // Files come folder by folder: each folder is opened once and its files
+    // unlinked by name, as rm does, instead of walking the whole path per file.
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos || slash + 1 == path.size())
+        return m_Ops.Unlink(path);
+    const std::string folder = slash == 0 ? "/" : path.substr(0, slash);
+    if (folder != opened.Path) {
+        if (opened.Fd >= 0)
+            m_Ops.Close(opened.Fd);
+        opened.Path = folder;
+        if (m_Ops.OpenFolder(folder, opened.Fd) != 0)
+            opened.Fd = -1;
+    }
+    if (opened.Fd < 0)
+        return m_Ops.Unlink(path);
+    return m_Ops.UnlinkIn(opened.Fd, path.substr(slash + 1));
+}
+
 void CDeleteJob::DoJob()
 {
     m_Failures = 0;
@@ -142,6 +168,7 @@ void CDeleteJob::DoJob()
             return;
         Collect(path, items);
     }
+    OpenedFolder folder(m_Ops);
     for (size_t done = 0; done < items.size(); ++done) {
         if (Stopping())
             return;
@@ -154,7 +181,7 @@ void CDeleteJob::DoJob()
         else if (m_Request.UseTrash)
             error = MoveToTrash(item.Path, m_Ops);
         else
-            error = m_Ops.Unlink(item.Path);
+            error = UnlinkFile(item.Path, folder);
         if (error)
             Report(item.Path, item.Folder, ErrorText(error));
         if (owner)

@@ -47,6 +47,15 @@ private:
     // The reason a folder must never be deleted, or "".
     std::string ProtectedReason(const std::string& folder, const FileStatus& status);
     void Report(const std::string& path, bool folder, const std::string& reason);
+    // The folder whose files are being unlinked, open while they go.
+    struct OpenedFolder {
+        explicit OpenedFolder(IFileOps& ops) : Ops(ops) {}
+        ~OpenedFolder();
+        IFileOps& Ops;
+        std::string Path;
+        int Fd = -1;
+    };
+    int UnlinkFile(const std::string& path, OpenedFolder& opened);
 
     IFileOps& m_Ops;
     DeleteRequest m_Request;

@@ -14,6 +14,17 @@ bool FileStatus::IsFolder() const { return S_ISDIR(Mode); }
 bool FileStatus::IsLink() const { return S_ISLNK(Mode); }
 bool FileStatus::IsRegular() const { return S_ISREG(Mode); }
 
+int IFileOps::OpenFolder(const std::string&, int& fd)
+{
+    fd = -1;
+    return ENOSYS;
+}
+
+int IFileOps::UnlinkIn(int, const std::string&)
+{
+    return ENOSYS;
+}
+
 int IFileOps::RenameReplace(const std::string& from, const std::string& to)
 {
     return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
@@ -113,6 +124,17 @@ public:
     }
 
     int Unlink(const std::string& path) override { return ErrorOf(::unlink(path.c_str())); }
+    int OpenFolder(const std::string& path, int& fd) override
+    {
+        do
+            fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        while (fd < 0 && errno == EINTR);
+        return fd < 0 ? errno : 0;
+    }
+    int UnlinkIn(int folderFd, const std::string& name) override
+    {
+        return ErrorOf(::unlinkat(folderFd, name.c_str(), 0));
+    }
     int MakeFolder(const std::string& path, uint32_t mode) override
     {
         return ErrorOf(::mkdir(path.c_str(), static_cast<mode_t>(mode)));

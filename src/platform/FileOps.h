@@ -55,6 +55,11 @@ public:
     // file or the new one, never neither.
     virtual int RenameReplace(const std::string& from, const std::string& to);
     virtual int Unlink(const std::string& path) = 0;
+    // A folder opened for UnlinkIn (never through a link in its last part);
+    // closed with Close. Without it (ENOSYS) callers unlink by full path.
+    virtual int OpenFolder(const std::string& path, int& fd);
+    // Unlinks a file or link named in an open folder: no walk of the whole path per file.
+    virtual int UnlinkIn(int folderFd, const std::string& name);
     virtual int MakeFolder(const std::string& path, uint32_t mode) = 0;
     virtual int RemoveFolder(const std::string& path) = 0;
     // The status of the name itself: a symbolic link is described, not followed.
