@@ -3,6 +3,7 @@
 # tmpfs (/dev/shm) and on disk (bench/.work, or --work DIR):
 #   copy   a tree of 2000 files of mixed sizes (about 1 GB)  vs cp -r  (target <= 1.10)
 #   move   the same tree within one filesystem               vs mv     (target <= 1.10)
+#          and 2000 files of one folder, name by name (mv dir/* dest/)
 #   delete 10 000 small files in 100 folders                 vs rm -r  (target <= 1.20)
 # The tree is made once per place; everything but the timed command (making
 # the tree again, removing a copy, moving back, `sync`) stays out of the times.
@@ -31,6 +32,7 @@ if [ ! -x "$cli" ]; then
     echo "jobs-bench: no oculane-cli at $cli (build it, or give --cli)" >&2
     exit 1
 fi
+cli=$(cd "$(dirname "$cli")" && pwd)/$(basename "$cli")
 for tool in python3 cp mv rm; do
     command -v $tool >/dev/null 2>&1 || { echo "jobs-bench: missing tool: $tool" >&2; exit 1; }
 done
@@ -115,6 +117,15 @@ place() {
     tl=$(best_of "[ -e '$tree' ] || mv '$out/tree' '$dir/'" mv "$tree" "$out/")
     [ -e "$tree" ] || mv "$out/tree" "$dir/"
     printf '%-14s %-8s %9s %9s %7s %7s\n' "move" "$label" "$oc" "$tl" "$(ratio "$oc" "$tl")" 1.10
+
+    # The same, file by file: 2000 names moved out of one folder.
+    mkdir -p "$dir/flat" "$dir/flat.out"
+    (cd "$dir/flat" && seq -f 'f%04g.jpg' 2000 | xargs touch)
+    back="cd '$dir'; [ -z \"\$(ls flat.out)\" ] || mv flat.out/* flat/"
+    oc=$(best_of "$back" sh -c "cd '$dir' && '$cli' copy --move flat/* flat.out")
+    tl=$(best_of "$back" sh -c "cd '$dir' && mv flat/* flat.out/")
+    rm -rf "$dir/flat" "$dir/flat.out"
+    printf '%-14s %-8s %9s %9s %7s %7s\n' "move 2000" "$label" "$oc" "$tl" "$(ratio "$oc" "$tl")" 1.10
 
     make_small "$dir/small.model"
     oc=$(best_of "rm -rf '$dir/small'; cp -r '$dir/small.model' '$dir/small'; sync" "$cli" delete "$dir/small")

@@ -130,16 +130,20 @@ std::string ReplaceDetails(uint64_t size, int64_t modified)
     return text;
 }
 
-std::string PasteRefusal(const PasteRequest& request, IFileOps& ops)
+std::string PasteRefusal(const PasteRequest& request, IFileOps& ops, std::vector<SourceStatus>* statuses)
 {
     const std::string destination = Trimmed(request.Destination);
     FileStatus target;
     if (const int error = ops.LinkStatus(Followed(destination), target))
         return "Can't copy to " + destination + ": " + ErrorText(error);
+    std::string checkedParent;
     for (const std::string& given : request.Sources) {
         const std::string source = Trimmed(given);
         FileStatus status;
-        if (ops.LinkStatus(source, status) != 0)
+        const int error = ops.LinkStatus(source, status);
+        if (statuses)
+            statuses->push_back({error, status});
+        if (error != 0)
             continue;  // a missing source is that item's failure, not the request's
         if (status.IsFolder()) {
             // Up from the destination to the root: meeting the source refuses.
@@ -158,9 +162,14 @@ std::string PasteRefusal(const PasteRequest& request, IFileOps& ops)
                 at = up;
             }
         }
-        FileStatus parent;
-        if (ops.LinkStatus(Followed(ParentOf(source)), parent) == 0 && parent.SameAs(target))
-            return "You cannot copy/move a file or directory to itself.";
+        // Sources mostly share one folder: it is looked at once.
+        const std::string parentPath = ParentOf(source);
+        if (parentPath != checkedParent) {
+            checkedParent = parentPath;
+            FileStatus parent;
+            if (ops.LinkStatus(Followed(parentPath), parent) == 0 && parent.SameAs(target))
+                return "You cannot copy/move a file or directory to itself.";
+        }
     }
     return "";
 }
@@ -573,7 +582,8 @@ void CPasteJob::DoJob()
     if (owner)
         owner->OnProgress(0);
     m_Request.Destination = Trimmed(m_Request.Destination);
-    if (const std::string refusal = PasteRefusal(m_Request, m_Ops); !refusal.empty()) {
+    std::vector<SourceStatus> statuses;
+    if (const std::string refusal = PasteRefusal(m_Request, m_Ops, &statuses); !refusal.empty()) {
         Report(m_Request.Destination, refusal, refusal);
         return;
     }
@@ -586,12 +596,12 @@ void CPasteJob::DoJob()
 
     // Whole sources moved by one rename each; the rest collected.
     std::vector<Item> items;
-    for (const std::string& given : m_Request.Sources) {
+    for (size_t index = 0; index < m_Request.Sources.size(); ++index) {
         if (Stopping())
             return;
-        const std::string source = Trimmed(given);
-        FileStatus status;
-        if (const int error = m_Ops.LinkStatus(source, status)) {
+        const std::string source = Trimmed(m_Request.Sources[index]);
+        const FileStatus& status = statuses[index].Status;
+        if (const int error = statuses[index].Error) {
             ReportCopy(source, error);
             continue;
         }

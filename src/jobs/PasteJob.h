@@ -125,10 +125,17 @@ private:
     std::vector<size_t> m_Created;  // folder items this run made
 };
 
+// The status (or errno) of each source, as PasteRefusal read it.
+struct SourceStatus {
+    int Error = 0;
+    FileStatus Status;
+};
 // Why the request must not run ("" when it may): a folder copied into itself
 // or into one of its own subfolders, a source copied into its own folder
 // (both by identity, never by spelling), a destination that is no folder.
-std::string PasteRefusal(const PasteRequest& request, IFileOps& ops = SystemFileOps());
+// statuses (when given) receives each source's status, for the run to reuse.
+std::string PasteRefusal(const PasteRequest& request, IFileOps& ops = SystemFileOps(),
+                         std::vector<SourceStatus>* statuses = nullptr);
 
 // The details line of "Confirm Replace": size, " bytes,  ", the local date and time.
 std::string ReplaceDetails(uint64_t size, int64_t modified);
