@@ -2,6 +2,7 @@
 
 #include "cli/JobRun.h"
 #include "jobs/FindJob.h"
+#include "platform/Directory.h"
 
 #include <cstdio>
 
@@ -132,6 +133,16 @@ int RunFind(const std::vector<std::string>& args)
         std::fprintf(stderr, "oculane-cli: %s: Folder not exist.\n", folder.c_str());
         return 1;
     }
+    // Full paths out: a relative folder is taken from the working folder
+    // (spelled as given, so a ".." after a link means what it meant).
+    while (folder.size() > 2 && folder.compare(0, 2, "./") == 0)
+        folder.erase(0, 2);
+    if (folder[0] != '/') {
+        const std::string here = CurrentFolder();
+        folder = folder == "." ? here : (here == "/" ? "" : here) + "/" + folder;
+    }
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
     criteria.Root = folder;
     CFindJob job;
     job.SetCriteria(std::move(criteria));
