@@ -1,5 +1,6 @@
 #include "app/WindowCommands.h"
 
+#include "app/AssociationsDialog.h"
 #include "app/CommandDispatcher.h"
 #include "app/CommandTable.h"
 #include "app/MainWindow.h"
@@ -32,5 +33,6 @@ void CWindowCommands::registerWith(CCommandDispatcher& commands, CMainWindow& w)
     commands.add(
         ID_VIEW_STATUS_BAR, [&w] { w.statusBar()->setVisible(!w.statusBar()->isVisible()); }, {},
         [&w] { return !w.statusBar()->isHidden(); });
+    commands.add(ID_ASSOCIATIONS, [&w] { RunAssociationsDialog(&w); });
     commands.add({ID_ABOUT, ID_HELP_CONTENTS, ID_HELP_USING}, [&w](int id) { w.showAbout(id); });
 }

@@ -3,12 +3,17 @@
 //   starts as usual, waits until the listing and the preview are done, writes
 //   the window as a PNG and exits. --command ID (repeatable) runs commands
 //   after start-up; --timing prints how long listing and preview took.
+// oculane --associate EXT[,EXT...] | --unassociate EXT[,EXT...]
+//   makes the program the desktop's opener of those file types, or gives them
+//   up, and exits without opening a window.
+#include "app/AssociationsDialog.h"
 #include "app/CommandTable.h"
 #include "app/MainWindow.h"
 #include "app/MessageBox.h"
 #include "save/Writers.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QDir>
 #include <QFileInfo>
@@ -32,12 +37,14 @@ struct Arguments {
     QSize Size{1024, 700};
     bool Timing = false;
     std::vector<int> Commands;  // run by id after start-up, as from the menu
+    QStringList Associate, Unassociate;  // extensions, without a window
 };
 
 int Usage(const char* message)
 {
     std::fprintf(stderr, "oculane: %s\nusage: oculane [FILE|FOLDER]\n"
-                         "       oculane --screenshot OUT.png [--viewer] [--size WxH] [--command ID]... [--timing] [FILE|FOLDER]\n",
+                         "       oculane --screenshot OUT.png [--viewer] [--size WxH] [--command ID]... [--timing] [FILE|FOLDER]\n"
+                         "       oculane --associate EXT[,EXT...] | --unassociate EXT[,EXT...]\n",
                  message);
     return 2;
 }
@@ -65,7 +72,8 @@ int main(int argc, char** argv)
             return 0;
         } else if (std::strcmp(arg, "--help") == 0) {
             std::printf("usage: oculane [FILE|FOLDER]\n"
-                        "       oculane --screenshot OUT.png [--viewer] [--size WxH] [--command ID]... [--timing] [FILE|FOLDER]\n");
+                        "       oculane --screenshot OUT.png [--viewer] [--size WxH] [--command ID]... [--timing] [FILE|FOLDER]\n"
+                        "       oculane --associate EXT[,EXT...] | --unassociate EXT[,EXT...]\n");
             return 0;
         } else if (std::strcmp(arg, "--screenshot") == 0) {
             if (++i >= argc)
@@ -84,6 +92,15 @@ int main(int argc, char** argv)
             if (!FindCommand(static_cast<int>(id)))
                 return Usage("--command: no command has that id");
             args.Commands.push_back(static_cast<int>(id));
+        } else if (std::strcmp(arg, "--associate") == 0 || std::strcmp(arg, "--unassociate") == 0) {
+            const bool associate = arg[2] == 'a';
+            if (++i >= argc)
+                return Usage(associate ? "--associate needs extensions, such as jpg,png"
+                                       : "--unassociate needs extensions, such as jpg,png");
+            const QStringList extensions = QString::fromLocal8Bit(argv[i]).split(QLatin1Char(','), Qt::SkipEmptyParts);
+            if (extensions.isEmpty())
+                return Usage("no extension given");
+            (associate ? args.Associate : args.Unassociate) << extensions;
         } else if (std::strcmp(arg, "--size") == 0) {
             if (++i >= argc || !ParseSize(argv[i], args.Size))
                 return Usage("--size needs WxH (200x150 to 10000x10000)");
@@ -95,6 +112,17 @@ int main(int argc, char** argv)
             return Usage("only one file or folder can be opened");
         }
     }
+    if (!args.Associate.isEmpty() || !args.Unassociate.isEmpty()) {
+        if (!args.Path.empty() || !args.Screenshot.isEmpty())
+            return Usage("--associate and --unassociate open no file or window");
+        QCoreApplication app(argc, argv);
+        QString error;
+        if (ChangeFileAssociations(args.Associate, args.Unassociate, error))
+            return 0;
+        std::fprintf(stderr, "oculane: %s\n", error.toLocal8Bit().constData());
+        return 1;
+    }
+
     // Screenshots without a display use the offscreen platform, with a screen
     // large enough for the requested window (its own screen is 800 x 600).
     QTemporaryFile screens(QDir::tempPath() + QStringLiteral("/oculane-screens-XXXXXX.json"));

@@ -340,14 +340,14 @@ private slots:
                           ID_PREVIEW_ZOOM_1600, ID_ZOOM_100, ID_AUTO_LOAD, ID_SHOW_HIDDEN, ID_AUTO_REFRESH, ID_HOME,
                           ID_ORGANIZE_FAVORITES, ID_LAST, ID_ZOOM_LESS, ID_ZOOM_1600, ID_BEST_FIT, ID_ACTUAL_SIZE,
                           ID_FILTER_BLUR, ID_FILTER_NORMAL_MAP,
-                          ID_WALLPAPER, ID_HELP_USING, ID_ABOUT, ID_UNDO, ID_RESIZE, ID_ROTATE_CW, ID_GAMMA,
+                          ID_WALLPAPER, ID_ASSOCIATIONS, ID_HELP_USING, ID_ABOUT, ID_UNDO, ID_RESIZE, ID_ROTATE_CW, ID_GAMMA,
                           ID_COUNT_COLORS, ID_HISTOGRAM, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_CONVERT,
                           ID_CUT, ID_COPY, ID_PASTE, ID_COPY_TO, ID_MOVE_TO,
                           ID_DELETE, ID_RENAME, ID_RENAME_SERIES, ID_NEW_FOLDER, ID_FIND, ID_COMPARE};
         const int off[] = {ID_ACQUIRE, ID_PRINT_SETUP, ID_PRINT_THUMBNAILS,
                            ID_COLUMN_NAME,
                            ID_SLIDE_SHOW, ID_SLIDE_RUN, ID_SLIDE_STOP,
-                           ID_ASSOCIATIONS, ID_OPTIONS, 0, 12345};
+                           ID_OPTIONS, 0, 12345};
         for (int id : on)
             QTest::newRow(qPrintable(QString("on %1").arg(id))) << id << true;
         for (int id : off)
