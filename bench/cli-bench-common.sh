@@ -2,33 +2,11 @@
 # tools on the decode benchmark's plasma. Sourced (`. "$here/cli-bench-common.sh"`)
 # after setting `name` (for messages and the output folder) and `tools`
 # ("command:package" pairs the script needs besides ImageMagick). Reads the
-# script's arguments [N] [-n N] [--cli PATH] [--work DIR]; sets runs, cli,
-# work, magick, in (the 6000x4000 PPM, made when missing) and out; defines
-# best_of.
-runs=3
-cli=${OCULANE_CLI:-$here/../build/oculane-cli}
-work=${OCULANE_BENCH_WORK:-$here/.work}
-while [ $# -gt 0 ]; do
-    case "$1" in
-        --cli) cli=$2; shift 2 ;;
-        --work) work=$2; shift 2 ;;
-        -n) runs=$2; shift 2 ;;
-        [0-9]*) runs=$1; shift ;;
-        *) echo "$name: unknown argument $1" >&2; exit 2 ;;
-    esac
-done
-
+# script's arguments through cli-bench-args.sh; sets runs, cli, work, magick,
+# in (the 6000x4000 PPM, made when missing) and out; defines best_of.
 magick=convert-im6.q16
-for tool in $tools $magick:imagemagick; do
-    if ! command -v "${tool%%:*}" >/dev/null 2>&1; then
-        echo "$name: missing tool: ${tool%%:*} (Debian package ${tool#*:})" >&2
-        exit 1
-    fi
-done
-if [ ! -x "$cli" ]; then
-    echo "$name: no oculane-cli at $cli (build it, or give --cli)" >&2
-    exit 1
-fi
+tools="$tools $magick:imagemagick"
+. "$here/cli-bench-args.sh"
 
 # The decode benchmark's plasma as a PPM; made here when that run has not.
 mkdir -p "$work"

@@ -15,27 +15,10 @@
 # --cli, else $OCULANE_CLI, else build/oculane-cli.
 set -e
 here=$(CDPATH= cd -- "$(dirname -- "$0")" && pwd)
-runs=3
-cli=${OCULANE_CLI:-$here/../build/oculane-cli}
-work=${OCULANE_BENCH_WORK:-$here/.work}
+name=jobs-bench
+tools="python3 cp mv rm"
+. "$here/cli-bench-args.sh"
 megabytes=${OCULANE_JOBS_BENCH_MB:-1024}
-while [ $# -gt 0 ]; do
-    case "$1" in
-        --cli) cli=$2; shift 2 ;;
-        --work) work=$2; shift 2 ;;
-        -n) runs=$2; shift 2 ;;
-        [0-9]*) runs=$1; shift ;;
-        *) echo "jobs-bench: unknown argument $1" >&2; exit 2 ;;
-    esac
-done
-if [ ! -x "$cli" ]; then
-    echo "jobs-bench: no oculane-cli at $cli (build it, or give --cli)" >&2
-    exit 1
-fi
-cli=$(cd "$(dirname "$cli")" && pwd)/$(basename "$cli")
-for tool in python3 cp mv rm; do
-    command -v $tool >/dev/null 2>&1 || { echo "jobs-bench: missing tool: $tool" >&2; exit 1; }
-done
 
 # Best wall time of a command, in seconds ("fail" when it failed); the
 # preparation command runs untimed before each run.

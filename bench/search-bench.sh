@@ -15,28 +15,9 @@
 set -e
 here=$(CDPATH= cd -- "$(dirname -- "$0")" && pwd)
 name=search-bench
-runs=3
-cli=${OCULANE_CLI:-$here/../build/oculane-cli}
-if [ -d /dev/shm ] && [ -w /dev/shm ]; then work=/dev/shm; else work=$here/.work; fi
-while [ $# -gt 0 ]; do
-    case "$1" in
-        --cli) cli=$2; shift 2 ;;
-        --work) work=$2; shift 2 ;;
-        -n) runs=$2; shift 2 ;;
-        [0-9]*) runs=$1; shift ;;
-        *) echo "$name: unknown argument $1" >&2; exit 2 ;;
-    esac
-done
-for tool in python3 find sort join; do
-    if ! command -v "$tool" >/dev/null 2>&1; then
-        echo "$name: missing tool: $tool" >&2
-        exit 1
-    fi
-done
-if [ ! -x "$cli" ]; then
-    echo "$name: no oculane-cli at $cli (build it, or give --cli)" >&2
-    exit 1
-fi
+if [ -d /dev/shm ] && [ -w /dev/shm ]; then work=/dev/shm; fi
+tools="python3 find sort join"
+. "$here/cli-bench-args.sh"
 
 mkdir -p "$work"
 root=$(mktemp -d "$work/search-bench.XXXXXX")
