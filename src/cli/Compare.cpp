@@ -1,27 +1,12 @@
 #include "cli/FileJobs.h"
 
+#include "cli/Arguments.h"
 #include "cli/JobRun.h"
 #include "jobs/CompareJob.h"
 
 #include <cstdio>
 
 namespace {
-
-int Usage(const std::string& message)
-{
-    std::fprintf(stderr, "oculane-cli: %s (try --help)\n", message.c_str());
-    return 2;
-}
-
-// The text after "--option=".
-bool OptionValue(const std::string& arg, const char* option, std::string& value)
-{
-    const std::string head = std::string(option) + "=";
-    if (arg.compare(0, head.size(), head) != 0)
-        return false;
-    value = arg.substr(head.size());
-    return true;
-}
 
 // "name,ext,size,date" in any order and number; "" selects none.
 bool ParseBy(const std::string& text, CompareCriteria& criteria)
@@ -72,23 +57,23 @@ int RunCompare(const std::vector<std::string>& args)
             options = false;
         } else if (options && OptionValue(arg, "--by", text)) {
             if (!ParseBy(text, request.Criteria))
-                return Usage("--by takes name, ext, size and date separated by commas, not '" + text + "'");
+                return UsageError("--by takes name, ext, size and date separated by commas, not '" + text + "'");
         } else if (options && OptionValue(arg, "--ext", text)) {
             if (text.compare(0, 2, "*.") == 0)
                 text.erase(0, 2);
             if (text.empty() || text.find_first_of("/.*?") != std::string::npos)
-                return Usage("--ext takes one extension such as bmp or jpg");
+                return UsageError("--ext takes one extension such as bmp or jpg");
             request.Criteria.Extension = text;
         } else if (options && arg == "--ignore-case") {
             request.Criteria.CaseSensitive = false;
         } else if (options && arg.size() > 1 && arg[0] == '-') {
-            return Usage("unknown option '" + arg + "'");
+            return UsageError("unknown option '" + arg + "'");
         } else {
             folders.push_back(arg);
         }
     }
     if (folders.size() != 2)
-        return Usage("compare needs SOURCE and DEST");
+        return UsageError("compare needs SOURCE and DEST");
     request.Source = folders[0];
     request.Destination = folders[1];
     FileStatus source, destination;

@@ -1,5 +1,6 @@
 #include "cli/FileJobs.h"
 
+#include "cli/Arguments.h"
 #include "cli/JobRun.h"
 #include "jobs/PasteJob.h"
 
@@ -21,12 +22,6 @@ public:
 private:
     CPasteJob& m_Job;
 };
-
-int Usage(const std::string& message)
-{
-    std::fprintf(stderr, "oculane-cli: %s (try --help)\n", message.c_str());
-    return 2;
-}
 
 } // namespace
 
@@ -51,21 +46,21 @@ int RunCopy(const std::vector<std::string>& args)
             else if (mode == "older")
                 request.Overwrite = OverwriteMode::ReplaceOlder;
             else
-                return Usage("--overwrite takes replace, rename, skip or older, not '" + mode + "'");
+                return UsageError("--overwrite takes replace, rename, skip or older, not '" + mode + "'");
         } else if (options && arg.size() > 1 && arg[0] == '-') {
-            return Usage("unknown option '" + arg + "'");
+            return UsageError("unknown option '" + arg + "'");
         } else {
             paths.push_back(arg);
         }
     }
     if (paths.size() < 2)
-        return Usage("copy needs at least one source and a folder");
+        return UsageError("copy needs at least one source and a folder");
     request.Destination = paths.back();
     paths.pop_back();
     request.Sources = std::move(paths);
     FileStatus destination;
     if (const int error = SystemFileOps().LinkStatus(request.Destination + "/.", destination))
-        return Usage(request.Destination + " is not a folder: " + ErrorText(error));
+        return UsageError(request.Destination + " is not a folder: " + ErrorText(error));
     CPasteJob job;
     job.SetRequest(std::move(request));
     CCopyOwner owner(job);

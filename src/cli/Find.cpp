@@ -1,5 +1,6 @@
 #include "cli/FileJobs.h"
 
+#include "cli/Arguments.h"
 #include "cli/JobRun.h"
 #include "jobs/FindJob.h"
 #include "platform/Directory.h"
@@ -7,12 +8,6 @@
 #include <cstdio>
 
 namespace {
-
-int Usage(const std::string& message)
-{
-    std::fprintf(stderr, "oculane-cli: %s (try --help)\n", message.c_str());
-    return 2;
-}
 
 // Prints each batch of results as it arrives.
 class CFindPrinter final : public CCliJobOwner {
@@ -25,16 +20,6 @@ public:
         }
     }
 };
-
-// The text after "--option=".
-bool OptionValue(const std::string& arg, const char* option, std::string& value)
-{
-    const std::string head = std::string(option) + "=";
-    if (arg.compare(0, head.size(), head) != 0)
-        return false;
-    value = arg.substr(head.size());
-    return true;
-}
 
 // Digits only, without overflow past max.
 bool ParseNumber(const std::string& text, int64_t max, int64_t& value)
@@ -109,25 +94,25 @@ int RunFind(const std::vector<std::string>& args)
             criteria.ExtensionPattern = text.compare(0, 2, "*.") == 0 ? text : "*." + text;
         } else if (options && OptionValue(arg, "--size", text)) {
             if (!ParseSize(text, criteria.Relation, criteria.Size))
-                return Usage("--size takes =N, <N or >N with N above 0 and an optional K, M or G, not '" + text +
+                return UsageError("--size takes =N, <N or >N with N above 0 and an optional K, M or G, not '" + text +
                              "'");
         } else if (options && OptionValue(arg, "--date-between", text)) {
             const size_t comma = text.find(',');
             if (comma == std::string::npos || !ParseDate(text.substr(0, comma), criteria.From) ||
                 !ParseDate(text.substr(comma + 1), criteria.To))
-                return Usage("--date-between takes two dates YYYY-MM-DD,YYYY-MM-DD (years 1970..9999), not '" +
+                return UsageError("--date-between takes two dates YYYY-MM-DD,YYYY-MM-DD (years 1970..9999), not '" +
                              text + "'");
             criteria.DateOn = true;
         } else if (options && arg.size() > 1 && arg[0] == '-') {
-            return Usage("unknown option '" + arg + "'");
+            return UsageError("unknown option '" + arg + "'");
         } else if (!folder.empty()) {
-            return Usage("find takes one folder");
+            return UsageError("find takes one folder");
         } else {
             folder = arg;
         }
     }
     if (folder.empty())
-        return Usage("find needs a folder");
+        return UsageError("find needs a folder");
     FileStatus status;
     if (SystemFileOps().LinkStatus(folder + "/.", status) != 0 || !status.IsFolder()) {
         std::fprintf(stderr, "oculane-cli: %s: Folder not exist.\n", folder.c_str());
