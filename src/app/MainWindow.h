@@ -89,10 +89,14 @@ private:
     friend class CConvertCommands;
     friend class CFileCommands;
     friend class CFilterCommands;
+    friend class CHelpCommands;
     friend class CImageCommands;
+    friend class COptionsCommands;
     friend class CPasteCommands;
+    friend class CPrintCommands;
     friend class CSaveCommands;
     friend class CSearchCommands;
+    friend class CSlideShowCommands;
     friend class CViewCommands;
     friend class CWindowCommands;
 

@@ -8,10 +8,14 @@
 #include "app/ConvertCommands.h"
 #include "app/FileCommands.h"
 #include "app/FilterCommands.h"
+#include "app/HelpCommands.h"
 #include "app/ImageCommands.h"
+#include "app/OptionsCommands.h"
 #include "app/PasteCommands.h"
+#include "app/PrintCommands.h"
 #include "app/SaveCommands.h"
 #include "app/SearchCommands.h"
+#include "app/SlideShowCommands.h"
 #include "app/ViewCommands.h"
 #include "app/WindowCommands.h"
 
@@ -31,6 +35,10 @@ void CMainWindow::registerCommands()
     CFileCommands::registerWith(m_Commands, *this);
     CPasteCommands::registerWith(m_Commands, *this);
     CSearchCommands::registerWith(m_Commands, *this);
+    CSlideShowCommands::registerWith(m_Commands, *this);
+    CPrintCommands::registerWith(m_Commands, *this);
+    COptionsCommands::registerWith(m_Commands, *this);
+    CHelpCommands::registerWith(m_Commands, *this);
 }
 
 void CMainWindow::runCommand(int id)

@@ -1,0 +1,1 @@
+// Placeholder; filled in by its own change.
