@@ -153,7 +153,6 @@ private:
     void pasteNewImage();
     void setWallpaper();
     void openFile();
-    void showAbout(int id);
     QString imageInformation() const;
     // After an operation or Undo: the image's texts in the status bar and title.
     void imageChanged();

@@ -257,15 +257,3 @@ void CMainWindow::openFile()
     if (m_ViewerMode)
         loadCurrent(true);
 }
-
-void CMainWindow::showAbout(int id)
-{
-    QString text = QStringLiteral("Oculane %1\n\nAn image browser, viewer and converter.")
-                       .arg(QString::fromLatin1(OCULANE_VERSION));
-    if (id != ID_ABOUT)
-        text += QStringLiteral(
-            "\n\nChoose a folder in the tree or the address list; select a file to preview it. "
-            "Ctrl+Enter switches between the browser and the viewer; in the viewer, Shift+PageUp and "
-            "Shift+PageDown step through the folder, the keypad zooms, and dragging pans a large image.");
-    MessageBox::Information(this, text);
-}

@@ -34,5 +34,4 @@ void CWindowCommands::registerWith(CCommandDispatcher& commands, CMainWindow& w)
         ID_VIEW_STATUS_BAR, [&w] { w.statusBar()->setVisible(!w.statusBar()->isVisible()); }, {},
         [&w] { return !w.statusBar()->isHidden(); });
     commands.add(ID_ASSOCIATIONS, [&w] { RunAssociationsDialog(&w); });
-    commands.add({ID_ABOUT, ID_HELP_CONTENTS, ID_HELP_USING}, [&w](int id) { w.showAbout(id); });
 }

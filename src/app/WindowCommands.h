@@ -1,6 +1,6 @@
 // The commands of the window itself: opening a file, switching between the
-// browser and the viewer, the bars, leaving, the help, and the file types
-// the desktop opens with the program.
+// browser and the viewer, the bars, leaving, and the file types the desktop
+// opens with the program.
 #pragma once
 
 class CCommandDispatcher;

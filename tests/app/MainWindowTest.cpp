@@ -627,7 +627,7 @@ private slots:
     {
         auto window = open(m_Dir->path());
         QVERIFY(window);
-        for (int id : {ID_FILE_SAVE, ID_CONVERT, ID_OPTIONS, ID_PRINT})
+        for (int id : {ID_FILE_SAVE, ID_CONVERT, ID_ACQUIRE, ID_PRINT})
             QVERIFY(!window->action(id)->isEnabled());
         QVERIFY(window->action(ID_SELECT_ALL)->isEnabled());
         QVERIFY(window->action(ID_VIEWER)->isEnabled());
