@@ -35,7 +35,7 @@ void COptionsCommands::refresh(CMainWindow& w, const CSettings& before)
     CPreview& view = *w.m_Preview;
     if (w.m_ViewerMode) {
         if (now.ViewerShrink != before.ViewerShrink || now.ViewerEnlarge != before.ViewerEnlarge)
-            view.fitAgain(2, now.ViewerShrink != 0, now.ViewerEnlarge != 0);
+            view.fitAgain(kPlaceCentre, now.ViewerShrink != 0, now.ViewerEnlarge != 0);
     } else {
         const bool currentShown = view.hasImage() && w.m_ShownName == w.m_CurrentFile &&
                                   w.m_ShownFolder == w.m_Navigator.CurrentFolder();

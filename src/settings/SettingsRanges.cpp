@@ -13,6 +13,20 @@ namespace {
 // Choices by the number of their items; numbers as their dialogs allow them.
 // Flags are not listed: any value other than 0 means on.
 constexpr SettingsRange kRanges[] = {
+    {2, 0, 2},        // Preview placement
+    {32, 0, 2},       // Print Setup: vertical position
+    {33, 0, 2},       // horizontal position
+    {38, 0, 2},       // caption alignment
+    {39, 0, 1},       // caption position
+    {40, 0, 100000},  // margins, in 0.01 inch (up to 1000 inches)
+    {41, 0, 100000},
+    {42, 0, 100000},
+    {43, 0, 100000},
+    {44, 0, 100000},  // custom size; 0 means the image's own
+    {45, 0, 100000},
+    {46, 1, 100000},  // thumbnail size
+    {47, 1, 100000},
+    {48, 0, 1},       // thumbnail source
     {51, 0, 2},       // Rotate: image quality
     {52, 1, 359},     // Rotate: angle
     {53, 0, 1},       // Rotate: direction
@@ -34,6 +48,11 @@ constexpr SettingsRange kRanges[] = {
     {79, 0, 1},       // PCX Options: pixel depth
     {83, 0, 2},       // RAS Options: pixel depth (32 bpp writes 24)
     {99, 0, 3},       // Filing: overwrite existing
+    {101, 0, 10},     // Slide Show: delay in seconds
+    {102, 0, 1},      // position
+    {103, 0, 2},      // image size
+    {104, 0, 2},      // sequence
+    {112, 0, 2},      // File size unit
     {113, 0, 3},      // Image size unit
     {128, 2, 6},      // DDS Options: block format code
     {129, 0, 8},      // NormalMap Filter: generation method

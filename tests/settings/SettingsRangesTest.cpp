@@ -54,6 +54,8 @@ TEST(SettingsRanges, ValuesReadOutsideTheirRangeGoBackToTheDefault)
         {63, kNaN, 20}, {63, kInf, 20}, {63, 1000.5, 20}, {63, 1000, 1000},
         {64, 0, 1}, {64, 0.01, 0.01}, {64, -kInf, 1},  // intensity exponent
         {113, 4, 0}, {113, 3, 3},                    // image size unit
+        {101, 11, 3}, {101, -1, 3}, {101, 10, 10},   // slide show delay
+        {40, -1, 0}, {46, 0, 100}, {44, 0, 0},       // print margin, thumbnail, custom size
         {124, kNaN, 0.25}, {130, kInf, 1}, {130, -3.5, -3.5},  // floats: only finiteness
         {131, 300, 128},                             // solarize
         {71, 500, 500},                              // not ranged here
