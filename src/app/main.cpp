@@ -139,6 +139,9 @@ int main(int argc, char** argv)
         // Fonts and the printer need the GUI side of Qt, but no display.
         if (!std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
             setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        // Qt's own notes (a missing runtime folder, a painter that did not
+        // start) would come on top of the one line said here.
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
         QApplication app(argc, argv);
         QString error, warning;
         const bool printed = CPrintCommands::printToPdf(args.Print, args.Paths, args.Thumbnails, error, warning);
