@@ -27,6 +27,10 @@ constexpr double kCaptionPoints = 9;
 
 struct CPrintPainter::Picture {
     QImage Image;  // reduced for the device; null when there is nothing to draw
+    // Or the image itself, when it has no more pixels than the device needs:
+    // drawn from its rows without a copy (Kept holds it when decoded here).
+    const CBmp* Whole = nullptr;
+    std::unique_ptr<CWinBmp> Kept;
     int Width = 0, Height = 0;  // the image's own size
     PrintRect Place;
     bool Failed = false;
@@ -110,6 +114,11 @@ CPrintPainter::Picture CPrintPainter::makePicture(const PrintFile& file,
         // Never more pixels than the image has: the painter enlarges smoothly.
         const int width = std::min(rasterLength(picture.Place.Width(), m_DpiX), int(image->Width));
         const int height = std::min(rasterLength(picture.Place.Height(), m_DpiY), int(image->Height));
+        if (width == image->Width && height == image->Height) {
+            picture.Whole = image;
+            picture.Kept = std::move(decoded);
+            return picture;
+        }
         const QImage::Format format = image->HasAlpha ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
         picture.Image = QImage(width, height, format);
         if (picture.Image.isNull())
@@ -131,8 +140,24 @@ void CPrintPainter::noteError(const std::string& path)
 
 void CPrintPainter::drawPicture(QPainter& painter, const Picture& picture)
 {
-    if (!picture.Image.isNull())
-        painter.drawImage(toDevice(picture.Place), picture.Image);
+    const QRectF target = toDevice(picture.Place);
+    if (!picture.Image.isNull()) {
+        painter.drawImage(target, picture.Image);
+        return;
+    }
+    const CBmp* image = picture.Whole;
+    if (!image)
+        return;
+    // The rows lie bottom-up in memory: wrap them as they are and let the
+    // painter turn them over.
+    const int w = image->Width, h = image->Height;
+    const QImage rows(image->Lines[h - 1], w, h, image->BytesPerLine(),
+                      image->HasAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    painter.save();
+    painter.translate(target.left(), target.bottom());
+    painter.scale(target.width() / w, -target.height() / h);
+    painter.drawImage(QRectF(0, 0, w, h), rows);
+    painter.restore();
 }
 
 void CPrintPainter::drawLine(QPainter& painter, const QString& text, const PrintRect& line)

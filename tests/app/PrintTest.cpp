@@ -292,10 +292,11 @@ private slots:
     // A modified image prints as shown, not as its file is on disk.
     void theShownImageIsPrintedWithItsChanges()
     {
+        // Red above green, drawn at its own size straight from its rows.
         CWinBmp shown;
         shown.Create(300, 200, 32, false);
         for (int y = 0; y < shown.Height; ++y)
-            std::fill(shown.Row32(y), shown.Row32(y) + shown.Width, 0xFF00FF00u);
+            std::fill(shown.Row32(y), shown.Row32(y) + shown.Width, y < 100 ? 0xFFFF0000u : 0xFF00FF00u);
         PrintJob job;
         job.Setup.CaptionName = job.Setup.CaptionDimensions = false;
         job.Files = {PrintFile{path("a.png").toStdString(), 0}, PrintFile{path("b.png").toStdString(), 0}};
@@ -307,7 +308,9 @@ private slots:
         QCOMPARE(painter.pageCount(), 2);
         QPainter p(&page);
         painter.paintPage(p, 0);
-        QCOMPARE(page.pixel(425, 550) & 0xFFFFFF, 0x00FF00u);
+        QCOMPARE(page.pixel(425, 451) & 0xFFFFFF, 0xFF0000u);
+        QCOMPARE(page.pixel(425, 648) & 0xFFFFFF, 0x00FF00u);
+        QCOMPARE(Inked(page), QRect(275, 450, 300, 200));
         painter.paintPage(p, 1);  // b.png from its file
         QCOMPARE(page.pixel(425, 550) & 0xFFFFFF, 0x0000FFu);
         QCOMPARE(Inked(page), QRect(275, 400, 300, 300));
