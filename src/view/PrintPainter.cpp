@@ -151,7 +151,7 @@ void CPrintPainter::drawPicture(QPainter& painter, const Picture& picture)
     // The rows lie bottom-up in memory: wrap them as they are and let the
     // painter turn them over.
     const int w = image->Width, h = image->Height;
-    const QImage rows(image->Lines[h - 1], w, h, image->BytesPerLine(),
+    const QImage rows(static_cast<const uchar*>(image->Lines[h - 1]), w, h, image->BytesPerLine(),
                       image->HasAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     painter.save();
     painter.translate(target.left(), target.bottom());
