@@ -48,6 +48,7 @@ bench: build
 	bench/browser-bench.sh
 	for b in ops color filter quantize palette-encode jobs search; do OCULANE_CLI=$(BUILD)/oculane-cli bench/$$b-bench.sh || exit 1; done
 	bench/encode-bench.sh --build $(BUILD)
+	bench/print-bench.sh --oculane $(BUILD)/oculane
 
 # Pixel comparison of every sample against ImageMagick, and of every image
 # operation that has an exact peer (tests/cli/*-peers.sh).

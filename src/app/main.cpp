@@ -6,10 +6,14 @@
 // oculane --associate EXT[,EXT...] | --unassociate EXT[,EXT...]
 //   makes the program the desktop's opener of those file types, or gives them
 //   up, and exits without opening a window.
+// oculane --print OUT.pdf [--thumbnails] FILE|FOLDER...
+//   prints the images (a folder: its listed files), one a page or as thumbnail
+//   index pages, into a PDF with the stored print setup, without a window.
 #include "app/AssociationsDialog.h"
 #include "app/CommandTable.h"
 #include "app/MainWindow.h"
 #include "app/MessageBox.h"
+#include "app/PrintCommands.h"
 #include "save/Writers.h"
 
 #include <QApplication>
@@ -32,6 +36,9 @@ namespace {
 
 struct Arguments {
     std::string Path;  // as the system gave it: names need not be valid UTF-8
+    std::vector<std::string> Paths;  // every one given (--print takes several)
+    QString Print;                   // PDF to print into, without a window
+    bool Thumbnails = false;
     QString Screenshot;
     bool Viewer = false;
     QSize Size{1024, 700};
@@ -44,7 +51,8 @@ int Usage(const char* message)
 {
     std::fprintf(stderr, "oculane: %s\nusage: oculane [FILE|FOLDER]\n"
                          "       oculane --screenshot OUT.png [--viewer] [--size WxH] [--command ID]... [--timing] [FILE|FOLDER]\n"
-                         "       oculane --associate EXT[,EXT...] | --unassociate EXT[,EXT...]\n",
+                         "       oculane --associate EXT[,EXT...] | --unassociate EXT[,EXT...]\n"
+                         "       oculane --print OUT.pdf [--thumbnails] FILE|FOLDER...\n",
                  message);
     return 2;
 }
@@ -73,7 +81,8 @@ int main(int argc, char** argv)
         } else if (std::strcmp(arg, "--help") == 0) {
             std::printf("usage: oculane [FILE|FOLDER]\n"
                         "       oculane --screenshot OUT.png [--viewer] [--size WxH] [--command ID]... [--timing] [FILE|FOLDER]\n"
-                        "       oculane --associate EXT[,EXT...] | --unassociate EXT[,EXT...]\n");
+                        "       oculane --associate EXT[,EXT...] | --unassociate EXT[,EXT...]\n"
+                        "       oculane --print OUT.pdf [--thumbnails] FILE|FOLDER...\n");
             return 0;
         } else if (std::strcmp(arg, "--screenshot") == 0) {
             if (++i >= argc)
@@ -101,16 +110,47 @@ int main(int argc, char** argv)
             if (extensions.isEmpty())
                 return Usage("no extension given");
             (associate ? args.Associate : args.Unassociate) << extensions;
+        } else if (std::strcmp(arg, "--print") == 0) {
+            if (++i >= argc || !*argv[i])
+                return Usage("--print needs a PDF file name");
+            args.Print = QString::fromLocal8Bit(argv[i]);
+        } else if (std::strcmp(arg, "--thumbnails") == 0) {
+            args.Thumbnails = true;
         } else if (std::strcmp(arg, "--size") == 0) {
             if (++i >= argc || !ParseSize(argv[i], args.Size))
                 return Usage("--size needs WxH (200x150 to 10000x10000)");
         } else if (arg[0] == '-' && arg[1] == '-') {
             return Usage("unknown option");
-        } else if (args.Path.empty()) {
-            args.Path = arg;
         } else {
-            return Usage("only one file or folder can be opened");
+            args.Paths.push_back(arg);
         }
+    }
+    if (!args.Paths.empty())
+        args.Path = args.Paths.front();
+    if (args.Print.isEmpty() && args.Paths.size() > 1)
+        return Usage("only one file or folder can be opened");
+    if (args.Thumbnails && args.Print.isEmpty())
+        return Usage("--thumbnails goes with --print");
+    if (!args.Print.isEmpty()) {
+        if (args.Paths.empty())
+            return Usage("--print needs a file or folder to print");
+        if (!args.Screenshot.isEmpty() || !args.Associate.isEmpty() || !args.Unassociate.isEmpty())
+            return Usage("--print opens no window");
+        // Fonts and the printer need the GUI side of Qt, but no display.
+        if (!std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
+            setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        // Qt's own notes (a missing runtime folder, a painter that did not
+        // start) would come on top of the one line said here.
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+        QApplication app(argc, argv);
+        QString error, warning;
+        const bool printed = CPrintCommands::printToPdf(args.Print, args.Paths, args.Thumbnails, error, warning);
+        if (!warning.isEmpty())
+            std::fprintf(stderr, "oculane: %s\n", warning.toLocal8Bit().constData());
+        if (printed)
+            return 0;
+        std::fprintf(stderr, "oculane: %s\n", error.toLocal8Bit().constData());
+        return 1;
     }
     if (!args.Associate.isEmpty() || !args.Unassociate.isEmpty()) {
         if (!args.Path.empty() || !args.Screenshot.isEmpty())

@@ -9,6 +9,7 @@ CAutoDecoder::~CAutoDecoder() = default;
 void CAutoDecoder::DecodeSource(CByteSource& source, CBmp& bitmap, int bitsPerPixel)
 {
     ClearNotices();
+    SetFileSize(0, 0);
     m_LastFormat = DetectFormat(source.GetName(), source.GetPosition(), source.Remaining(), source.Remaining());
     if (m_LastFormat == ImageFormat::Unknown)
         RaiseDecoderError(ErrUnknownFileType, "Unknown file type.");
@@ -22,6 +23,7 @@ void CAutoDecoder::DecodeSource(CByteSource& source, CBmp& bitmap, int bitsPerPi
         slot = format->MakeDecoder();
     CImageDecoder* decoder = slot.get();
     decoder->SetAbortFlag(GetAbortFlag());
+    decoder->SetReducedSize(m_ReducedWidth, m_ReducedHeight);
     if (m_LastFormat == ImageFormat::EPS) {
         // The TIFF decoder starts at the preview's first byte.
         const uint32_t offset = GetLE32(source.GetPosition() + 20);
@@ -34,4 +36,5 @@ void CAutoDecoder::DecodeSource(CByteSource& source, CBmp& bitmap, int bitsPerPi
         throw;
     }
     m_Notices = decoder->GetNotices();
+    SetFileSize(decoder->GetFileWidth(), decoder->GetFileHeight());
 }

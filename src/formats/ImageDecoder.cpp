@@ -47,7 +47,10 @@ void CImageDecoder::DecodeSource(CByteSource& source, CBmp& bitmap, int bitsPerP
 {
     std::unique_ptr<PaletteEntry[]> palette;
     ClearNotices();
+    SetFileSize(0, 0);
     ReadImage(bitmap, palette, bitsPerPixel, source);
+    if (m_FileWidth == 0 && m_FileHeight == 0)
+        SetFileSize(bitmap.Width, bitmap.Height);
 }
 
 void CImageDecoder::ReadImage(CBmp&, std::unique_ptr<PaletteEntry[]>&, int, CByteSource&) {}

@@ -53,6 +53,21 @@ public:
     void SetAbortFlag(const std::atomic<bool>* flag) { m_Abort = flag; }
     const std::atomic<bool>* GetAbortFlag() const { return m_Abort; }
 
+    // An optional request: the caller shows the image no larger than width x
+    // height (a thumbnail), so a decoder that can decode smaller for less
+    // (JPEG: 1/2, 1/4, 1/8) may deliver an image reduced as far as it still
+    // covers the image fitted into that box. 0 x 0, the default, asks for
+    // the full size; other formats always deliver it.
+    void SetReducedSize(int width, int height)
+    {
+        m_ReducedWidth = width;
+        m_ReducedHeight = height;
+    }
+    // The size the file gives for the image of the last decode, also when a
+    // reduced one was delivered.
+    int GetFileWidth() const { return m_FileWidth; }
+    int GetFileHeight() const { return m_FileHeight; }
+
 protected:
     // The per-format hook. paletteOut may receive a 256-entry buffer; it is freed
     // when the decode ends, thrown or not.
@@ -68,12 +83,22 @@ protected:
     void CheckAbort() const { CheckAbandoned(m_Abort); }
 
     void AddNotice(const std::string& text) { m_Notices.push_back(text); }
+    // A decoder that delivers a reduced image says what the file holds.
+    void SetFileSize(int width, int height)
+    {
+        m_FileWidth = width;
+        m_FileHeight = height;
+    }
+    int m_ReducedWidth = 0;
+    int m_ReducedHeight = 0;
     void ClearNotices() { m_Notices.clear(); }
 
     std::vector<std::string> m_Notices;
 
 private:
     const std::atomic<bool>* m_Abort = nullptr;
+    int m_FileWidth = 0;
+    int m_FileHeight = 0;
 };
 
 // 0 asks for the file's own class of depth: 8 up to 8 bits, else 32.

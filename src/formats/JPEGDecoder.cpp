@@ -110,6 +110,28 @@ bool ReadHeaderStep(JpegContext* s)
     return true;
 }
 
+bool OutputSizeStep(JpegContext* s)
+{
+    if (setjmp(s->Error.Jump))
+        return false;
+    jpeg_calc_output_dimensions(&s->Info);
+    return true;
+}
+
+// The largest reduction of 1/2, 1/4 or 1/8 that leaves the image at least
+// the size it has fitted into a box of width x height (1 for no box, or for
+// an image the box would enlarge).
+unsigned ReducedScale(JDIMENSION imageWidth, JDIMENSION imageHeight, int width, int height)
+{
+    if (width <= 0 || height <= 0 || imageWidth == 0 || imageHeight == 0)
+        return 1;
+    const double fit = std::min(double(width) / imageWidth, double(height) / imageHeight);
+    unsigned scale = 1;
+    while (scale < 8 && fit * (scale * 2) <= 1.0)
+        scale *= 2;
+    return scale;
+}
+
 bool StartStep(JpegContext* s)
 {
     if (setjmp(s->Error.Jump))
@@ -240,7 +262,13 @@ void CJPEGDecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>& pale
             info.out_color_space = JCS_EXT_BGRA;
         }
 
-        CreateBitmap(bitmap, info.image_width, info.image_height, depth, false);
+        info.scale_num = 1;
+        info.scale_denom = ReducedScale(info.image_width, info.image_height, m_ReducedWidth, m_ReducedHeight);
+        if (!OutputSizeStep(s))
+            fail();
+        SetFileSize(static_cast<int>(std::min<JDIMENSION>(info.image_width, INT_MAX)),
+                    static_cast<int>(std::min<JDIMENSION>(info.image_height, INT_MAX)));
+        CreateBitmap(bitmap, info.output_width, info.output_height, depth, false);
         bitmap.SourceBitsPerPixel = grey ? 8 : 24;
 
         if (!StartStep(s))

@@ -89,7 +89,7 @@ public:
     int32_t ComparePreviewSource = 1;       // 30
     int32_t ComparePreviewDestination = 1;  // 31
 
-    // Print Setup; lengths in pixels at 96 per inch
+    // Print Setup; lengths in hundredths of an inch (a pixel prints as one)
     int32_t PrintVerticalPosition = 1;    // 32: 0 top, 1 centre, 2 bottom
     int32_t PrintHorizontalPosition = 1;  // 33: 0 left, 1 centre, 2 right
     int32_t PrintCaptionPath = 0;         // 34

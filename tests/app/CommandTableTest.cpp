@@ -344,7 +344,7 @@ private slots:
                           ID_COUNT_COLORS, ID_HISTOGRAM, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_CONVERT,
                           ID_CUT, ID_COPY, ID_PASTE, ID_COPY_TO, ID_MOVE_TO,
                           ID_DELETE, ID_RENAME, ID_RENAME_SERIES, ID_NEW_FOLDER, ID_FIND, ID_COMPARE};
-        const int off[] = {ID_ACQUIRE, ID_PRINT_SETUP, ID_PRINT_THUMBNAILS,
+        const int off[] = {ID_ACQUIRE,
                            ID_COLUMN_NAME,
                            ID_SLIDE_SHOW, ID_SLIDE_RUN, ID_SLIDE_STOP,
                            0, 12345};

@@ -279,3 +279,32 @@ TEST(JPEGDecoderTest, EmbeddedDataIsReadFromTheSourcePosition)
 }
 
 } // namespace
+
+// A thumbnail asks for no more than its box: the decode is reduced by a power
+// of two that still covers the fitted size, and the file's size is reported.
+TEST(JPEGDecoderTest, ReducedSizeIsAskedForAndCovered)
+{
+    const std::vector<uint8_t> file = WriteJpeg(Blocks(64, 32));
+    struct Case {
+        int BoxWidth, BoxHeight;
+        int Width, Height;
+    } cases[] = {
+        {0, 0, 64, 32},      // no request: full size
+        {8, 100, 8, 4},      // 1/8 covers 8 x 4
+        {17, 100, 32, 16},   // 1/4 would give 16, less than 17
+        {33, 100, 64, 32},
+        {500, 500, 64, 32},  // a box that enlarges: full size
+    };
+    for (const Case& c : cases) {
+        CJPEGDecoder decoder;
+        decoder.SetReducedSize(c.BoxWidth, c.BoxHeight);
+        CWinBmp bitmap;
+        decoder.DecodeMemory("a.jpg", file.data(), file.size(), bitmap, 32);
+        EXPECT_EQ(bitmap.Width, c.Width) << c.BoxWidth << "x" << c.BoxHeight;
+        EXPECT_EQ(bitmap.Height, c.Height) << c.BoxWidth << "x" << c.BoxHeight;
+        EXPECT_EQ(decoder.GetFileWidth(), 64);
+        EXPECT_EQ(decoder.GetFileHeight(), 32);
+        // Each block keeps its colour.
+        EXPECT_TRUE(Near(bitmap.Row32(bitmap.Height - 1)[bitmap.Width - 1], BlockColour(63, 31), 6));
+    }
+}
