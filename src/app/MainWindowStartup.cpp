@@ -130,5 +130,5 @@ void CMainWindow::changeEvent(QEvent* event)
 
 bool CMainWindow::isIdle() const
 {
-    return !m_Preview->isLoading();
+    return !m_Preview->isLoading() && !m_SlideShow->starting();
 }

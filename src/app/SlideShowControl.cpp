@@ -60,6 +60,7 @@ bool CSlideShowControl::start()
     m_CurrentRow = m_CurrentName.empty() ? -1 : w.m_Listing.FindRow(m_CurrentName);
     m_Failed.clear();
     m_Ready.reset();
+    m_Steps = 0;
     try {
         m_Worker->Start();
     } catch (const CThreadException& e) {
@@ -156,6 +157,7 @@ void CSlideShowControl::flip()
         requestNext();
         return;
     }
+    ++m_Steps;
     w.m_Listing.UnselectAll();
     w.m_FileList->setCurrentRow(row, true);
     w.m_CurrentFile = m_NextName;

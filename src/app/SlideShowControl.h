@@ -33,6 +33,8 @@ public:
     ~CSlideShowControl() override;
 
     bool running() const { return m_Running; }
+    // A show has started and its first step is still being prepared.
+    bool starting() const { return m_Running && m_Steps == 0; }
     // Starts the show in viewer mode when the list holds more than one item,
     // after the save question for a changed image. False when it did not start.
     bool start();
@@ -75,5 +77,6 @@ private:
     // Items that failed since an image was last shown; never picked again
     // until one is, so a folder where nothing decodes ends after one round.
     std::unordered_set<std::string> m_Failed;
+    long m_Steps = 0;  // of this show, failed ones included
     std::function<void(double)> m_Observer;
 };

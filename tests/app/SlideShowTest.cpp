@@ -144,6 +144,45 @@ private slots:
         VerifyFullImage(*window, "b.bmp");
     }
 
+    void sizeAndPositionFollowTheOptions_data()
+    {
+        QTest::addColumn<int>("size");
+        QTest::addColumn<int>("position");
+        QTest::newRow("small, centred") << int(kSlideSmall) << int(kSlideCentre);
+        QTest::newRow("small, upper left") << int(kSlideSmall) << int(kSlideUpperLeft);
+        QTest::newRow("full size, upper left") << int(kSlideFullSize) << int(kSlideUpperLeft);
+        QTest::newRow("full size, centred") << int(kSlideFullSize) << int(kSlideCentre);
+    }
+
+    void sizeAndPositionFollowTheOptions()
+    {
+        QFETCH(int, size);
+        QFETCH(int, position);
+        auto window = viewer(path("a.bmp"));
+        QVERIFY(window);
+        window->settings().SlideImageSize = size;
+        window->settings().SlidePosition = position;
+        window->runCommand(ID_SLIDE_RUN);
+        QVERIFY(WaitForSlide(*window));
+        const CPreview& view = *window->preview();
+        int width = 0, height = 0;
+        SlideDisplaySize(size, kImageWidth, kImageHeight, view.width(), view.height(), width, height);
+        const ViewRect& display = view.geometry().Display();
+        QCOMPARE(display.Width(), width);
+        QCOMPARE(display.Height(), height);
+        if (position == kSlideUpperLeft) {
+            QCOMPARE(display.Left, 0);
+            QCOMPARE(display.Top, 0);
+        } else {
+            QCOMPARE(display.Left, (view.width() - width) / 2);
+            QCOMPARE(display.Top, (view.height() - height) / 2);
+        }
+        // Larger than the window: it can be dragged.
+        QCOMPARE(view.geometry().Scrollable(), width > view.width() || height > view.height());
+        window->runCommand(ID_SLIDE_STOP);
+        VerifyFullImage(*window, "b.bmp");
+    }
+
     void f3ThenF4AtOnceStops()
     {
         auto window = viewer(path("a.bmp"), 0);
