@@ -4,11 +4,9 @@
 #include "app/FileListView.h"
 #include "app/MainWindow.h"
 #include "app/MessageBox.h"
-#include "app/QueuedJobOwner.h"
 #include "base/FileName.h"
 #include "browser/StatusTexts.h"
 #include "view/Preview.h"
-#include "view/SlideShow.h"
 
 #include <QElapsedTimer>
 
@@ -16,15 +14,14 @@
 #include <random>
 
 CSlideShowControl::CSlideShowControl(CMainWindow& window)
-    : m_Window(window), m_Owner(new CQueuedJobOwner(this)), m_Worker(std::make_unique<CSlideShow>())
+    : m_Window(window), m_Worker(std::make_unique<CSlideShow>())
 {
-    m_Worker->SetOwner(m_Owner);
+    m_Worker->SetSlideOwner(this);
     m_Timer.setSingleShot(true);
     connect(&m_Timer, &QTimer::timeout, this, [this] {
         if (m_Running && m_Ready)
             flip();
     });
-    connect(m_Owner, &CQueuedJobOwner::finished, this, [this](bool) { prepared(); });
 }
 
 CSlideShowControl::~CSlideShowControl()
@@ -32,6 +29,17 @@ CSlideShowControl::~CSlideShowControl()
     // The window's widgets may be gone already: only the worker is ended here.
     m_Timer.stop();
     m_Worker->End();
+}
+
+void CSlideShowControl::OnSlideDecoded(uint64_t serial, bool ok)
+{
+    // Dropped with this object should it go first.
+    QMetaObject::invokeMethod(this, [this, serial, ok] { decoded(serial, ok); }, Qt::QueuedConnection);
+}
+
+void CSlideShowControl::OnSlideReady()
+{
+    QMetaObject::invokeMethod(this, [this] { prepared(); }, Qt::QueuedConnection);
 }
 
 int64_t CSlideShowControl::now()
@@ -60,6 +68,7 @@ bool CSlideShowControl::start()
     m_CurrentRow = m_CurrentName.empty() ? -1 : w.m_Listing.FindRow(m_CurrentName);
     m_Failed.clear();
     m_Ready.reset();
+    m_Next = m_Ahead = Pending();
     m_Steps = 0;
     try {
         m_Worker->Start();
@@ -79,9 +88,10 @@ void CSlideShowControl::stop(bool reload)
         return;
     m_Running = false;
     m_Timer.stop();
-    // The decode in progress is abandoned between rows, so this is short.
+    // A decode in progress is abandoned between rows, so this is short.
     m_Worker->End();
     m_Ready.reset();
+    m_Next = m_Ahead = Pending();
     CMainWindow& w = m_Window;
     // A slide is a display copy: the file's own image replaces it, so that
     // nothing reduced can be edited or saved.
@@ -96,7 +106,7 @@ void CSlideShowControl::end(const char* text)
     m_Window.setPane(CMainWindow::kStatePane, QString::fromLatin1(text));
 }
 
-void CSlideShowControl::requestNext()
+bool CSlideShowControl::request(const std::string& afterName, long afterRow, bool keepEarlier, Pending& into)
 {
     CMainWindow& w = m_Window;
     const CFolderListing& listing = w.m_Listing;
@@ -105,35 +115,51 @@ void CSlideShowControl::requestNext()
     const long count = static_cast<long>(listing.RowCount());
     if (count == 0) {
         end(kSlideEmptyListText);
-        return;
+        return false;
     }
-    long current = m_CurrentName.empty() ? -1 : listing.FindRow(m_CurrentName);
+    long current = afterName.empty() ? -1 : listing.FindRow(afterName);
     if (current < 0)
-        current = m_CurrentRow;  // gone from the list: go on from where it stood
+        current = afterRow;  // gone from the list: go on from where it stood
     std::function<bool(long)> skip;
-    if (!m_Failed.empty())
+    if (!m_Failed.empty() && !keepEarlier)
         skip = [this, &listing](long row) { return m_Failed.count(listing.ItemAtRow(size_t(row)).Name) != 0; };
     const long next = m_Stepper->Next(current, count, skip);
     if (next < 0) {
         end(kSlideNothingLoadsText);
-        return;
+        return false;
     }
-    m_NextRow = next;
-    m_NextName = listing.ItemAtRow(size_t(next)).Name;
+    into.Row = next;
+    into.Name = listing.ItemAtRow(size_t(next)).Name;
     SlideRequest request;
-    request.Path = JoinPath(m_Folder, m_NextName);
+    request.Path = JoinPath(m_Folder, into.Name);
     request.ImageSize = m_Options.ImageSize;
     request.WindowWidth = w.m_Preview->width();
     request.WindowHeight = w.m_Preview->height();
-    m_Serial = m_Worker->Prepare(std::move(request));
+    into.Serial = m_Worker->Prepare(std::move(request), keepEarlier);
+    return true;
+}
+
+void CSlideShowControl::requestNext()
+{
+    m_Ahead = Pending();
+    request(m_CurrentName, m_CurrentRow, false, m_Next);
+}
+
+void CSlideShowControl::decoded(uint64_t serial, bool ok)
+{
+    // The file after this one may be decoded while this one is shrunk, when
+    // it will be shown as soon as it is ready: then nothing else waits.
+    if (!m_Running || !ok || serial != m_Next.Serial || m_Ahead.Serial != 0 || m_Timing.WaitFrom(now()) > 0)
+        return;
+    request(m_Next.Name, m_Next.Row, true, m_Ahead);
 }
 
 void CSlideShowControl::prepared()
 {
-    if (!m_Running)
+    if (!m_Running || m_Ready)
         return;
     std::unique_ptr<SlideImage> image = m_Worker->TakeResult();
-    if (!image || image->Serial != m_Serial)
+    if (!image || image->Serial != m_Next.Serial)
         return;
     m_Ready = std::move(image);
     const int64_t wait = m_Timing.WaitFrom(now());
@@ -149,21 +175,34 @@ void CSlideShowControl::flip()
     took.start();
     CMainWindow& w = m_Window;
     std::unique_ptr<SlideImage> image = std::move(m_Ready);
-    const long row = w.m_Listing.FindRow(m_NextName);
+    const Pending shown = m_Next;
+    const long row = w.m_Listing.FindRow(shown.Name);
     if (row < 0) {
-        // The item left the list while it was being prepared: pick again.
+        // The item left the list while it was being prepared: pick again
+        // from where it stood, giving up whatever was asked after it.
         m_CurrentName.clear();
-        m_CurrentRow = m_NextRow;
+        m_CurrentRow = shown.Row;
         requestNext();
         return;
     }
     ++m_Steps;
     w.m_Listing.UnselectAll();
     w.m_FileList->setCurrentRow(row, true);
-    w.m_CurrentFile = m_NextName;
-    m_CurrentName = m_NextName;
+    w.m_CurrentFile = shown.Name;
+    m_CurrentName = shown.Name;
     m_CurrentRow = row;
     if (image->Image) {
+        m_Failed.clear();
+        // The next item is asked for (or is on its way already) before this
+        // one is put on screen.
+        if (m_Ahead.Serial != 0) {
+            m_Next = m_Ahead;
+            m_Ahead = Pending();
+            // An image that came while this one waited its turn.
+            QMetaObject::invokeMethod(this, [this] { prepared(); }, Qt::QueuedConnection);
+        } else {
+            requestNext();
+        }
         // Sized for the window as it is now, should it have changed meanwhile.
         int displayWidth, displayHeight;
         SlideDisplaySize(m_Options.ImageSize, image->FullWidth, image->FullHeight, w.m_Preview->width(),
@@ -171,20 +210,21 @@ void CSlideShowControl::flip()
         w.m_Preview->showSlide(std::move(image->Image), image->Path, displayWidth, displayHeight,
                                m_Options.Position == kSlideUpperLeft, image->FullWidth, image->FullHeight);
         w.m_ShownFolder = w.m_LoadingFolder = m_Folder;
-        w.m_ShownName = w.m_LoadingName = m_NextName;
+        w.m_ShownName = w.m_LoadingName = shown.Name;
         w.m_ImageInfo = w.imageInformation();
         w.setPane(CMainWindow::kMessagePane, w.messageText());
         w.setPane(CMainWindow::kStatePane, QString::fromStdString(LoadedInText(image->DecodeMilliseconds)));
         w.updateTitle();
-        m_Failed.clear();
         m_Timing.Shown(now());
+        w.updateStatusTexts();
     } else {
         w.setPane(CMainWindow::kStatePane, QString::fromLatin1(kSlideUnknownFormatText));
-        m_Failed.insert(m_NextName);
+        m_Failed.insert(shown.Name);
         m_Timing.Failed(now());
+        w.updateStatusTexts();
+        // Ends the show when every item has now failed.
+        requestNext();
     }
-    w.updateStatusTexts();
-    requestNext();
     if (m_Observer) {
         w.m_Preview->repaint();
         m_Observer(took.nsecsElapsed() / 1e6);

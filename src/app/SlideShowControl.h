@@ -2,9 +2,12 @@
 // thread. At each step it reads the file list as it is then, picks the next
 // item, has the worker (CSlideShow) decode and shrink it while the current
 // image is shown, and puts it on screen when it is due (a QTimer, no
-// waiting). It owns Run and Stop and says which commands a show leaves on.
+// waiting). When an image is due as soon as it is ready, the file after it
+// is asked for as soon as it is decoded, so decoding never waits for the
+// shrinking. It owns Run and Stop and says which commands a show leaves on.
 #pragma once
 
+#include "view/SlideShow.h"
 #include "view/SlideShowSteps.h"
 
 #include <QObject>
@@ -17,16 +20,13 @@
 #include <unordered_set>
 
 class CMainWindow;
-class CQueuedJobOwner;
-class CSlideShow;
-struct SlideImage;
 
 // State pane texts of the show.
 constexpr const char* kSlideUnknownFormatText = " Unknown format";
 constexpr const char* kSlideEmptyListText = "  Slide show ended: the list is empty.";
 constexpr const char* kSlideNothingLoadsText = "  Slide show ended: no image could be loaded.";
 
-class CSlideShowControl : public QObject {
+class CSlideShowControl : public QObject, private ISlideShowOwner {
     Q_OBJECT
 public:
     explicit CSlideShowControl(CMainWindow& window);
@@ -51,14 +51,28 @@ public:
     void setStepObserver(std::function<void(double)> observer) { m_Observer = std::move(observer); }
 
 private:
+    // An item asked of the worker.
+    struct Pending {
+        uint64_t Serial = 0;  // 0: none
+        std::string Name;
+        long Row = -1;
+    };
+
+    // On the worker's threads: passed on to the user-interface thread.
+    void OnSlideDecoded(uint64_t serial, bool ok) override;
+    void OnSlideReady() override;
+
+    // Picks the item after the one named (at row, when gone from the list) and
+    // asks for it; false when the show ended instead.
+    bool request(const std::string& afterName, long afterRow, bool keepEarlier, Pending& into);
     void requestNext();
+    void decoded(uint64_t serial, bool ok);
     void prepared();
     void flip();
     void end(const char* text);
     static int64_t now();
 
     CMainWindow& m_Window;
-    CQueuedJobOwner* m_Owner;  // a child: goes after the worker has been joined
     std::unique_ptr<CSlideShow> m_Worker;
     QTimer m_Timer;
     bool m_Running = false;
@@ -69,10 +83,9 @@ private:
     // The item the show stands on (shown or failed) and its row when last seen.
     std::string m_CurrentName;
     long m_CurrentRow = -1;
-    // The item being prepared, and the image once it is ready.
-    std::string m_NextName;
-    long m_NextRow = -1;
-    uint64_t m_Serial = 0;
+    // The item to be shown next, and its image once it is ready; the one
+    // after it when it was asked for early.
+    Pending m_Next, m_Ahead;
     std::unique_ptr<SlideImage> m_Ready;
     // Items that failed since an image was last shown; never picked again
     // until one is, so a folder where nothing decodes ends after one round.

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <set>
 #include <string>
@@ -219,55 +220,66 @@ TEST(SlideShowWorker, PreparesTheImageAtDisplaySize)
     EXPECT_FALSE(failed->Error.empty());
 }
 
-class WaitingOwner : public IJobOwner {
+class WaitingOwner : public ISlideShowOwner {
 public:
-    void OnProgress(int) override {}
-    void OnCurrentItem(const std::string&) override {}
-    void OnError(const JobError&) override {}
-    void OnFinished(bool) override
+    void OnSlideDecoded(uint64_t serial, bool ok) override
     {
         std::lock_guard<std::mutex> lock(m_Mutex);
-        ++m_Runs;
+        m_Decoded.push_back(serial);
+        m_DecodedOk.push_back(ok);
         m_Changed.notify_all();
     }
-    // Until `runs` runs have finished (a minute at most, so a fault cannot hang the tests).
-    bool WaitFor(int runs)
-    {
-        std::unique_lock<std::mutex> lock(m_Mutex);
-        return m_Changed.wait_for(lock, std::chrono::minutes(1), [&] { return m_Runs >= runs; });
-    }
-
-    int Runs()
+    void OnSlideReady() override
     {
         std::lock_guard<std::mutex> lock(m_Mutex);
-        return m_Runs;
+        ++m_Ready;
+        m_Changed.notify_all();
+    }
+    // Until the condition holds (a minute at most, so a fault cannot hang the tests).
+    bool WaitUntil(const std::function<bool()>& condition)
+    {
+        std::unique_lock<std::mutex> lock(m_Mutex);
+        return m_Changed.wait_for(lock, std::chrono::minutes(1), condition);
+    }
+    bool WaitReady(int count)
+    {
+        return WaitUntil([&] { return m_Ready >= count; });
+    }
+    bool WaitDecoded(size_t count)
+    {
+        return WaitUntil([&] { return m_Decoded.size() >= count; });
+    }
+    std::vector<uint64_t> Decoded()
+    {
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        return m_Decoded;
     }
 
 private:
     std::mutex m_Mutex;
     std::condition_variable m_Changed;
-    int m_Runs = 0;
+    std::vector<uint64_t> m_Decoded;
+    std::vector<bool> m_DecodedOk;
+    int m_Ready = 0;
 };
 
-TEST(SlideShowWorker, OnlyTheLatestRequestIsPreparedAndOneImageWaits)
+TEST(SlideShowWorker, ANewRequestGivesUpTheEarlierOnes)
 {
     TempFolder folder;
     const std::string a = WriteBlocks(folder, "a.bmp", 64, 32);
     const std::string b = WriteBlocks(folder, "b.bmp", 32, 64);
     WaitingOwner owner;
     CSlideShow show;
-    show.SetOwner(&owner);
+    show.SetSlideOwner(&owner);
     show.Start();
     EXPECT_FALSE(show.TakeResult());
 
     show.Prepare({a, kSlideBestFit, 16, 16});
     const uint64_t latest = show.Prepare({b, kSlideBestFit, 16, 16});
-    // Whichever runs there were, only b's image is handed over, once.
-    std::unique_ptr<SlideImage> image;
-    for (int runs = 1; !image; ++runs) {
-        ASSERT_TRUE(owner.WaitFor(runs));
-        image = show.TakeResult();
-    }
+    ASSERT_TRUE(owner.WaitReady(1));
+    // Whatever became of a, only b's image is handed over, once.
+    std::unique_ptr<SlideImage> image = show.TakeResult();
+    ASSERT_TRUE(image);
     EXPECT_EQ(image->Serial, latest);
     EXPECT_EQ(image->Path, b);
     ASSERT_TRUE(image->Image);
@@ -278,13 +290,42 @@ TEST(SlideShowWorker, OnlyTheLatestRequestIsPreparedAndOneImageWaits)
     show.End();
     EXPECT_FALSE(show.IsRunning());
     // Started again for the next show.
-    const int before = owner.Runs();
     show.Start();
     show.Prepare({a, kSlideFullSize, 16, 16});
-    ASSERT_TRUE(owner.WaitFor(before + 1));
+    ASSERT_TRUE(owner.WaitReady(2));
     image = show.TakeResult();
     ASSERT_TRUE(image && image->Image);
     EXPECT_EQ(image->Image->Width, 64);
+    show.End();
+}
+
+TEST(SlideShowWorker, TheNextFileIsDecodedWhileOneImageWaits)
+{
+    TempFolder folder;
+    const std::string paths[] = {WriteBlocks(folder, "a.bmp", 64, 32), WriteBlocks(folder, "b.bmp", 32, 64),
+                                 folder.File("missing.bmp"), WriteBlocks(folder, "c.bmp", 16, 16)};
+    WaitingOwner owner;
+    CSlideShow show;
+    show.SetSlideOwner(&owner);
+    show.Start();
+    // Each next file is asked for once the one before is decoded, and nothing
+    // is taken meanwhile: the stages fill up and wait, none is dropped.
+    std::vector<uint64_t> serials;
+    for (size_t i = 0; i < 3; ++i) {
+        serials.push_back(show.Prepare({paths[i], kSlideBestFit, 8, 8}, i > 0));
+        ASSERT_TRUE(owner.WaitDecoded(i + 1));
+    }
+    serials.push_back(show.Prepare({paths[3], kSlideBestFit, 8, 8}, true));
+    ASSERT_TRUE(owner.WaitReady(1));
+    EXPECT_EQ(owner.Decoded().size(), 3u) << "a third image was decoded while two wait";
+    for (size_t i = 0; i < 4; ++i) {
+        ASSERT_TRUE(owner.WaitReady(int(i) + 1));
+        std::unique_ptr<SlideImage> image = show.TakeResult();
+        ASSERT_TRUE(image);
+        EXPECT_EQ(image->Serial, serials[i]);
+        EXPECT_EQ(image->Image != nullptr, i != 2) << image->Error;
+    }
+    EXPECT_FALSE(show.TakeResult());
     show.End();
 }
 
