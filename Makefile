@@ -46,6 +46,7 @@ bench: build
 	@scripts/install-deps --bench
 	bench/decode-bench.sh
 	bench/browser-bench.sh
+	bench/slideshow-bench.sh
 	for b in ops color filter quantize palette-encode jobs search; do OCULANE_CLI=$(BUILD)/oculane-cli bench/$$b-bench.sh || exit 1; done
 	bench/encode-bench.sh --build $(BUILD)
 	bench/print-bench.sh --oculane $(BUILD)/oculane

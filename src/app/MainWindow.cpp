@@ -5,6 +5,7 @@
 #include "app/FolderTreeView.h"
 #include "app/OperationRunner.h"
 #include "app/QtTypeNames.h"
+#include "app/SlideShowControl.h"
 #include "browser/StatusTexts.h"
 #include "platform/Directory.h"
 #include "view/Preview.h"
@@ -66,6 +67,7 @@ CMainWindow::CMainWindow() : m_Types(std::make_unique<CQtTypeNames>())
     setObjectName("mainWindow");
     setWindowTitle(QStringLiteral("Oculane"));
     m_Settings.SetDefaults();
+    m_SlideShow = std::make_unique<CSlideShowControl>(*this);
     registerCommands();
     createActions();
     createCentralWidgets();

@@ -23,6 +23,7 @@ class COperationRunner;
 class CFolderTreeView;
 class CPreview;
 class CQtTypeNames;
+class CSlideShowControl;
 class QAction;
 class QComboBox;
 class QLabel;
@@ -64,6 +65,7 @@ public:
     CPreview* preview() const { return m_Preview; }
     CFileListView* fileList() const { return m_FileList; }
     CFolderTreeView* folderTree() const { return m_Tree; }
+    CSlideShowControl& slideShow() const { return *m_SlideShow; }
     QComboBox* addressList() const { return m_Address; }
     const std::string& currentFile() const { return m_CurrentFile; }
 
@@ -97,6 +99,7 @@ private:
     friend class CSaveCommands;
     friend class CSearchCommands;
     friend class CSlideShowCommands;
+    friend class CSlideShowControl;
     friend class CViewCommands;
     friend class CWindowCommands;
 
@@ -188,6 +191,7 @@ private:
     CFileListView* m_FileList = nullptr;
     CPreview* m_Preview = nullptr;
     std::unique_ptr<COperationRunner> m_Operations;
+    std::unique_ptr<CSlideShowControl> m_SlideShow;
     QComboBox* m_Address = nullptr;
 
     bool m_ViewerMode = false;

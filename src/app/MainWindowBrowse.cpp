@@ -9,6 +9,7 @@
 #include "app/GroupDialog.h"
 #include "app/MessageBox.h"
 #include "app/QtTypeNames.h"
+#include "app/SlideShowControl.h"
 #include "browser/StatusTexts.h"
 #include "base/FileName.h"
 #include "platform/Directory.h"
@@ -23,6 +24,7 @@
 
 bool CMainWindow::goToFolder(const std::string& path, const std::string& nameToSelect)
 {
+    m_SlideShow->stop(true);
     std::string error;
     if (!m_Navigator.EnterWithFallback(path, error)) {
         MessageBox::Error(this, QString::fromStdString(error));

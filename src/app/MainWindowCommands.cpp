@@ -16,6 +16,7 @@
 #include "app/SaveCommands.h"
 #include "app/SearchCommands.h"
 #include "app/SlideShowCommands.h"
+#include "app/SlideShowControl.h"
 #include "app/ViewCommands.h"
 #include "app/WindowCommands.h"
 
@@ -43,13 +44,15 @@ void CMainWindow::registerCommands()
 
 void CMainWindow::runCommand(int id)
 {
+    if (!m_SlideShow->allows(id))
+        return;
     if (m_Commands.run(id))
         updateActions();
 }
 
 bool CMainWindow::isCommandEnabled(int id) const
 {
-    return m_Commands.isEnabled(id);
+    return m_SlideShow->allows(id) && m_Commands.isEnabled(id);
 }
 
 bool CMainWindow::isCommandChecked(int id) const

@@ -3,6 +3,7 @@
 
 #include "app/FileListView.h"
 #include "app/MessageBox.h"
+#include "app/SlideShowControl.h"
 #include "base/FileName.h"
 #include "platform/ConfigFolder.h"
 #include "platform/Directory.h"
@@ -91,6 +92,7 @@ void CMainWindow::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    m_SlideShow->stop(false);
     if (!m_SaveOnClose) {
         event->accept();
         return;
@@ -128,5 +130,5 @@ void CMainWindow::changeEvent(QEvent* event)
 
 bool CMainWindow::isIdle() const
 {
-    return !m_Preview->isLoading();
+    return !m_Preview->isLoading() && !m_SlideShow->starting();
 }

@@ -9,6 +9,7 @@
 #include "app/MessageBox.h"
 #include "app/QtClipboard.h"
 #include "app/SaveCommands.h"
+#include "app/SlideShowControl.h"
 #include "browser/FileCells.h"
 #include "browser/StatusTexts.h"
 #include "platform/ConfigFolder.h"
@@ -36,6 +37,9 @@ uint64_t FileSize(const std::string& path)
 
 void CMainWindow::loadCurrent(bool asked)
 {
+    // A running show puts the images on screen itself.
+    if (m_SlideShow->running() && !m_CurrentFile.empty())
+        return;
     if (m_CurrentFile.empty()) {
         clearPreview();
         return;
@@ -154,8 +158,8 @@ bool CMainWindow::imageReady() const
 QString CMainWindow::imageInformation() const
 {
     const CWinBmp& image = m_Preview->image();
-    std::string text = ImageDimensionsText(image.Width, image.Height, image.SourceBitsPerPixel,
-                                           m_Settings.ImageSizeUnit);
+    std::string text = ImageDimensionsText(m_Preview->sourceWidth(), m_Preview->sourceHeight(),
+                                           image.SourceBitsPerPixel, m_Settings.ImageSizeUnit);
     if (!m_ShownName.empty())
         text += "    " + FileSizeText(FileSize(JoinPath(m_ShownFolder, m_ShownName)), m_Settings.FileSizeUnit);
     return QString::fromStdString(text);
@@ -244,6 +248,7 @@ void CMainWindow::setWallpaper()
 
 void CMainWindow::openFile()
 {
+    m_SlideShow->stop(true);
     QString filter = QStringLiteral("Images (");
     for (const std::string& ext : ReadableExtensions())
         filter += QStringLiteral("*.%1 *.%2 ").arg(QString::fromStdString(ext), QString::fromStdString(ext).toUpper());

@@ -4,6 +4,8 @@
 #include "app/CommandDispatcher.h"
 #include "app/CommandTable.h"
 #include "app/MainWindow.h"
+#include "app/SlideShowControl.h"
+#include "view/Preview.h"
 
 #include <QStatusBar>
 #include <QToolBar>
@@ -14,9 +16,13 @@ void CWindowCommands::registerWith(CCommandDispatcher& commands, CMainWindow& w)
     commands.add(
         {ID_VIEWER, ID_BROWSER},
         [&w](int) {
+            // Leaving the viewer ends a show; its last slide is replaced by
+            // the file's image even where the preview does not load by itself.
+            const bool slide = w.m_Preview->showsSlide();
+            w.m_SlideShow->stop(false);
             w.setViewerMode(!w.m_ViewerMode);
             // Each mode shows the image with its own fit options.
-            w.loadCurrent(w.m_ViewerMode);
+            w.loadCurrent(w.m_ViewerMode || slide);
             w.updateStatusTexts();
             w.updateTitle();
         },

@@ -3,6 +3,10 @@
 //   starts as usual, waits until the listing and the preview are done, writes
 //   the window as a PNG and exits. --command ID (repeatable) runs commands
 //   after start-up; --timing prints how long listing and preview took.
+// oculane --slideshow-bench N FOLDER
+//   (for the benchmark) runs a slide show without delay over the folder in a
+//   viewer whose image area is 1920 x 1080 until N images were shown, prints
+//   the rate and the user-interface time of each step, and exits.
 // oculane --associate EXT[,EXT...] | --unassociate EXT[,EXT...]
 //   makes the program the desktop's opener of those file types, or gives them
 //   up, and exits without opening a window.
@@ -14,6 +18,8 @@
 #include "app/MainWindow.h"
 #include "app/MessageBox.h"
 #include "app/PrintCommands.h"
+#include "app/SlideShowControl.h"
+#include "view/Preview.h"
 #include "save/Writers.h"
 
 #include <QApplication>
@@ -45,6 +51,7 @@ struct Arguments {
     bool Timing = false;
     std::vector<int> Commands;  // run by id after start-up, as from the menu
     QStringList Associate, Unassociate;  // extensions, without a window
+    int SlideBench = 0;  // images to show
 };
 
 int Usage(const char* message)
@@ -66,6 +73,54 @@ bool ParseSize(const char* text, QSize& size)
         return false;
     size = QSize(width, height);
     return true;
+}
+
+// The slide show as fast as it goes, with the image area of a full HD screen.
+int RunSlideShowBench(QApplication& app, CMainWindow& window, int images)
+{
+    CSettings& settings = window.settings();
+    settings.SlideDelay = 0;
+    settings.SlideDelayFlip = 1;
+    settings.SlideImageSize = kSlideBestFit;
+    settings.SlidePosition = kSlideCentre;
+    settings.SlideSequence = kSlideForward;
+    if (!window.viewerMode())
+        window.runCommand(ID_VIEWER);
+    window.resize(window.size() + (QSize(1920, 1080) - window.preview()->size()));
+    while (!window.isIdle())
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    QApplication::processEvents();
+    std::vector<double> steps;
+    QElapsedTimer clock;
+    double seconds = 0;
+    window.slideShow().setStepObserver([&](double milliseconds) {
+        steps.push_back(milliseconds);
+        if (steps.size() == static_cast<size_t>(images)) {
+            seconds = clock.nsecsElapsed() / 1e9;
+            app.quit();
+        }
+    });
+    clock.start();
+    window.runCommand(ID_SLIDE_RUN);
+    if (!window.slideShow().running()) {
+        std::fprintf(stderr, "oculane: the slide show did not start (a folder of two or more files?)\n");
+        return 1;
+    }
+    app.exec();
+    if (steps.size() < static_cast<size_t>(images)) {
+        std::fprintf(stderr, "oculane: the slide show ended after %zu images: %s\n", steps.size(),
+                     window.paneText(CMainWindow::kStatePane).toLocal8Bit().constData());
+        return 1;
+    }
+    const QSize area = window.preview()->size();
+    double total = 0, longest = 0;
+    for (double ms : steps) {
+        total += ms;
+        longest = std::max(longest, ms);
+    }
+    std::printf("slideshow %d images %dx%d in %.3f s, %.3f images/s, ui per step mean %.3f ms max %.3f ms\n", images,
+                area.width(), area.height(), seconds, images / seconds, total / images, longest);
+    return 0;
 }
 
 } // namespace
@@ -116,6 +171,12 @@ int main(int argc, char** argv)
             args.Print = QString::fromLocal8Bit(argv[i]);
         } else if (std::strcmp(arg, "--thumbnails") == 0) {
             args.Thumbnails = true;
+        } else if (std::strcmp(arg, "--slideshow-bench") == 0) {
+            char* end = nullptr;
+            const long images = ++i < argc ? std::strtol(argv[i], &end, 10) : 0;
+            if (images <= 0 || images > 100000 || *end != 0)
+                return Usage("--slideshow-bench needs a number of images");
+            args.SlideBench = static_cast<int>(images);
         } else if (std::strcmp(arg, "--size") == 0) {
             if (++i >= argc || !ParseSize(argv[i], args.Size))
                 return Usage("--size needs WxH (200x150 to 10000x10000)");
@@ -168,13 +229,13 @@ int main(int argc, char** argv)
     QTemporaryFile screens(QDir::tempPath() + QStringLiteral("/oculane-screens-XXXXXX.json"));
     const char* platform = std::getenv("QT_QPA_PLATFORM");
     const bool noDisplay = !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY");
-    if (!args.Screenshot.isEmpty() &&
+    if ((!args.Screenshot.isEmpty() || args.SlideBench > 0) &&
         ((!platform && noDisplay) || (platform && std::strcmp(platform, "offscreen") == 0)) && screens.open()) {
         screens.write(QStringLiteral("{\"screens\": [{\"name\": \"screenshot\", \"x\": 0, \"y\": 0, "
                                      "\"width\": %1, \"height\": %2, \"logicalDpi\": 96, "
                                      "\"logicalBaseDpi\": 96, \"dpr\": 1}]}")
-                          .arg(std::max(args.Size.width(), 1920))
-                          .arg(std::max(args.Size.height(), 1080))
+                          .arg(std::max(args.Size.width(), args.SlideBench > 0 ? 2400 : 1920))
+                          .arg(std::max(args.Size.height(), args.SlideBench > 0 ? 1500 : 1080))
                           .toUtf8());
         screens.flush();
         setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + screens.fileName()).toLocal8Bit().constData(), 1);
@@ -185,7 +246,7 @@ int main(int argc, char** argv)
     QApplication::setOrganizationName(QStringLiteral("Varnosk Software"));
     QApplication::setApplicationName(QStringLiteral("Oculane"));
 
-    if (!args.Screenshot.isEmpty()) {
+    if (!args.Screenshot.isEmpty() || args.SlideBench > 0) {
         // Nobody is there to answer: messages go to stderr, questions get "No".
         MessageBox::SetHook([](QWidget*, const QString& text, int) {
             std::fprintf(stderr, "oculane: %s\n", text.toLocal8Bit().constData());
@@ -196,7 +257,7 @@ int main(int argc, char** argv)
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/viewer.svg")));
     window.setTimingOutput(args.Timing);
     // A screenshot leaves the user's settings, favourites and layout alone.
-    window.setSaveOnClose(args.Screenshot.isEmpty());
+    window.setSaveOnClose(args.Screenshot.isEmpty() && args.SlideBench == 0);
     if (!args.Screenshot.isEmpty())
         window.resize(args.Size);
     QElapsedTimer started;
@@ -204,6 +265,8 @@ int main(int argc, char** argv)
     window.show();
     if (!window.startUp(args.Path))
         return 1;
+    if (args.SlideBench > 0)
+        return RunSlideShowBench(app, window, args.SlideBench);
     if (args.Viewer && !window.viewerMode())
         window.runCommand(ID_VIEWER);
     size_t nextCommand = 0;

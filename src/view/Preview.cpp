@@ -110,8 +110,34 @@ void CPreview::showImage(std::unique_ptr<CWinBmp> image, std::string path, bool 
     m_Scaled = QImage();
     m_Document.reset(std::move(image), std::move(path), modified);
     m_HasImage = true;
+    m_Slide = false;
     unsetCursor();  // a drag in progress ends with the image it moved
     fit(placement, shrinkToFit, enlargeToFit, true);
+}
+
+void CPreview::showSlide(std::unique_ptr<CWinBmp> image, std::string path, int displayWidth, int displayHeight,
+                         bool upperLeft, int fullWidth, int fullHeight)
+{
+    m_Waiting = 0;
+    m_Loader->Cancel();
+    if (!image || !Drawable(*image)) {
+        dropImage();
+        update();
+        return;
+    }
+    m_Notices.clear();
+    m_Scaled = QImage();
+    m_Document.reset(std::move(image), std::move(path), false);
+    m_HasImage = true;
+    m_Slide = true;
+    m_SlideWidth = fullWidth;
+    m_SlideHeight = fullHeight;
+    unsetCursor();
+    m_Geometry.SetWindowSize(width(), height());
+    m_Geometry.SetImageDisplay(m_Document.image().Width, m_Document.image().Height, displayWidth, displayHeight,
+                               upperLeft);
+    rescale(true);
+    update();
 }
 
 void CPreview::fit(int placement, bool shrinkToFit, bool enlargeToFit, bool pixelsChanged)
@@ -125,6 +151,7 @@ void CPreview::fit(int placement, bool shrinkToFit, bool enlargeToFit, bool pixe
 void CPreview::dropImage()
 {
     m_HasImage = false;
+    m_Slide = false;
     m_Geometry.Clear();
     m_Scaled = QImage();
     m_ScaledWidth = m_ScaledHeight = 0;
@@ -168,7 +195,7 @@ void CPreview::setImage(std::unique_ptr<CWinBmp> image, bool modified)
 
 void CPreview::fitAgain(int placement, bool shrinkToFit, bool enlargeToFit)
 {
-    if (m_HasImage)
+    if (m_HasImage && !m_Slide)
         fit(placement, shrinkToFit, enlargeToFit, false);
 }
 

@@ -46,8 +46,21 @@ public:
     // bits, with the fit options of the last load; forgets a load in progress.
     void setImage(std::unique_ptr<CWinBmp> image, bool modified);
 
+    // Shows an image the slide show has already brought to its display size
+    // (or left at its own size for the view to enlarge), centred or pinned
+    // to the upper left corner; forgets a load in progress. fullWidth and
+    // fullHeight are the size of the image in its file.
+    void showSlide(std::unique_ptr<CWinBmp> image, std::string path, int displayWidth, int displayHeight,
+                   bool upperLeft, int fullWidth, int fullHeight);
+    // The view shows a slide: a display copy, not the image of the file,
+    // until the next load or clear().
+    bool showsSlide() const { return m_Slide; }
+    // Size of the shown image in its file (for a slide, not the copy's).
+    int sourceWidth() const { return m_Slide ? m_SlideWidth : m_Document.image().Width; }
+    int sourceHeight() const { return m_Slide ? m_SlideHeight : m_Document.image().Height; }
+
     // The shown image again by other fit options (a mode switch that does
-    // not decode).
+    // not decode). A slide keeps the size the show gave it.
     void fitAgain(int placement, bool shrinkToFit, bool enlargeToFit);
     void setZoom(double factor);
     bool more();
@@ -99,6 +112,8 @@ private:
 
     CEditBmp m_Document;
     bool m_HasImage = false;
+    bool m_Slide = false;
+    int m_SlideWidth = 0, m_SlideHeight = 0;
     CViewGeometry m_Geometry;
     QImage m_Scaled;  // the image at display size when shrunk a lot; null otherwise
     int m_ScaledWidth = 0, m_ScaledHeight = 0;  // display size m_Scaled was made for

@@ -55,9 +55,27 @@ void CViewGeometry::SetImage(int width, int height, int placement, bool shrinkTo
     m_Shrink = shrinkToFit;
     m_Enlarge = enlargeToFit;
     m_LimitEnlarge = limitEnlarge;
+    m_Corner = false;
     m_HasImage = true;
     m_Dragging = false;
     FitDisplaySize();
+    Place();
+    UpdateVisible();
+}
+
+void CViewGeometry::SetImageDisplay(int width, int height, int displayWidth, int displayHeight, bool corner)
+{
+    m_ImageWidth = std::max(width, 1);
+    m_ImageHeight = std::max(height, 1);
+    m_Placement = kPlaceCentre;
+    m_Shrink = m_Enlarge = false;
+    m_Corner = corner;
+    m_HasImage = true;
+    m_Dragging = false;
+    m_FitPending = false;
+    SetDisplaySize(displayWidth, displayHeight);
+    m_Factor = m_ImageWidth >= m_ImageHeight ? double(m_Display.Width()) / m_ImageWidth
+                                             : double(m_Display.Height()) / m_ImageHeight;
     Place();
     UpdateVisible();
 }
@@ -111,6 +129,11 @@ void CViewGeometry::Place()
     const int ww = m_WindowWidth, wh = m_WindowHeight;
     const int dw = m_Display.Width(), dh = m_Display.Height();
     m_Scrollable = false;
+    if (m_Corner) {
+        m_Scrollable = dw > ww || dh > wh;
+        m_Display = ViewRect{0, 0, dw, dh};
+        return;
+    }
 
     int left;
     if (dw < ww) {

@@ -25,6 +25,10 @@ public:
     // (limitEnlarge: at most ten times the image size), then placement.
     // Loaded before the window has a size, the fit runs again once it has one.
     void SetImage(int width, int height, int placement, bool shrinkToFit, bool enlargeToFit, bool limitEnlarge = true);
+    // A new image shown at a size its caller chose (the slide show's). With
+    // corner it sits at the upper left corner whatever its size; otherwise
+    // by the centre placement.
+    void SetImageDisplay(int width, int height, int displayWidth, int displayHeight, bool corner);
     void Clear() { m_HasImage = false; m_Dragging = false; m_FitPending = false; }
     bool HasImage() const { return m_HasImage; }
     void SetPlacement(int placement);
@@ -72,6 +76,7 @@ private:
     int m_Placement = kPlaceUpperLeft;
     bool m_Shrink = true, m_Enlarge = false;
     bool m_LimitEnlarge = true;
+    bool m_Corner = false;  // pinned to the upper left corner, even when smaller
     // The image arrived while the window had no area; fit when it gets one.
     bool m_FitPending = false;
     double m_Factor = 1.0;

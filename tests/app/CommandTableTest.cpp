@@ -346,7 +346,6 @@ private slots:
                           ID_DELETE, ID_RENAME, ID_RENAME_SERIES, ID_NEW_FOLDER, ID_FIND, ID_COMPARE};
         const int off[] = {ID_ACQUIRE,
                            ID_COLUMN_NAME,
-                           ID_SLIDE_SHOW, ID_SLIDE_RUN, ID_SLIDE_STOP,
                            0, 12345};
         for (int id : on)
             QTest::newRow(qPrintable(QString("on %1").arg(id))) << id << true;
