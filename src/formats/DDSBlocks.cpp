@@ -1,5 +1,6 @@
 #include "formats/DDSBlocks.h"
 
+#include "formats/ChannelMask.h"
 #include "formats/ImageDecoder.h"
 #include "base/LittleEndian.h"
 
@@ -13,7 +14,7 @@ struct Rgb {
 
 Rgb Expand565(uint16_t c)
 {
-    return {uint32_t(c >> 11) << 3, uint32_t((c >> 5) & 0x3F) << 2, uint32_t(c & 0x1F) << 3};
+    return {ExpandBits(c >> 11, 5), ExpandBits((c >> 5) & 0x3F, 6), ExpandBits(c & 0x1F, 5)};
 }
 
 uint32_t Pack(uint32_t r, uint32_t g, uint32_t b, uint32_t a)
