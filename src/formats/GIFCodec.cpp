@@ -164,6 +164,7 @@ void CGIFDecoder::ReadFirstImage(CBmp& bitmap, PaletteEntry* palette, const Scre
         const uint32_t fill = transparent ? colours[screen.Transparent]
                                           : PackPixel(m_GlobalMap.Red[b], m_GlobalMap.Green[b], m_GlobalMap.Blue[b]);
         for (int y = 0; y < canvasHeight; ++y) {
+            CheckAbort();
             if (is8)
                 std::memset(bitmap.Lines[y], b, size_t(canvasWidth));
             else
