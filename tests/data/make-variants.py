@@ -177,7 +177,7 @@ def make_bmp():
     # An 8-bit file whose palette has the 16 entries it uses (colours used 0).
     write("bmp-palette-short.bmp", bmp(info(40, W, H, 8), palette(PAL16), rows8(idx)))
     write("bmp-palette-300.bmp", bmp(info(40, W, H, 8, 0, 300), palette(PAL16 + [(7, 7, 7)] * 284), rows8(idx)))
-    png = magick(*CROP, "-depth", "8", "png24:-")
+    png = magick(*CROP, "-strip", "-depth", "8", "png24:-")
     write("bmp-embedded-png.bmp", bmp(info(40, W, H, 0, 5), b"", png))
     jpeg = magick(*CROP, "-quality", "90", "jpg:-")
     write("bmp-embedded-jpeg.bmp", bmp(info(124, W, H, 0, 4), b"", jpeg))
@@ -224,10 +224,9 @@ def make_png():
 def make_gif():
     out = lambda name: os.path.join(OUT, name)
     magick(*CROP, "+dither", "-colors", "32", "-page", "41x30+7+5", out("gif-offset-on-screen.gif"))
-    magick(*CROP, "+dither", "-colors", "32", "-transparent", magick(*CROP, "-format", "%[pixel:p{14,8}]", "info:")
-           .decode(), out("gif-transparent.gif"))
-    magick(*CROP, "+dither", "-colors", "32", "-fill", "none", "-draw", "rectangle 0,0 9,5", "-page", "35x20+3+2",
-           out("gif-transparent-offset.gif"))
+    clear = ["-alpha", "set", "-region", "10x6+3+3", "-alpha", "transparent", "+region", "+dither", "-colors", "32"]
+    magick(*CROP, *clear, out("gif-transparent.gif"))
+    magick(*CROP, *clear, "-page", "35x20+3+2", out("gif-transparent-offset.gif"))
     magick("-delay", "10", "(", *CROP, "+dither", "-colors", "16", ")", "(", *CROP, "-negate", "+dither",
            "-colors", "16", ")", out("gif-animated.gif"))
 
