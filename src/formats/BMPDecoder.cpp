@@ -56,6 +56,13 @@ public:
         else
             row[x] = index;
     }
+    // True-colour runs (32-bit target only).
+    void FillColour(uint8_t* row, int from, int to, uint32_t colour) const
+    {
+        if (from < to)
+            std::fill(reinterpret_cast<uint32_t*>(row) + from, reinterpret_cast<uint32_t*>(row) + to, colour);
+    }
+    void PutColour(uint8_t* row, int x, uint32_t colour) const { reinterpret_cast<uint32_t*>(row)[x] = colour; }
 
 private:
     CBmp& m_Bitmap;
@@ -154,11 +161,22 @@ private:
     CByteSource& m_Source;
 };
 
-// Pixels the stream never reaches, whether skipped by a delta or left after
-// an early end, take palette index 0.
-void DecodeRle(const RowWriter& out, CByteSource& source, int rows, bool rle4)
+enum class RleKind { Rle4, Rle8, Rle24 };
+
+inline uint32_t Bgr(const uint8_t* p)
 {
-    DecoderTrace(2, rle4 ? "Decoding RLE4-compressed bitmap.\n" : "Decoding RLE8-compressed bitmap.\n");
+    return PackPixel(p[2], p[1], p[0]);
+}
+
+// Pixels the stream never reaches, whether skipped by a delta or left after
+// an early end, take palette index 0 (black for RLE24, which has no palette).
+void DecodeRle(const RowWriter& out, CByteSource& source, int rows, RleKind kind)
+{
+    const bool rle4 = kind == RleKind::Rle4;
+    const bool rle24 = kind == RleKind::Rle24;
+    DecoderTrace(2, rle4    ? "Decoding RLE4-compressed bitmap.\n"
+                    : rle24 ? "Decoding RLE24-compressed bitmap.\n"
+                            : "Decoding RLE8-compressed bitmap.\n");
     RunReader in(source);
     const int w = out.Width();
     int r = 0;
@@ -170,7 +188,11 @@ void DecodeRle(const RowWriter& out, CByteSource& source, int rows, bool rle4)
         const int value = pair[1];
         if (count > 0) {
             const int n = std::min(count, w - x);
-            if (!rle4) {
+            if (rle24) {
+                // The pair holds the count and blue; green and red follow.
+                const uint8_t* gr = in.Literal(2);
+                out.FillColour(row, x, x + n, PackPixel(gr[1], gr[0], static_cast<uint8_t>(value)));
+            } else if (!rle4) {
                 out.Fill(row, x, x + n, static_cast<uint8_t>(value));
             } else {
                 const uint8_t hi = static_cast<uint8_t>(value >> 4), lo = static_cast<uint8_t>(value & 0x0F);
@@ -204,10 +226,12 @@ void DecodeRle(const RowWriter& out, CByteSource& source, int rows, bool rle4)
             out.Fill(out.Row(r), x, to, 0);
             x = to;
         } else {
-            const size_t bytes = rle4 ? (size_t(value) + 1) / 2 : size_t(value);
+            const size_t bytes = rle4 ? (size_t(value) + 1) / 2 : rle24 ? size_t(value) * 3 : size_t(value);
             const uint8_t* literal = in.Literal(bytes);
             const int n = std::min(value, w - x);
-            for (int i = 0; i < n; ++i) {
+            for (int i = 0; i < n && rle24; ++i)
+                out.PutColour(row, x + i, Bgr(literal + 3 * i));
+            for (int i = 0; i < n && !rle24; ++i) {
                 const uint8_t index =
                     rle4 ? ((i & 1) ? (literal[i >> 1] & 0x0F) : (literal[i >> 1] >> 4)) : literal[i];
                 out.Put(row, x + i, index);
@@ -285,13 +309,12 @@ void CBMPDecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>& palet
         RaiseDecoderError(ErrFormat, "Decoding bmp: Illegal bpp value.");
     if (info.Os2 && info.Compression == kBmpBitFields && fileDepth == 1)
         RaiseDecoderError(ErrUnsupported, "Bitmap decoder: Huffman-compressed bitmaps are not supported.");
-    if (info.Os2 && info.Compression == kBmpJpeg && fileDepth == 24)
-        RaiseDecoderError(ErrUnsupported, "Bitmap decoder: RLE24-compressed bitmaps are not supported.");
     if (info.Width <= 0 || info.Height == 0 || info.Height == INT32_MIN)
         RaiseDecoderError(ErrFormat, "Bitmap decoder: Illegal image size.");
     const bool topDown = info.Height < 0;
     const int height = topDown ? -info.Height : info.Height;
-    const bool rle = info.Compression != kBmpRgb && (fileDepth == 4 || fileDepth == 8);
+    const bool rle24 = info.Os2 && info.Compression == kBmpJpeg && fileDepth == 24;
+    const bool rle = rle24 || (info.Compression != kBmpRgb && (fileDepth == 4 || fileDepth == 8));
     const bool masked = fileDepth == 16 || (fileDepth == 32 && info.HasMasks);
 
     // The pixels are read from their own cursor, which may start before the
@@ -318,7 +341,8 @@ void CBMPDecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>& palet
 
     const RowWriter out(bitmap, topDown, paletteOut.get(), GetAbortFlag());
     if (rle) {
-        DecodeRle(out, pixels, height, fileDepth == 4);
+        DecodeRle(out, pixels, height,
+                  rle24 ? RleKind::Rle24 : fileDepth == 4 ? RleKind::Rle4 : RleKind::Rle8);
     } else {
         const uint8_t* data = pixels.ReadBytes(static_cast<size_t>(stride * uint64_t(height)));
         switch (fileDepth) {

@@ -1,5 +1,5 @@
 // Windows and OS/2 bitmap files: 1, 4, 8, 16, 24 and 32 bits per pixel,
-// uncompressed, bit fields, RLE8 and RLE4, and JPEG or PNG stored inside.
+// uncompressed, bit fields, RLE8, RLE4 and OS/2 RLE24, and JPEG or PNG stored inside.
 #pragma once
 
 #include "formats/ImageDecoder.h"

@@ -6,7 +6,7 @@ animations; PNM comments and 16-bit samples; 15/16-bit TGA; 5:6:5 DDS.
 
 ImageMagick (Debian package imagemagick) writes what it can (OS/2 1.x
 headers, 5:6:5 and 1:5:5:5 / 4:4:4:4 bit fields with alpha, 124-byte headers
-with alpha, GIFs); the rest is built byte by byte here from the same 29 x 17
+with alpha, GIFs); the rest is built byte by byte here (OS/2 RLE24 included) from the same 29 x 17
 crop of ImageMagick's built-in rose. tests/crosscheck.py compares our decode
 of each file with ImageMagick's (see KNOWN there for understood differences).
 A few of the files are also fuzz seeds (fuzz/corpus/seed-variant-*).
@@ -147,11 +147,33 @@ def rle4_with_deltas(rows):
     return out + b"\0\1"
 
 
+def rle24(rows):
+    """OS/2 RLE24: a run where neighbours repeat, absolute runs elsewhere."""
+    out = b""
+    for row in reversed(rows):
+        x = 0
+        while x < W:
+            n = 1
+            while x + n < W and row[x + n] == row[x] and n < 255:
+                n += 1
+            if n > 1 or W - x < 3:
+                r, g, b = row[x]
+                out += bytes((n, b, g, r))
+            else:
+                n = min(3, W - x)
+                lit = b"".join(bytes((p[2], p[1], p[0])) for p in row[x:x + n])
+                out += bytes((0, n)) + lit + bytes(len(lit) % 2)
+            x += n
+        out += b"\0\0"
+    return out + b"\0\1"
+
+
 def make_bmp():
     rgb = rgb_rows()
     idx = index_rows()
     write("bmp-os2-16byte-24bit.bmp", bmp(info(16, W, H, 24), b"", rows24(rgb)))
     write("bmp-os2-64byte-4bit.bmp", bmp(info(64, W, H, 4), palette(PAL16), rows4(idx)))
+    write("bmp-os2-64byte-rle24.bmp", bmp(info(64, W, H, 24, 4), b"", rle24(rgb)))
     write("bmp-os2-12byte-8bit.bmp", bmp(struct.pack("<IHHHH", 12, W, H, 1, 8), palette(PAL16, 3), rows8(idx)))
     write("bmp-v2-52byte-565.bmp",
           bmp(info(52, W, H, 16, 3, 0, (0xF800, 0x07E0, 0x001F)), b"",
@@ -274,7 +296,7 @@ def make_tga_dds():
 
 def make_seeds():
     # One prefix byte (0: the fuzz target's plain file name), then the file.
-    for name in ("bmp-os2-12byte-8bit.bmp", "bmp-v3-56byte-1555-alpha.bmp", "bmp-rle8-delta.bmp", "bmp-rle8-early-end.bmp",
+    for name in ("bmp-os2-12byte-8bit.bmp", "bmp-os2-64byte-rle24.bmp", "bmp-v3-56byte-1555-alpha.bmp", "bmp-rle8-delta.bmp", "bmp-rle8-early-end.bmp",
                  "bmp-embedded-png.bmp", "gif-transparent-offset.gif", "pnm-plain-comments.ppm",
                  "pnm-raw-maxval4095.pgm", "png-palette-trns.png"):
         with open(os.path.join(OUT, name), "rb") as f:

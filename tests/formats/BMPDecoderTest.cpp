@@ -198,6 +198,11 @@ TEST(BMPDecoderTest, Variants)
          {{red, blue}}, 8, false},
         {"true colour with a palette before the pixels",
          MakeBmpVariant({SizedHeader(40, 1, 1, 24, 0, 2), PaletteBytes({0, 0}), {0, 0xFF, 0, 0}}), {{green}}, 24, false},
+        {"OS/2 RLE24: runs, an absolute run with its pad, a delta, black where never reached",
+         MakeBmpVariant({SizedHeader(64, 4, 2, 24, 4), {},
+                         {0, 3, 0, 0xFF, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0xEE, 1, 0xFF, 0, 0, 0, 0, 0, 2, 1, 0, 1,
+                          0, 0xFF, 0, 0, 1}}),
+         {{Opaque(0), green, Opaque(0), Opaque(0)}, {green, red, white, blue}}, 24, false},
         {"embedded PNG",
          MakeBmpVariant({SizedHeader(40, 2, 1, 0, 5), {},
                          {0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A, 0x00, 0x00, 0x00, 0x0D, 0x49, 0x48, 0x44,
@@ -214,6 +219,31 @@ TEST(BMPDecoderTest, Variants)
         EXPECT_EQ(d.Bitmap.HasAlpha, c.Alpha) << c.Name;
         EXPECT_EQ(Rows32(d.Bitmap), c.Expected) << c.Name;
     }
+}
+
+// Fixtures no peer reads decode to the pixels of one a peer does read.
+TEST(BMPDecoderTest, VariantFilesMatchTheirPlainTwins)
+{
+    const std::pair<const char*, const char*> twins[] = {
+        {"bmp-os2-16byte-24bit.bmp", "bmp-im-bmp2-os2.bmp"},
+        {"bmp-os2-64byte-rle24.bmp", "bmp-im-bmp2-os2.bmp"},
+        {"bmp-palette-300.bmp", "bmp-palette-short.bmp"},
+    };
+    for (const auto& [file, twin] : twins) {
+        const DecodeResult a = DecodePath(TestDataPath("variants", file));
+        const DecodeResult b = DecodePath(TestDataPath("variants", twin));
+        ASSERT_EQ(a.Code, 0) << file << ": " << a.Text;
+        ASSERT_EQ(b.Code, 0) << twin << ": " << b.Text;
+        EXPECT_EQ(Rows32(a.Bitmap), Rows32(b.Bitmap)) << file;
+    }
+    // The RLE8 stream that ends two rows early leaves them at palette entry 0.
+    const DecodeResult early = DecodePath(TestDataPath("variants", "bmp-rle8-early-end.bmp"));
+    const DecodeResult full = DecodePath(TestDataPath("variants", "bmp-palette-short.bmp"));
+    ASSERT_EQ(early.Code, 0) << early.Text;
+    PixelRows expected = Rows32(full.Bitmap);
+    expected[0].assign(expected[0].size(), Opaque(0x000028));
+    expected[1].assign(expected[1].size(), Opaque(0x000028));
+    EXPECT_EQ(Rows32(early.Bitmap), expected);
 }
 
 TEST(BMPDecoderTest, EmbeddedJpegDecodesAsTheJpeg)
@@ -255,8 +285,7 @@ TEST(BMPDecoderTest, Errors)
         {"2 bits", MakeBmp(twoBits), 2, "Decoding bmp: Illegal bpp value."},
         {"OS/2 Huffman", MakeBmpVariant({SizedHeader(64, 8, 1, 1, 3), PaletteBytes({0, 0xFFFFFF}), {0, 0, 0, 0}}), 6,
          "Bitmap decoder: Huffman-compressed bitmaps are not supported."},
-        {"OS/2 RLE24", MakeBmpVariant({SizedHeader(64, 1, 1, 24, 4), {}, {1, 1, 2, 3, 0, 1}}), 6,
-         "Bitmap decoder: RLE24-compressed bitmaps are not supported."},
+        {"OS/2 RLE24 cut short", MakeBmpVariant({SizedHeader(64, 2, 1, 24, 4), {}, {2, 1, 2}}), 7, nullptr},
         {"header size 20 and odd", MakeBmpVariant({SizedHeader(21, 1, 1, 24), {}, {1, 2, 3, 0}}), 2,
          "Bitmap decoder: BITMAPINFOHEADER has wrong size."},
         {"header size 100", MakeBmpVariant({SizedHeader(100, 1, 1, 24), {}, {1, 2, 3, 0}}), 2,
