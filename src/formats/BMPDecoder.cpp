@@ -149,6 +149,25 @@ bool SettleFourthByte(CBmp& bitmap)
     return false;
 }
 
+// An alpha mask whose alpha is 0 in every pixel was written without thought
+// for alpha: the image is shown opaque rather than not at all. Returns
+// whether alpha is kept.
+bool SettleMaskAlpha(CBmp& bitmap)
+{
+    for (int y = 0; y < bitmap.Height; ++y) {
+        const uint32_t* row = bitmap.Row32(y);
+        for (int x = 0; x < bitmap.Width; ++x)
+            if (row[x] >> 24)
+                return true;
+    }
+    for (int y = 0; y < bitmap.Height; ++y) {
+        uint32_t* row = bitmap.Row32(y);
+        for (int x = 0; x < bitmap.Width; ++x)
+            row[x] |= 0xFF000000u;
+    }
+    return false;
+}
+
 // Run-length data is read in byte pairs; the stream may end anywhere.
 class RunReader {
 public:
@@ -373,6 +392,8 @@ void CBMPDecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>& palet
         }
         if (fileDepth == 32 && !masked && info.HeaderSize >= 108)
             bitmap.HasAlpha = SettleFourthByte(bitmap);
+        else if (maskAlpha)
+            bitmap.HasAlpha = SettleMaskAlpha(bitmap);
     }
     DecoderTrace(3, "Decoding finished.\n");
 }
