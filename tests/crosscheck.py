@@ -1,10 +1,14 @@
 #!/usr/bin/env python3
 """Decodes image files with oculane-cli and with ImageMagick and compares pixels.
 
-Usage: tests/crosscheck.py [--cli PATH] [FILE_OR_FOLDER ...]   (default: samples/)
+Usage: tests/crosscheck.py [--cli PATH] [FILE_OR_FOLDER ...]
+       (default: samples/ and tests/data/variants/)
 
 For each file both decoders read, every pixel must match exactly (JPEG and
-JPEG-bearing formats: within 2 per channel). Colour channels of pixels that the
+JPEG-bearing formats: within 2 per channel). When ImageMagick misreads or
+does not read a file, Pillow and (for 16-bit PNM) netpbm are tried as well;
+matching any peer passes. A JPEG or PNG stored inside a BMP is compared with
+the peer's reading of that JPEG or PNG. Colour channels of pixels that the
 peer says are fully transparent are not compared. Files only one decoder reads
 are listed but do not fail the run. Exit status 1 when any file differs.
 """
@@ -26,10 +30,16 @@ KNOWN = {
     "jpeg-cmyk-adobe.jpg": (3, "CMYK to RGB rounding differs"),
     "eps-tiff-preview.eps": (1, "libtiff truncates 16-bit colour-map values; the peer rounds"),
     "iff-ham6.iff": (15, "hold-and-modify values are scaled to 0-255; the peer only shifts them"),
-    "png-palette-transparent.png": (0, "tRNS transparency of palette, grey and RGB PNGs is not applied", "rgb"),
     "psd-grey-16bit.psd": (1, "16-bit samples keep their high byte; the peer rounds"),
-    "dds-dxt1.dds": (7, "5- and 6-bit block colours are shifted up, not bit-replicated"),
-    "dds-dxt5-alpha.dds": (7, "5- and 6-bit block colours are shifted up, not bit-replicated"),
+    "bmp-im-1555-alpha.bmp": (0, "the peer widens a 1-bit alpha to 128; we widen it to 255", "rgb"),
+    "bmp-v3-56byte-1555-alpha.bmp": (0, "the peer widens a 1-bit alpha to 128; we widen it to 255", "rgb"),
+    "bmp-im-4444-alpha.bmp": (15, "the peer shifts 4-bit channels up; we repeat their bits (12 is 204, not 192)"),
+    "bmp-v2-52byte-565.bmp": (0, "the peer takes an alpha mask from the pixels after a 52-byte header", "rgb"),
+    "bmp-v4-108byte-32bit-alpha.bmp": (0, "peers ignore the fourth byte of 32-bit pixels without bit fields; "
+                                          "after a 108- or 124-byte header we take it as alpha when it varies", "rgb"),
+    "dds-565.dds": (1, "the peer scales 5- and 6-bit values by 255/31 and 255/63, rounded; we repeat their bits"),
+    "tga-15bit.tga": (1, "the peer scales 5-bit values by 255/31, rounded; we repeat their bits"),
+    "tga-16bit-alpha.tga": (1, "the peer scales 5-bit values by 255/31, rounded; we repeat their bits"),
 }
 
 
@@ -77,7 +87,69 @@ def ilbm_as_ppm(path):
     return name
 
 
+def bmp_embedded(path):
+    """The JPEG or PNG stored whole in a BMP (compression 4 or 5, 0 bits) as
+    a temporary file: the peers do not read such bitmaps, but read what they hold."""
+    with open(path, "rb") as f:
+        data = f.read()
+    if data[:2] != b"BM" or len(data) < 54:
+        return None
+    offset, size = struct.unpack_from("<II", data, 10)
+    bits, compression = struct.unpack_from("<HI", data, 28)
+    if size < 40 or bits != 0 or compression not in (4, 5) or offset >= len(data):
+        return None
+    handle, name = tempfile.mkstemp(suffix=".jpg" if compression == 4 else ".png")
+    with os.fdopen(handle, "wb") as out:
+        out.write(data[offset:])
+    return name
+
+
+PILLOW = """
+import sys
+from PIL import Image
+im = Image.open(sys.argv[1])
+im.seek(0)
+im = im.convert("RGBA")
+sys.stdout.buffer.write(b"%d %d\\n" % im.size + im.tobytes())
+"""
+
+
+def pillow_peer(path):
+    """Pillow (Debian's python3-pil) as a second peer: (w, h, rgba) or None."""
+    r = subprocess.run(["/usr/bin/python3", "-c", PILLOW, path], capture_output=True)
+    if r.returncode != 0:
+        return None
+    head, _, pixels = r.stdout.partition(b"\n")
+    w, h = (int(v) for v in head.split())
+    return (w, h, pixels) if len(pixels) == w * h * 4 else None
+
+
+def netpbm_peer(path):
+    """netpbm's pamdepth brings 16-bit samples to 8 bits with rounding (the
+    peer above only truncates); ImageMagick then reads the 8-bit file."""
+    with open(path, "rb") as f:
+        head = f.read(2)
+    if head not in (b"P2", b"P3", b"P5", b"P6"):
+        return None
+    handle, name = tempfile.mkstemp(suffix=".pnm")
+    try:
+        with os.fdopen(handle, "wb") as out:
+            r = subprocess.run(["pamdepth", "255", path], stdout=out, stderr=subprocess.DEVNULL)
+        if r.returncode != 0:
+            return None
+        result, _ = peer(name)
+        return result
+    finally:
+        os.unlink(name)
+
+
 def peer(path):
+    embedded = bmp_embedded(path) if path.lower().endswith(".bmp") else None
+    if embedded:
+        try:
+            return peer(embedded)
+        finally:
+            os.unlink(embedded)
     if path.lower().endswith((".iff", ".ilbm")):
         converted = ilbm_as_ppm(path)
         if not converted:
@@ -93,12 +165,15 @@ def peer(path):
             return peer(preview)
         finally:
             os.unlink(preview)
-    size = subprocess.run(["identify-im6.q16", "-format", "%w %h\n", path + "[0]"], capture_output=True)
+    # A GIF frame is placed on its logical screen only when coalesced.
+    coalesce = ["-coalesce"] if path.lower().endswith(".gif") else []
+    size = subprocess.run(["convert-im6.q16", path + "[0]"] + coalesce + ["-format", "%w %h\n", "info:"],
+                          capture_output=True)
     if size.returncode != 0:
         return None, size.stderr.decode(errors="replace").strip().splitlines()[-1:] or ["unreadable"]
     w, h = (int(v) for v in size.stdout.split()[:2])
     # The peer leaves bottom-up TGA rows as stored and only tags the orientation.
-    orient = ["-auto-orient"] if path.lower().endswith(".tga") else []
+    orient = ["-auto-orient"] if path.lower().endswith(".tga") else coalesce
     r = subprocess.run(["convert-im6.q16"] + PEER_DEFINES + [path + "[0]"] + orient + ["-depth", "8", "rgba:-"],
                        capture_output=True)
     if r.returncode != 0 or len(r.stdout) != w * h * 4:
@@ -135,7 +210,8 @@ def compare(a, b, tolerance, ignore_alpha=False):
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--cli", default=os.path.join(ROOT, "build", "oculane-cli"))
-    ap.add_argument("paths", nargs="*", default=[os.path.join(ROOT, "samples")])
+    ap.add_argument("paths", nargs="*",
+                    default=[os.path.join(ROOT, "samples"), os.path.join(ROOT, "tests", "data", "variants")])
     args = ap.parse_args()
     files = []
     for p in args.paths:
@@ -148,25 +224,36 @@ def main():
         mine, my_err = ours(args.cli, f)
         theirs, their_err = peer(f)
         name = os.path.relpath(f, ROOT)
+        # Further peers for files the first one misreads or does not read.
+        others = [("pillow", pillow_peer), ("netpbm", netpbm_peer)]
         if mine is None and theirs is None:
             print("both fail  %s" % name)
-        elif mine is None:
+            continue
+        if mine is None:
             print("OURS FAIL  %s: %s" % (name, my_err))
-        elif theirs is None:
+            continue
+        tolerance = 2 if os.path.splitext(f)[1].lower() in LOSSY else 0
+        known = KNOWN.get(os.path.basename(f))
+        if known:
+            tolerance = max(tolerance, known[0])
+        rgb_only = bool(known) and len(known) > 2 and known[2] == "rgb"
+        problem = compare(mine, theirs, tolerance, rgb_only) if theirs else None
+        label = ""
+        if theirs is None or problem:
+            for other, read in others:
+                result = read(f)
+                if result and not compare(mine, result, tolerance, rgb_only):
+                    theirs, problem, label = result, None, " (%s)" % other
+                    break
+        if theirs is None:
             print("peer fails %s (%s)" % (name, their_err[0] if their_err else ""))
+        elif problem:
+            failed += 1
+            print("DIFFER     %s: %s" % (name, problem))
+        elif known:
+            print("same (±%d) %s: %s%s" % (known[0], name, known[1], label))
         else:
-            tolerance = 2 if os.path.splitext(f)[1].lower() in LOSSY else 0
-            known = KNOWN.get(os.path.basename(f))
-            if known:
-                tolerance = max(tolerance, known[0])
-            problem = compare(mine, theirs, tolerance, bool(known) and len(known) > 2 and known[2] == "rgb")
-            if problem:
-                failed += 1
-                print("DIFFER     %s: %s" % (name, problem))
-            elif known:
-                print("same (±%d) %s: %s" % (known[0], name, known[1]))
-            else:
-                print("same       %s" % name)
+            print("same       %s%s" % (name, label))
     print("%d file(s), %d differ" % (len(files), failed))
     return 1 if failed else 0
 

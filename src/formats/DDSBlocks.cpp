@@ -13,7 +13,9 @@ struct Rgb {
 
 Rgb Expand565(uint16_t c)
 {
-    return {uint32_t(c >> 11) << 3, uint32_t((c >> 5) & 0x3F) << 2, uint32_t(c & 0x1F) << 3};
+    // Widened by repeating the top bits, as ExpandBits does, spelled out for the hot path.
+    const uint32_t r = c >> 11, g = (c >> 5) & 0x3F, b = c & 0x1F;
+    return {(r << 3) | (r >> 2), (g << 2) | (g >> 4), (b << 3) | (b >> 2)};
 }
 
 uint32_t Pack(uint32_t r, uint32_t g, uint32_t b, uint32_t a)
@@ -30,13 +32,14 @@ void DecodeColors(const uint8_t* block, bool threeColorMode, uint32_t out[16])
     uint32_t palette[4];
     palette[0] = Pack(a.R, a.G, a.B, 255);
     palette[1] = Pack(b.R, b.G, b.B, 255);
-    // The fourth entry of a three-colour block keeps its colour; only its alpha is 0.
-    palette[3] = Pack((a.R + 2 * b.R + 1) / 3, (a.G + 2 * b.G + 1) / 3, (a.B + 2 * b.B + 1) / 3,
+    // Interpolated entries are truncated, as the common decoders do. The
+    // fourth entry of a three-colour block keeps its colour; only its alpha is 0.
+    palette[3] = Pack((a.R + 2 * b.R) / 3, (a.G + 2 * b.G) / 3, (a.B + 2 * b.B) / 3,
                       threeColorMode && c0 <= c1 ? 0 : 255);
     if (threeColorMode && c0 <= c1)
         palette[2] = Pack((a.R + b.R) / 2, (a.G + b.G) / 2, (a.B + b.B) / 2, 255);
     else
-        palette[2] = Pack((2 * a.R + b.R + 1) / 3, (2 * a.G + b.G + 1) / 3, (2 * a.B + b.B + 1) / 3, 255);
+        palette[2] = Pack((2 * a.R + b.R) / 3, (2 * a.G + b.G) / 3, (2 * a.B + b.B) / 3, 255);
     const uint32_t indices = GetLE32(block + 4);
     for (int i = 0; i < 16; ++i)
         out[i] = palette[(indices >> (2 * i)) & 3];
@@ -63,10 +66,10 @@ void DecodeInterpolatedAlpha(const uint8_t* block, uint32_t out[16])
     uint32_t palette[8] = {a0, a1};
     if (a0 > a1) {
         for (uint32_t k = 2; k < 8; ++k)
-            palette[k] = ((8 - k) * a0 + (k - 1) * a1 + 3) / 7;
+            palette[k] = ((8 - k) * a0 + (k - 1) * a1) / 7;
     } else {
         for (uint32_t k = 2; k < 6; ++k)
-            palette[k] = ((6 - k) * a0 + (k - 1) * a1 + 2) / 5;
+            palette[k] = ((6 - k) * a0 + (k - 1) * a1) / 5;
         palette[6] = 0;
         palette[7] = 255;
     }

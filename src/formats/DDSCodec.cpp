@@ -1,5 +1,6 @@
 #include "formats/DDSCodec.h"
 
+#include "formats/ChannelMask.h"
 #include "formats/DDSBlocks.h"
 #include "base/LittleEndian.h"
 
@@ -32,47 +33,10 @@ uint64_t AddSat(uint64_t a, uint64_t b)
     return a > UINT64_MAX - b ? UINT64_MAX : a + b;
 }
 
-// One channel of a masked pixel: value = ((pixel & Mask) >> Down << Up) & 0xFF.
-// Channels wider than 8 bits keep their top 8 bits.
-struct ChannelShift {
-    uint32_t Mask = 0;
-    int Down = 0;
-    int Up = 0;
-    int Width = 0;
-};
-
-ChannelShift MakeShift(uint32_t mask)
-{
-    ChannelShift c;
-    if (mask == 0)
-        return c;
-    int shift = 0;
-    while (!((mask >> shift) & 1))
-        ++shift;
-    int width = 0;
-    while (shift + width < 32 && ((mask >> (shift + width)) & 1))
-        ++width;
-    c.Mask = mask;
-    if (width > 8) {
-        c.Down = shift + width - 8;
-        c.Width = 8;
-    } else {
-        c.Down = shift;
-        c.Up = 8 - width;
-        c.Width = width;
-    }
-    return c;
-}
-
-inline uint32_t Extract(uint32_t pixel, const ChannelShift& c)
-{
-    return (((pixel & c.Mask) >> c.Down) << c.Up) & 0xFF;
-}
-
 enum class AlphaRule { Opaque, OneBit, Replicate, Plain };
 
 struct MaskLayout {
-    ChannelShift Red, Green, Blue, Alpha;
+    ChannelMask Red, Green, Blue, Alpha;
     AlphaRule Rule;
 };
 
@@ -105,17 +69,15 @@ void DecodeMaskedRows(const uint8_t* data, int width, int height, const MaskLayo
             case AlphaRule::Opaque:
                 break;
             case AlphaRule::OneBit:
-                a = Extract(p, m.Alpha) ? 255 : 0;
+                a = m.Alpha.Raw(p) ? 255 : 0;
                 break;
             case AlphaRule::Replicate:
-                a = Extract(p, m.Alpha);
-                a |= a >> 4;
-                break;
             case AlphaRule::Plain:
-                a = Extract(p, m.Alpha);
+                a = m.Alpha.Get(p);
                 break;
             }
-            dst[x] = Extract(p, m.Blue) | (Extract(p, m.Green) << 8) | (Extract(p, m.Red) << 16) | (a << 24);
+            dst[x] = uint32_t(m.Blue.Get(p)) | (uint32_t(m.Green.Get(p)) << 8) | (uint32_t(m.Red.Get(p)) << 16) |
+                     (a << 24);
         }
     }
 }
@@ -160,10 +122,10 @@ uint64_t CDDSDecoder::SurfaceSize(uint64_t width, uint64_t height, uint64_t dept
 void CDDSDecoder::DecodeUncompressed(CBmp& bitmap, const uint8_t* data, int left) const
 {
     MaskLayout m;
-    m.Red = MakeShift(m_Header.RedMask);
-    m.Green = MakeShift(m_Header.GreenMask);
-    m.Blue = MakeShift(m_Header.BlueMask);
-    m.Alpha = MakeShift(m_Header.AlphaMask);
+    m.Red = ChannelMask(m_Header.RedMask);
+    m.Green = ChannelMask(m_Header.GreenMask);
+    m.Blue = ChannelMask(m_Header.BlueMask);
+    m.Alpha = ChannelMask(m_Header.AlphaMask);
     // A file that says it has alpha but gives it no bits is shown opaque.
     if (m_Kind == KindRgb || m.Alpha.Mask == 0)
         m.Rule = AlphaRule::Opaque;

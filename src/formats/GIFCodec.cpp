@@ -37,27 +37,19 @@ int TableEntries(uint8_t packed)
     return 1 << ((packed & 7) + 1);
 }
 
-// Walks the blocks as the decoder will, without decoding, and counts the
-// images: only the last one ends up in the bitmap, so only it needs one.
-int CountImages(CByteSource& source)
+// Transparent index of a graphic control extension, or -1; the source stands
+// after the label byte and is left after the extension's sub-blocks.
+int ReadGraphicControl(CByteSource& source)
 {
-    int images = 0;
-    for (;;) {
-        const uint8_t b = source.ReadByte();
-        if (b == kImageSeparator) {
-            const uint8_t packed = source.ReadBytes(9)[8];
-            if (packed & 0x80)
-                source.SkipBytes(size_t(3) * TableEntries(packed));
-            source.ReadByte(); // minimum code size
-            SkipSubBlocks(source);
-            ++images;
-        } else if (b == kExtensionIntroducer) {
-            source.ReadByte();
-            SkipSubBlocks(source);
-        } else if (b == kTrailer) {
-            return images;
-        }
-    }
+    int transparent = -1;
+    const size_t n = source.ReadByte();
+    if (n == 0)
+        return transparent;
+    const uint8_t* block = source.ReadBytes(n);
+    if (n >= 4 && (block[0] & 1))
+        transparent = block[3];
+    SkipSubBlocks(source);
+    return transparent;
 }
 
 } // namespace
@@ -91,49 +83,47 @@ void CGIFDecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>& palet
         }
     }
 
-    int depth = ChooseDepth(fileBitsPerPixel, bitsPerPixel);
-    if (depth != 8)
-        depth = 32;
-
-    CByteSource scan;
-    scan.Open(source.GetName(), source.GetPosition(), source.Remaining());
-    const int images = CountImages(scan);
-    if (images == 0)
-        RaiseDecoderError(ErrFormat, "GIF file holds no image.");
-
+    // The first image is the still picture; later ones are frames of an animation.
+    Screen screenInfo;
+    screenInfo.Width = GetLE16(screen);
+    screenInfo.Height = GetLE16(screen + 2);
+    screenInfo.Background = screen[5];
+    screenInfo.FileBitsPerPixel = fileBitsPerPixel;
+    screenInfo.BitsPerPixel = bitsPerPixel;
     paletteOut = std::make_unique<PaletteEntry[]>(kPaletteCapacity);
-    int image = 0;
     for (;;) {
         const uint8_t b = source.ReadByte();
         if (b == kImageSeparator) {
-            ++image;
-            ReadOneImage(bitmap, paletteOut.get(), depth, fileBitsPerPixel, image == images, source);
-        } else if (b == kExtensionIntroducer) {
-            // Graphic control (transparency, delays), comments and the rest are not used.
-            source.ReadByte();
-            SkipSubBlocks(source);
-        } else if (b == kTrailer) {
+            ReadFirstImage(bitmap, paletteOut.get(), screenInfo, source);
             break;
+        } else if (b == kExtensionIntroducer) {
+            // Only the graphic control block, for its transparent index, matters.
+            if (source.ReadByte() == 0xF9)
+                screenInfo.Transparent = ReadGraphicControl(source);
+            else
+                SkipSubBlocks(source);
+        } else if (b == kTrailer) {
+            RaiseDecoderError(ErrFormat, "GIF file holds no image.");
         }
     }
-    // Both walks skip the same sub-blocks; this only guards a stale bitmap.
-    if (image != images)
-        RaiseDecoderError(ErrFormat, "GIF file holds no image.");
     DecoderTrace(3, "Decoding finished.\n");
 }
 
-void CGIFDecoder::ReadOneImage(CBmp& bitmap, PaletteEntry* palette, int depth, int fileBitsPerPixel, bool keep,
-                               CByteSource& source)
+void CGIFDecoder::ReadFirstImage(CBmp& bitmap, PaletteEntry* palette, const Screen& screen, CByteSource& source)
 {
     const uint8_t* descriptor = source.ReadBytes(9);
+    const int left = GetLE16(descriptor);
+    const int top = GetLE16(descriptor + 2);
     const int width = GetLE16(descriptor + 4);
     const int height = GetLE16(descriptor + 6);
     const uint8_t packed = descriptor[8];
     const bool interlaced = (packed & 0x40) != 0;
+    if (width == 0 || height == 0)
+        RaiseDecoderError(ErrFormat, "Illegal image size.");
 
-    // An image without its own table uses the global one, whatever came before.
     const ColourMap* map = &m_GlobalMap;
-    if (packed & 0x80) {
+    const bool localTable = (packed & 0x80) != 0;
+    if (localTable) {
         const int entries = TableEntries(packed);
         const uint8_t* table = source.ReadBytes(size_t(3) * entries);
         m_LocalMap = ColourMap{};
@@ -145,19 +135,41 @@ void CGIFDecoder::ReadOneImage(CBmp& bitmap, PaletteEntry* palette, int depth, i
         map = &m_LocalMap;
     }
 
+    // The picture is the logical screen, grown where the image reaches past
+    // it. What the image leaves uncovered is its transparent index, or else
+    // the screen's background colour.
+    const int canvasWidth = std::max(int(screen.Width), left + width);
+    const int canvasHeight = std::max(int(screen.Height), top + height);
+    const bool transparent = screen.Transparent >= 0;
+    const bool covered = left == 0 && top == 0 && width == canvasWidth && height == canvasHeight;
+    // Indices cannot carry transparency, nor a background from the global
+    // table around an image with its own: such files decode at 32 bits.
+    int depth = ChooseDepth(screen.FileBitsPerPixel, screen.BitsPerPixel);
+    if (depth != 8 || transparent || (!covered && localTable))
+        depth = 32;
     const bool is8 = depth == 8;
+    CreateBitmap(bitmap, canvasWidth, canvasHeight, depth, transparent);
+    bitmap.SourceBitsPerPixel = screen.FileBitsPerPixel;
     uint32_t colours[kPaletteCapacity] = {};
-    if (keep) {
-        CreateBitmap(bitmap, width, height, depth, false);
-        bitmap.SourceBitsPerPixel = fileBitsPerPixel;
-        for (int i = 0; i < kPaletteCapacity; ++i) {
-            palette[i] = PaletteEntry{map->Blue[i], map->Green[i], map->Red[i], 255};
-            colours[i] = PackPixel(palette[i]);
+    for (int i = 0; i < kPaletteCapacity; ++i) {
+        palette[i] = PaletteEntry{map->Blue[i], map->Green[i], map->Red[i], 255};
+        colours[i] = PackPixel(palette[i]);
+    }
+    if (transparent)
+        colours[screen.Transparent] &= 0x00FFFFFFu;
+    if (is8)
+        bitmap.SetPalette(palette);
+    if (!covered) {
+        const uint8_t b = screen.Background;
+        const uint32_t fill = transparent ? colours[screen.Transparent]
+                                          : PackPixel(m_GlobalMap.Red[b], m_GlobalMap.Green[b], m_GlobalMap.Blue[b]);
+        for (int y = 0; y < canvasHeight; ++y) {
+            CheckAbort();
+            if (is8)
+                std::memset(bitmap.Lines[y], b, size_t(canvasWidth));
+            else
+                std::fill(bitmap.Row32(y), bitmap.Row32(y) + canvasWidth, fill);
         }
-        if (is8)
-            bitmap.SetPalette(palette);
-    } else if (width == 0 || height == 0) {
-        RaiseDecoderError(ErrFormat, "Illegal image size.");
     }
 
     const int minCodeSize = source.ReadByte();
@@ -173,21 +185,17 @@ void CGIFDecoder::ReadOneImage(CBmp& bitmap, PaletteEntry* palette, int depth, i
     const int passCount = interlaced ? 4 : 1;
     for (int p = 0; p < passCount; ++p) {
         for (int y = passes[p].First; y < height; y += passes[p].Step) {
-            if (stopped && !keep)
-                break;
             CheckAbort();
-            uint8_t* indices = (keep && is8) ? bitmap.Lines[y] : scratch.data();
+            uint8_t* indices = is8 ? bitmap.Lines[top + y] + left : scratch.data();
             size_t got = 0;
             if (!stopped) {
                 got = m_Lzw.Read(indices, w);
                 stopped = got < w;
             }
-            if (!keep)
-                continue;
             // Rows the data never reaches show entry 0.
             std::fill(indices + got, indices + w, uint8_t(0));
             if (!is8) {
-                uint32_t* row = bitmap.Row32(y);
+                uint32_t* row = bitmap.Row32(top + y) + left;
                 for (size_t x = 0; x < w; ++x)
                     row[x] = colours[indices[x]];
             }
@@ -204,10 +212,6 @@ void CGIFDecoder::ReadOneImage(CBmp& bitmap, PaletteEntry* palette, int depth, i
         break;
     case CGIFLzwReader::Circular:
         AddNotice("circular table entry BIG ERROR");
-        m_Lzw.SkipRest();
-        break;
-    case CGIFLzwReader::BadCode:
-        m_Lzw.SkipRest();
         break;
     default:
         break;

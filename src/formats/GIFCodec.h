@@ -1,5 +1,6 @@
 // GIF files ("GIF87a", "GIF89a"): palette images in LZW-compressed blocks,
-// plain or interlaced, with global and local colour tables.
+// plain or interlaced, with global and local colour tables. The still
+// picture is the first image on its logical screen, transparency as alpha.
 #pragma once
 
 #include "formats/GIFLzw.h"
@@ -18,10 +19,18 @@ private:
         std::array<uint8_t, 256> Red{}, Green{}, Blue{};
     };
 
-    // Decodes the image behind a "," into the bitmap, or, for an image that a
-    // later one replaces, only runs through its data.
-    void ReadOneImage(CBmp& bitmap, PaletteEntry* palette, int depth, int fileBitsPerPixel, bool keep,
-                      CByteSource& source);
+    // What the blocks before the first image tell about it.
+    struct Screen {
+        int Width = 0;
+        int Height = 0;
+        int FileBitsPerPixel = 8;
+        int BitsPerPixel = 0;
+        uint8_t Background = 0; // index
+        int Transparent = -1;   // index, or -1 for none
+    };
+
+    // Decodes the image behind the first "," onto the logical screen.
+    void ReadFirstImage(CBmp& bitmap, PaletteEntry* palette, const Screen& screen, CByteSource& source);
 
     ColourMap m_GlobalMap;
     ColourMap m_LocalMap;

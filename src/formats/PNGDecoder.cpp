@@ -113,25 +113,27 @@ bool TransformStep(PngJob* job, bool to32, bool alpha)
     if (job->BitDepth == 16)
         png_set_strip_16(png);
     if (to32) {
+        // A transparency chunk of an alpha-less type becomes an alpha channel.
+        const bool trns = job->HasTransparency;
         switch (job->ColorType) {
-        // Transparency chunks of the alpha-less types are not turned into
-        // alpha: those images come out opaque, with a filler byte of 255.
         case PNG_COLOR_TYPE_GRAY:
             png_set_gray_to_rgb(png);
             png_set_expand_gray_1_2_4_to_8(png);
+            if (trns)
+                png_set_tRNS_to_alpha(png);
             break;
         case PNG_COLOR_TYPE_GRAY_ALPHA:
             png_set_gray_to_rgb(png);
             png_set_expand(png);
             break;
         case PNG_COLOR_TYPE_PALETTE:
+            // Expanding the palette brings its transparency along as alpha.
             png_set_palette_to_rgb(png);
-            // Expanding the palette brings its transparency along; drop it.
-            if (job->HasTransparency)
-                png_set_strip_alpha(png);
             break;
         case PNG_COLOR_TYPE_RGB:
-            if (job->Interlace == PNG_INTERLACE_NONE)
+            if (trns)
+                png_set_tRNS_to_alpha(png);
+            else if (job->Interlace == PNG_INTERLACE_NONE)
                 job->WidenRgb = true;
             break;
         default:
@@ -246,6 +248,12 @@ void CPNGDecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>& palet
         break;
     default:
         RaiseDecoderError(ErrFormat, "Unknown PNG colour type.");
+    }
+    // Transparency of a grey, palette or RGB image is alpha; such an image
+    // decodes at 32 bits whatever was asked for, as indices cannot carry it.
+    if (job.HasTransparency && !alpha) {
+        alpha = true;
+        paletteFile = false;
     }
     // Only grey and palette files can be written as indices; any other
     // request than 8 bits decodes at 32.

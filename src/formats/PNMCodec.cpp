@@ -19,7 +19,8 @@ enum Magic : uint16_t {
 // Header numbers saturate here; any value this large is refused later as a
 // size.
 constexpr uint64_t kNumberLimit = UINT32_MAX;
-constexpr uint32_t kMaxMaxval = 255;
+constexpr uint32_t kMaxByteMaxval = 255; // above it, samples take two bytes
+constexpr uint32_t kMaxMaxval = 65535;
 
 const uint32_t kBlack = PackPixel(0, 0, 0);
 const uint32_t kWhite = PackPixel(255, 255, 255);
@@ -30,8 +31,9 @@ inline uint32_t Grey(uint8_t v)
 }
 
 // The text parts of a file: header numbers and plain samples, with blanks
-// (tab, line feed, carriage return, space) between them. Parses the mapped
-// bytes in place; Finish hands the position back to the source.
+// (tab, line feed, carriage return, space) and "#" comments, which run to the
+// end of their line, between them. Parses the mapped bytes in place; Finish
+// hands the position back to the source.
 class TextReader {
 public:
     explicit TextReader(CByteSource& source) :
@@ -39,16 +41,16 @@ public:
     {
     }
 
-    // Reads the one character that ends the number as well, so raw data
-    // starts right after it; a file that ends right after the digits ends too
-    // early.
+    // Reads the one character that ends the number as well (a whole comment
+    // when that starts one), so raw data starts right after it; a file that
+    // ends right after the digits ends too early.
     uint32_t Number()
     {
         uint8_t c = SkipBlanks();
         if (!IsDigit(c))
             RaiseDecoderError(ErrInternal, "Junk in file where an integer should be");
         uint64_t value = c - '0';
-        for (c = Next(); IsDigit(c); c = Next())
+        for (c = NextOrComment(); IsDigit(c); c = NextOrComment())
             value = std::min(value * 10 + (c - '0'), kNumberLimit);
         return static_cast<uint32_t>(value);
     }
@@ -77,12 +79,24 @@ private:
         return *m_In++;
     }
 
-    // The first character after blanks, consumed.
-    uint8_t SkipBlanks()
+    // The next character, a comment counting as the line end that closes it.
+    uint8_t NextOrComment()
     {
         uint8_t c = Next();
+        if (c == '#') {
+            do
+                c = Next();
+            while (c != '\n' && c != '\r');
+        }
+        return c;
+    }
+
+    // The first character after blanks and comments, consumed.
+    uint8_t SkipBlanks()
+    {
+        uint8_t c = NextOrComment();
         while (IsBlank(c))
-            c = Next();
+            c = NextOrComment();
         return c;
     }
 
@@ -94,7 +108,7 @@ private:
 // Sample value to 0-255, rounded; values over maxval count as maxval.
 std::vector<uint8_t> BuildLevels(uint32_t maxval)
 {
-    std::vector<uint8_t> levels(256, 255);
+    std::vector<uint8_t> levels(maxval > kMaxByteMaxval ? size_t(kMaxMaxval) + 1 : 256, 255);
     for (uint32_t v = 0; v <= maxval; ++v)
         levels[v] = static_cast<uint8_t>((v * 255 + maxval / 2) / maxval);
     return levels;
@@ -156,7 +170,7 @@ void DecodeRawSamples(CByteSource& source, CBmp& bitmap, int channels, uint32_t 
         CheckAbandoned(abort);
         const uint8_t* src = source.ReadBytes(rowBytes);
         uint32_t* dst = bitmap.Row32(y);
-        if (maxval == kMaxMaxval) {
+        if (maxval == kMaxByteMaxval) {
             if (channels == 1) {
                 for (int x = 0; x < w; ++x)
                     dst[x] = Grey(src[x]);
@@ -172,6 +186,27 @@ void DecodeRawSamples(CByteSource& source, CBmp& bitmap, int channels, uint32_t 
                 for (int x = 0; x < w; ++x, src += 3)
                     dst[x] = PackPixel(level[src[0]], level[src[1]], level[src[2]]);
             }
+        }
+    }
+}
+
+// Raw samples of maxval 256 and more: two bytes each, most significant first.
+void DecodeRawWideSamples(CByteSource& source, CBmp& bitmap, int channels, const std::vector<uint8_t>& levels,
+                          const std::atomic<bool>* abort)
+{
+    const int w = bitmap.Width;
+    const size_t rowBytes = static_cast<size_t>(w) * channels * 2;
+    const uint8_t* level = levels.data();
+    for (int y = 0; y < bitmap.Height; ++y) {
+        CheckAbandoned(abort);
+        const uint8_t* src = source.ReadBytes(rowBytes);
+        uint32_t* dst = bitmap.Row32(y);
+        if (channels == 1) {
+            for (int x = 0; x < w; ++x, src += 2)
+                dst[x] = Grey(level[GetBE16(src)]);
+        } else {
+            for (int x = 0; x < w; ++x, src += 6)
+                dst[x] = PackPixel(level[GetBE16(src)], level[GetBE16(src + 2)], level[GetBE16(src + 4)]);
         }
     }
 }
@@ -220,7 +255,7 @@ void CPNMDecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>& palet
     else if (bitmapFile)
         enough = height == 0 || (uint64_t(width) + 7) / 8 <= remaining / height;
     else
-        enough = pixels <= remaining / channels;
+        enough = pixels <= remaining / channels / (maxval > kMaxByteMaxval ? 2 : 1);
     if (!enough)
         source.ReadBytes(remaining + 1); // raises the end-of-data failure
 
@@ -238,6 +273,8 @@ void CPNMDecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>& palet
         raster.Finish();
     } else if (bitmapFile) {
         DecodeRawBitmap(source, bitmap, GetAbortFlag());
+    } else if (maxval > kMaxByteMaxval) {
+        DecodeRawWideSamples(source, bitmap, channelCount, levels, GetAbortFlag());
     } else {
         DecodeRawSamples(source, bitmap, channelCount, maxval, levels, GetAbortFlag());
     }

@@ -1,5 +1,6 @@
 #include "formats/TGADecoder.h"
 
+#include "formats/ChannelMask.h"
 #include "base/LittleEndian.h"
 
 #include <algorithm>
@@ -79,10 +80,12 @@ void RequireBytes(CByteSource& source, uint64_t n)
         source.ReadBytes(source.Remaining() + 1);
 }
 
+// Five-bit channels widened by repeating their top bits: 31 becomes 255.
 uint32_t From555(uint16_t w, uint8_t alpha)
 {
-    return PackPixel(static_cast<uint8_t>(((w >> 10) & 0x1F) << 3), static_cast<uint8_t>(((w >> 5) & 0x1F) << 3),
-                     static_cast<uint8_t>((w & 0x1F) << 3), alpha);
+    return PackPixel(static_cast<uint8_t>(ExpandBits((w >> 10) & 0x1F, 5)),
+                     static_cast<uint8_t>(ExpandBits((w >> 5) & 0x1F, 5)), static_cast<uint8_t>(ExpandBits(w & 0x1F, 5)),
+                     alpha);
 }
 
 // Colour-map entries are opaque: the image's alpha flag follows the pixel

@@ -117,6 +117,149 @@ TEST(BMPDecoderTest, Rle4)
     });
 }
 
+TEST(BMPDecoderTest, RleDeltaSkipsToIndexZero)
+{
+    CheckRle(8, 1, {
+        {"delta right and up", 4, 3, {1, 1, 0, 2, 2, 1, 1, 2, 0, 0, 2, 3, 0, 1}, {{3, 3, 0, 0}, {0, 0, 0, 2}, {1, 0, 0, 0}}},
+        {"delta along the row", 4, 1, {0, 2, 2, 0, 2, 1, 0, 1}, {{0, 0, 1, 1}}},
+        {"delta past the last row ends the bitmap", 2, 2, {1, 1, 0, 2, 0, 5, 1, 3}, {{0, 0}, {1, 0}}},
+        {"delta past the row end stops at it", 2, 1, {0, 2, 9, 0, 0, 1}, {{0, 0}}},
+    });
+    CheckRle(4, 2, {
+        {"RLE4 delta", 4, 2, {1, 0x10, 0, 2, 1, 1, 2, 0x22, 0, 1}, {{0, 0, 2, 2}, {1, 0, 0, 0}}},
+    });
+}
+
+// Header variants, palettes and bit fields, each against known pixels.
+TEST(BMPDecoderTest, Variants)
+{
+    struct Case {
+        const char* Name;
+        std::vector<uint8_t> File;
+        PixelRows Expected;
+        int SourceBits;
+        bool Alpha;
+    };
+    const uint32_t red = Opaque(0xFF0000), green = Opaque(0x00FF00), blue = Opaque(0x0000FF), white = Opaque(0xFFFFFF);
+    const std::vector<uint8_t> pal4 = PaletteBytes(kFourColours);
+    const auto joined = [](std::vector<uint8_t> a, const std::vector<uint8_t>& b) {
+        a.insert(a.end(), b.begin(), b.end());
+        return a;
+    };
+    const auto masks = [](std::vector<uint32_t> m) {
+        ByteWriter w;
+        for (uint32_t v : m)
+            w.LE32(v);
+        return w.Bytes();
+    };
+    const Case cases[] = {
+        {"OS/2 1.x: 12-byte header, 3-byte palette entries",
+         MakeBmpVariant({Os21Header(3, 1, 8), PaletteBytes(kFourColours, 3), {1, 2, 3, 0}}), {{red, green, blue}}, 8,
+         false},
+        {"palette entries beyond the data offset are not read",
+         MakeBmpVariant({SizedHeader(40, 2, 1, 4), PaletteBytes({0x0000FF, 0x00FF00}), {0x12, 0, 0, 0}}),
+         {{green, Opaque(0x000000)}}, 4, false},
+        {"OS/2 1.x, 1 bit", MakeBmpVariant({Os21Header(2, 1, 1), PaletteBytes({0x0000FF, 0xFFFFFF}, 3), {0x40, 0, 0, 0}}),
+         {{blue, white}}, 1, false},
+        {"OS/2 2.x, 16-byte header", MakeBmpVariant({SizedHeader(16, 1, 1, 24), {}, {0xFF, 0, 0, 0}}), {{blue}}, 24,
+         false},
+        {"OS/2 2.x, 64-byte header", MakeBmpVariant({SizedHeader(64, 2, 1, 4), pal4, {0x13, 0, 0, 0}}), {{red, blue}}, 4,
+         false},
+        {"52 bytes, 5-6-5 bit fields",
+         MakeBmpVariant({SizedHeader(52, 3, 1, 16, 3, 0, {0xF800, 0x07E0, 0x001F}), {}, {0x00, 0xF8, 0xE0, 0x07, 0x21, 0x08, 0, 0}}),
+         {{red, green, Opaque(0x080408)}}, 16, false},
+        {"56 bytes, 1-5-5-5 with alpha",
+         MakeBmpVariant({SizedHeader(56, 2, 1, 16, 3, 0, {0x7C00, 0x03E0, 0x001F, 0x8000}), {}, {0x1F, 0x80, 0x1F, 0x00}}),
+         {{blue, 0x000000FFu}}, 16, true},
+        {"40 bytes, 16 bits: 5-5-5", MakeBmp({2, 1, 16, 0, 0, 40, {}, {0xFF, 0x7F, 0x00, 0x7C}}), {{white, red}}, 16, false},
+        {"40 bytes, bit fields after the header",
+         MakeBmpVariant({SizedHeader(40, 1, 1, 32, 3), masks({0xFF, 0xFF00, 0xFF0000}), {0x11, 0x22, 0x33, 0x44}}),
+         {{Opaque(0x112233)}}, 32, false},
+        {"40 bytes, alpha bit fields, 4-4-4-4",
+         MakeBmpVariant({SizedHeader(40, 1, 1, 16, 6), masks({0x0F00, 0x00F0, 0x000F, 0xF000}), {0x21, 0x83, 0, 0}}),
+         {{0x88332211u}}, 16, true},
+        {"40 bytes, 16-bit bit fields all zero: 5-5-5", MakeBmpVariant({SizedHeader(40, 1, 1, 16, 3), masks({0, 0, 0}), {0x1F, 0, 0, 0}}),
+         {{blue}}, 16, false},
+        {"108 bytes, 32 bits: varying fourth bytes are alpha",
+         MakeBmpVariant({SizedHeader(108, 2, 1, 32), {}, {1, 2, 3, 0, 4, 5, 6, 0x80}}), {{0x00030201u, 0x80060504u}}, 32,
+         true},
+        {"124 bytes, 32 bits: a constant fourth byte is opaque",
+         MakeBmpVariant({SizedHeader(124, 2, 1, 32), {}, {1, 2, 3, 0, 4, 5, 6, 0}}), {{Opaque(0x030201), Opaque(0x060504)}},
+         32, false},
+        {"an alpha mask with alpha 0 everywhere is opaque",
+         MakeBmpVariant({SizedHeader(56, 2, 1, 32, 3, 0, {0xFF0000, 0xFF00, 0xFF, 0xFF000000}), {}, {1, 2, 3, 0, 4, 5, 6, 0}}),
+         {{Opaque(0x030201), Opaque(0x060504)}}, 32, false},
+        {"124 bytes, 32-bit bit fields with alpha",
+         MakeBmpVariant({SizedHeader(124, 1, 1, 32, 3, 0, {0xFF0000, 0xFF00, 0xFF, 0xFF000000}), {}, {1, 2, 3, 0x40}}),
+         {{0x40030201u}}, 32, true},
+        {"pixels at the data offset, after a gap",
+         MakeBmpVariant({SizedHeader(40, 2, 1, 8), joined(pal4, {0xEE, 0xEE, 0xEE, 0xEE}), {3, 1, 0, 0}, 14 + 40 + 16 + 4}),
+         {{blue, red}}, 8, false},
+        {"data offset inside the headers is ignored",
+         MakeBmpVariant({SizedHeader(40, 1, 1, 24), {}, {0xFF, 0, 0, 0}, 20}), {{blue}}, 24, false},
+        {"palette smaller than the depth needs", MakeBmpVariant({SizedHeader(40, 2, 1, 8, 0, 2), PaletteBytes({0x0000FF, 0xFF0000}), {1, 0, 0, 0}}),
+         {{red, blue}}, 8, false},
+        {"true colour with a palette before the pixels",
+         MakeBmpVariant({SizedHeader(40, 1, 1, 24, 0, 2), PaletteBytes({0, 0}), {0, 0xFF, 0, 0}}), {{green}}, 24, false},
+        {"OS/2 RLE24: runs, an absolute run with its pad, a delta, black where never reached",
+         MakeBmpVariant({SizedHeader(64, 4, 2, 24, 4), {},
+                         {0, 3, 0, 0xFF, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0xEE, 1, 0xFF, 0, 0, 0, 0, 0, 2, 1, 0, 1,
+                          0, 0xFF, 0, 0, 1}}),
+         {{Opaque(0), green, Opaque(0), Opaque(0)}, {green, red, white, blue}}, 24, false},
+        {"embedded PNG",
+         MakeBmpVariant({SizedHeader(40, 2, 1, 0, 5), {},
+                         {0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A, 0x00, 0x00, 0x00, 0x0D, 0x49, 0x48, 0x44,
+                          0x52, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x01, 0x08, 0x06, 0x00, 0x00, 0x00, 0xF4,
+                          0x22, 0x7F, 0x8A, 0x00, 0x00, 0x00, 0x11, 0x49, 0x44, 0x41, 0x54, 0x78, 0x9C, 0x63, 0xF8,
+                          0xCF, 0xC0, 0xD0, 0xC0, 0xC0, 0xF0, 0xDF, 0x01, 0x00, 0x0C, 0xBF, 0x02, 0xBF, 0xC6, 0x7A,
+                          0x10, 0x15, 0x00, 0x00, 0x00, 0x00, 0x49, 0x45, 0x4E, 0x44, 0xAE, 0x42, 0x60, 0x82}}),
+         {{0x80FF0000u, 0x400000FFu}}, 32, true},
+    };
+    for (const Case& c : cases) {
+        const DecodeResult d = DecodeBytes(c.File);
+        ASSERT_EQ(d.Code, 0) << c.Name << ": " << d.Text;
+        EXPECT_EQ(d.Bitmap.SourceBitsPerPixel, c.SourceBits) << c.Name;
+        EXPECT_EQ(d.Bitmap.HasAlpha, c.Alpha) << c.Name;
+        EXPECT_EQ(Rows32(d.Bitmap), c.Expected) << c.Name;
+    }
+}
+
+// Fixtures no peer reads decode to the pixels of one a peer does read.
+TEST(BMPDecoderTest, VariantFilesMatchTheirPlainTwins)
+{
+    const std::pair<const char*, const char*> twins[] = {
+        {"bmp-os2-16byte-24bit.bmp", "bmp-im-bmp2-os2.bmp"},
+        {"bmp-os2-64byte-rle24.bmp", "bmp-im-bmp2-os2.bmp"},
+        {"bmp-palette-300.bmp", "bmp-palette-short.bmp"},
+    };
+    for (const auto& [file, twin] : twins) {
+        const DecodeResult a = DecodePath(TestDataPath("variants", file));
+        const DecodeResult b = DecodePath(TestDataPath("variants", twin));
+        ASSERT_EQ(a.Code, 0) << file << ": " << a.Text;
+        ASSERT_EQ(b.Code, 0) << twin << ": " << b.Text;
+        EXPECT_EQ(Rows32(a.Bitmap), Rows32(b.Bitmap)) << file;
+    }
+    // The RLE8 stream that ends two rows early leaves them at palette entry 0.
+    const DecodeResult early = DecodePath(TestDataPath("variants", "bmp-rle8-early-end.bmp"));
+    const DecodeResult full = DecodePath(TestDataPath("variants", "bmp-palette-short.bmp"));
+    ASSERT_EQ(early.Code, 0) << early.Text;
+    PixelRows expected = Rows32(full.Bitmap);
+    expected[0].assign(expected[0].size(), Opaque(0x000028));
+    expected[1].assign(expected[1].size(), Opaque(0x000028));
+    EXPECT_EQ(Rows32(early.Bitmap), expected);
+}
+
+TEST(BMPDecoderTest, EmbeddedJpegDecodesAsTheJpeg)
+{
+    const std::vector<uint8_t> jpeg = ReadWholeFile(TestDataPath("pict", "jpeg-colour.jpg"));
+    ASSERT_FALSE(jpeg.empty());
+    const DecodeResult inBmp = DecodeBytes(MakeBmpVariant({SizedHeader(124, 1, 1, 0, 4), {}, jpeg}));
+    const DecodeResult plain = DecodeBytes(jpeg, 32, "test.jpg");
+    ASSERT_EQ(inBmp.Code, 0) << inBmp.Text;
+    ASSERT_EQ(plain.Code, 0) << plain.Text;
+    EXPECT_EQ(Rows32(inBmp.Bitmap), Rows32(plain.Bitmap));
+}
+
 TEST(BMPDecoderTest, Errors)
 {
     struct Case {
@@ -129,8 +272,8 @@ TEST(BMPDecoderTest, Errors)
     header41.HeaderSize = 41;
     header41.Pixels = {1, 2, 3, 0};
     BmpLayout sixteen{1, 1, 16, 0, 0, 40, {}, {1, 2, 3, 4}};
-    BmpLayout delta8{2, 2, 8, 1, 4, 40, kFourColours, {0, 2, 1, 1, 0, 1}};
-    BmpLayout delta4{2, 2, 4, 2, 4, 40, kFourColours, {0, 2, 1, 1, 0, 1}};
+    BmpLayout twoBits{1, 1, 2, 0, 0, 40, kFourColours, {1, 2, 3, 4}};
+    BmpLayout delta8{2, 2, 8, 1, 4, 40, kFourColours, {0, 2, 1}};
     BmpLayout sizeOver3{1, 1, 24, 0, 0, 40, {}, {1, 2, 3, 0}, 3};
     BmpLayout cutPixels{4, 4, 24, 0, 0, 40, {}, std::vector<uint8_t>(40, 7)};
     BmpLayout cutPalette{1, 1, 8, 0, 0, 40, {0, 1, 2}, {}};
@@ -142,9 +285,16 @@ TEST(BMPDecoderTest, Errors)
     notBmp[1] = 'X';
     const Case cases[] = {
         {"header size other than 40", MakeBmp(header41), 2, "Bitmap decoder: BITMAPINFOHEADER has wrong size."},
-        {"16 bits", MakeBmp(sixteen), 2, "Decoding bmp: Illegal bpp value."},
-        {"RLE8 delta escape", MakeBmp(delta8), 6, "Encountered delta escape."},
-        {"RLE4 delta escape", MakeBmp(delta4), 6, "Encountered delta escape."},
+        {"2 bits", MakeBmp(twoBits), 2, "Decoding bmp: Illegal bpp value."},
+        {"OS/2 Huffman", MakeBmpVariant({SizedHeader(64, 8, 1, 1, 3), PaletteBytes({0, 0xFFFFFF}), {0, 0, 0, 0}}), 6,
+         "Bitmap decoder: Huffman-compressed bitmaps are not supported."},
+        {"OS/2 RLE24 cut short", MakeBmpVariant({SizedHeader(64, 2, 1, 24, 4), {}, {2, 1, 2}}), 7, nullptr},
+        {"header size 20 and odd", MakeBmpVariant({SizedHeader(21, 1, 1, 24), {}, {1, 2, 3, 0}}), 2,
+         "Bitmap decoder: BITMAPINFOHEADER has wrong size."},
+        {"header size 100", MakeBmpVariant({SizedHeader(100, 1, 1, 24), {}, {1, 2, 3, 0}}), 2,
+         "Bitmap decoder: BITMAPINFOHEADER has wrong size."},
+        {"RLE8 delta cut short", MakeBmp(delta8), 7, nullptr},
+        {"embedded PNG that is not one", MakeBmpVariant({SizedHeader(40, 1, 1, 0, 5), {}, std::vector<uint8_t>(64, 1)}), 2, nullptr},
         {"size field 3 bytes over the file", MakeBmp(sizeOver3), 7, nullptr},
         {"pixel rows cut short", MakeBmp(cutPixels), 7, nullptr},
         {"palette cut short", MakeBmp(cutPalette), 7, nullptr},

@@ -123,17 +123,17 @@ TEST(DDSCodecTest, UncompressedMasks)
         int SourceBits;
     };
     const Case cases[] = {
-        {"5:6:5 without alpha: channels shifted up, not widened",
+        {"5:6:5 without alpha: channels widened by repeating their bits",
          Masked(2, 1, 16, {0xF800, 0x07E0, 0x001F, 0}, false, {0xFF, 0xFF, 0x21, 0x08}),
-         {{Argb(255, 248, 252, 248), Argb(255, 8, 4, 8)}}, false, 24},
+         {{Argb(255, 255, 255, 255), Argb(255, 8, 4, 8)}}, false, 24},
         {"1:5:5:5: one alpha bit is 0 or 255",
          Masked(2, 1, 16, {0x7C00, 0x03E0, 0x001F, 0x8000}, true, {0x1F, 0x80, 0x00, 0x7C}),
-         {{Argb(255, 0, 0, 248), Argb(0, 248, 0, 0)}}, true, 32},
-        {"4:4:4:4: four alpha bits become n * 17",
+         {{Argb(255, 0, 0, 255), Argb(0, 255, 0, 0)}}, true, 32},
+        {"4:4:4:4: every four-bit channel becomes n * 17",
          Masked(2, 1, 16, {0x0F00, 0x00F0, 0x000F, 0xF000}, true, {0x21, 0x53, 0x00, 0xF0}),
-         {{Argb(0x55, 0x30, 0x20, 0x10), Argb(0xFF, 0, 0, 0)}}, true, 32},
-        {"2-bit alpha repeats its bits once",
-         Masked(1, 1, 8, {0x30, 0x0C, 0x03, 0xC0}, true, {0xC0}), {{Argb(0xCC, 0, 0, 0)}}, true, 32},
+         {{Argb(0x55, 0x33, 0x22, 0x11), Argb(0xFF, 0, 0, 0)}}, true, 32},
+        {"2-bit alpha repeats its bits",
+         Masked(1, 1, 8, {0x30, 0x0C, 0x03, 0xC0}, true, {0x80}), {{Argb(0xAA, 0, 0, 0)}}, true, 32},
         {"24-bit BGR", Masked(2, 1, 24, {0xFF0000, 0xFF00, 0xFF, 0}, false, {1, 2, 3, 4, 5, 6}),
          {{Argb(255, 3, 2, 1), Argb(255, 6, 5, 4)}}, false, 24},
         {"24-bit RGB order", Masked(1, 1, 24, {0xFF, 0xFF00, 0xFF0000, 0}, false, {1, 2, 3}),
@@ -145,10 +145,10 @@ TEST(DDSCodecTest, UncompressedMasks)
         {"32-bit RGBA order", Masked(1, 1, 32, {0xFF, 0xFF00, 0xFF0000, 0xFF000000}, true, {1, 2, 3, 4}),
          {{Argb(4, 1, 2, 3)}}, true, 32},
         {"3:3:2 in one byte", Masked(2, 1, 8, {0xE0, 0x1C, 0x03, 0}, false, {0xE0, 0x1F}),
-         {{Argb(255, 0xE0, 0, 0), Argb(255, 0, 0xE0, 0xC0)}}, false, 24},
+         {{Argb(255, 0xFF, 0, 0), Argb(255, 0, 0xFF, 0xFF)}}, false, 24},
         {"10-bit channels keep their top 8 bits",
          Masked(1, 1, 32, {0x3FF00000, 0x000FFC00, 0x000003FF, 0xC0000000}, true, {0xFF, 0x03, 0x00, 0x7F}),
-         {{Argb(0x44, 0xFC, 0x00, 0xFF)}}, true, 32},
+         {{Argb(0x55, 0xFC, 0x00, 0xFF)}}, true, 32},
         {"alpha flag without alpha bits is opaque",
          Masked(1, 1, 32, {0xFF0000, 0xFF00, 0xFF, 0}, true, {1, 2, 3, 0}), {{Argb(255, 3, 2, 1)}}, true, 32},
     };
@@ -183,13 +183,13 @@ TEST(DDSCodecTest, SurfaceSizeComesFromTheLayout)
     dxt.Flags = 0x1007 | kPitch;
     const DecodeResult d = DecodeBytes<CDDSDecoder>(MakeDds(dxt));
     ASSERT_EQ(d.Code, 0) << d.Text;
-    EXPECT_EQ(Rows32(d.Bitmap), (PixelRows{{Argb(255, 248, 0, 0)}}));
+    EXPECT_EQ(Rows32(d.Bitmap), (PixelRows{{Argb(255, 255, 0, 0)}}));
 }
 
 TEST(DDSCodecTest, Dxt1)
 {
     const uint16_t white = 0xFFFF, black = 0;
-    // Four colours: c0 > c1, thirds rounded.
+    // Four colours: c0 > c1, thirds truncated.
     const DecodeResult four =
         DecodeBytes<CDDSDecoder>(MakeDds(Blocks("DXT1", 4, 1, ColorBlock(white, black, {0, 1, 2, 3}))));
     ASSERT_EQ(four.Code, 0) << four.Text;
@@ -197,7 +197,7 @@ TEST(DDSCodecTest, Dxt1)
     EXPECT_EQ(four.Bitmap.SourceBitsPerPixel, 32);
     EXPECT_EQ(Rows32(four.Bitmap),
               (PixelRows{
-                  {Argb(255, 248, 252, 248), Argb(255, 0, 0, 0), Argb(255, 165, 168, 165), Argb(255, 83, 84, 83)}}));
+                  {Argb(255, 255, 255, 255), Argb(255, 0, 0, 0), Argb(255, 170, 170, 170), Argb(255, 85, 85, 85)}}));
 
     // Three colours: c0 <= c1, the average truncated, index 3 transparent with the one-third colour.
     const uint16_t c0 = To565(16, 0, 0), c1 = To565(40, 4, 0);
@@ -205,11 +205,11 @@ TEST(DDSCodecTest, Dxt1)
         DecodeBytes<CDDSDecoder>(MakeDds(Blocks("DXT1", 4, 1, ColorBlock(c0, c1, {0, 1, 2, 3}))));
     ASSERT_EQ(three.Code, 0) << three.Text;
     EXPECT_EQ(Rows32(three.Bitmap),
-              (PixelRows{{Argb(255, 16, 0, 0), Argb(255, 40, 4, 0), Argb(255, 28, 2, 0), Argb(0, 32, 3, 0)}}));
+              (PixelRows{{Argb(255, 16, 0, 0), Argb(255, 41, 4, 0), Argb(255, 28, 2, 0), Argb(0, 32, 2, 0)}}));
 
     // Equal endpoints are a three-colour block too.
     const DecodeResult equal = DecodeBytes<CDDSDecoder>(MakeDds(Blocks("DXT1", 1, 1, ColorBlock(white, white, {3}))));
-    EXPECT_EQ(Rows32(equal.Bitmap), (PixelRows{{Argb(0, 248, 252, 248)}}));
+    EXPECT_EQ(Rows32(equal.Bitmap), (PixelRows{{Argb(0, 255, 255, 255)}}));
 
     // 5 x 5: four blocks, row of blocks by row of blocks; pixels past the edge are dropped.
     std::vector<uint8_t> data;
@@ -220,8 +220,8 @@ TEST(DDSCodecTest, Dxt1)
     }
     const DecodeResult five = DecodeBytes<CDDSDecoder>(MakeDds(Blocks("DXT1", 5, 5, data)));
     ASSERT_EQ(five.Code, 0) << five.Text;
-    const uint32_t r = Argb(255, 248, 0, 0), g = Argb(255, 0, 252, 0), b = Argb(255, 0, 0, 248),
-                   w = Argb(255, 248, 252, 248), k = Argb(255, 0, 0, 0);
+    const uint32_t r = Argb(255, 255, 0, 0), g = Argb(255, 0, 255, 0), b = Argb(255, 0, 0, 255),
+                   w = Argb(255, 255, 255, 255), k = Argb(255, 0, 0, 0);
     EXPECT_EQ(Rows32(five.Bitmap), (PixelRows{{r, r, r, r, g}, {r, r, r, r, g}, {r, r, r, r, g}, {r, r, r, k, g},
                                               {b, b, b, b, w}}));
 }
@@ -237,16 +237,19 @@ std::vector<uint8_t> ExplicitAlpha(std::initializer_list<uint16_t> rows)
 TEST(DDSCodecTest, AlphaBlocks)
 {
     // Colour blocks of DXT2-5 always have four colours, even when c0 <= c1.
-    // Palette 64, 160, 96, 128; the first row uses indices 3, 2, 1, 0, the second only 0.
+    // Greys 64 and 160 widen to (66, 65, 66) and (165, 162, 165); the palette
+    // is those, then thirds between them. The first row uses indices 3, 2, 1,
+    // 0, the second only 0.
     const std::vector<uint8_t> grey = ColorBlock(To565(64, 64, 64), To565(160, 160, 160), {3, 2, 1, 0});
-    const auto g = [](uint8_t a, uint8_t v) { return Argb(a, v, v, v); };
 
     const DecodeResult dxt3 =
         DecodeBytes<CDDSDecoder>(MakeDds(Blocks("DXT3", 4, 2, Concat({ExplicitAlpha({0xF210, 0x0F00, 0, 0}), grey}))));
     ASSERT_EQ(dxt3.Code, 0) << dxt3.Text;
     EXPECT_TRUE(dxt3.Bitmap.HasAlpha);
-    EXPECT_EQ(Rows32(dxt3.Bitmap), (PixelRows{{g(0, 128), g(17, 96), g(34, 160), g(255, 64)},
-                                              {g(0, 64), g(0, 64), g(255, 64), g(0, 64)}}));
+    const auto c0 = [](uint8_t a) { return Argb(a, 66, 65, 66); };
+    EXPECT_EQ(Rows32(dxt3.Bitmap),
+              (PixelRows{{Argb(0, 132, 129, 132), Argb(17, 99, 97, 99), Argb(34, 165, 162, 165), c0(255)},
+                         {c0(0), c0(0), c0(255), c0(0)}}));
 
     // DXT5 with a0 > a1: six interpolated values.
     ByteWriter seven;
@@ -280,7 +283,8 @@ TEST(DDSCodecTest, AlphaBlocks)
 
 TEST(DDSCodecTest, PremultipliedFormatsAreUnpremultiplied)
 {
-    // Colour (64, 128, 200) under alpha 128 is (128, 255, 255) after rounding and clamping.
+    // Colour (64, 128, 200) widens to (66, 130, 206); under alpha 128 it is
+    // (131, 255, 255) after rounding and clamping.
     const std::vector<uint8_t> colour = ColorBlock(To565(64, 128, 200), To565(64, 128, 200), {0, 0, 0, 0});
     ByteWriter interpolated;
     interpolated.U8(128).U8(128).Repeat(0, 6);
@@ -292,15 +296,15 @@ TEST(DDSCodecTest, PremultipliedFormatsAreUnpremultiplied)
         uint32_t Expected;
     };
     const Case cases[] = {
-        {"DXT4", Blocks("DXT4", 1, 1, Concat({interpolated.Bytes(), colour})), Argb(128, 128, 255, 255)},
+        {"DXT4", Blocks("DXT4", 1, 1, Concat({interpolated.Bytes(), colour})), Argb(128, 131, 255, 255)},
         {"DXT2, alpha 17 * 7", Blocks("DXT2", 1, 1, Concat({ExplicitAlpha({7, 0, 0, 0}), colour})),
-         Argb(119, 137, 255, 255)},
+         Argb(119, 141, 255, 255)},
         {"DXT2, alpha 255 leaves colours", Blocks("DXT2", 1, 1, Concat({ExplicitAlpha({15, 0, 0, 0}), colour})),
-         Argb(255, 64, 128, 200)},
+         Argb(255, 66, 130, 206)},
         {"DXT4, alpha 0 leaves colours", Blocks("DXT4", 1, 1, Concat({zero.Bytes(), colour})),
-         Argb(0, 64, 128, 200)},
+         Argb(0, 66, 130, 206)},
         {"DXT5 is not premultiplied", Blocks("DXT5", 1, 1, Concat({interpolated.Bytes(), colour})),
-         Argb(128, 64, 128, 200)},
+         Argb(128, 66, 130, 206)},
     };
     for (const Case& c : cases) {
         const DecodeResult d = DecodeBytes<CDDSDecoder>(MakeDds(c.Layout));
@@ -336,8 +340,8 @@ DdsLayout CubeMap(uint32_t faces, uint32_t size = 4)
 
 TEST(DDSCodecTest, CubeMapsSideBySide)
 {
-    const uint32_t r = Argb(255, 248, 0, 0), g = Argb(255, 0, 252, 0), b = Argb(255, 0, 0, 248),
-                   y = Argb(255, 248, 252, 0), c = Argb(255, 0, 252, 248), m = Argb(255, 248, 0, 248);
+    const uint32_t r = Argb(255, 255, 0, 0), g = Argb(255, 0, 255, 0), b = Argb(255, 0, 0, 255),
+                   y = Argb(255, 255, 255, 0), c = Argb(255, 0, 255, 255), m = Argb(255, 255, 0, 255);
     const DecodeResult all = DecodeBytes<CDDSDecoder>(MakeDds(CubeMap(kAllFaces)));
     ASSERT_EQ(all.Code, 0) << all.Text;
     ASSERT_EQ(all.Bitmap.Width, 24);

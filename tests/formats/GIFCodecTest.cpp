@@ -132,15 +132,16 @@ int SizeField(size_t colours)
     return bits - 1;
 }
 
-ByteWriter Header(int width, int height, const std::vector<uint32_t>& global, const char* version = "GIF89a")
+ByteWriter Header(int width, int height, const std::vector<uint32_t>& global, const char* version = "GIF89a",
+                  uint8_t background = 0)
 {
     ByteWriter w;
     w.Text(version).LE16(uint16_t(width)).LE16(uint16_t(height));
     if (global.empty()) {
-        w.U8(0).U8(0).U8(0);
+        w.U8(0).U8(background).U8(0);
     } else {
         const int field = SizeField(global.size());
-        w.U8(uint8_t(0x80 | (field << 4) | field)).U8(0).U8(0);
+        w.U8(uint8_t(0x80 | (field << 4) | field)).U8(background).U8(0);
         Table(w, global, 1 << (field + 1));
     }
     return w;
@@ -163,9 +164,9 @@ struct ImageLayout {
     bool Terminate;
 };
 
-void Image(ByteWriter& w, const ImageLayout& s)
+void Image(ByteWriter& w, const ImageLayout& s, int left = 0, int top = 0)
 {
-    w.Text(",").LE16(0).LE16(0).LE16(uint16_t(s.Width)).LE16(uint16_t(s.Height));
+    w.Text(",").LE16(uint16_t(left)).LE16(uint16_t(top)).LE16(uint16_t(s.Width)).LE16(uint16_t(s.Height));
     uint8_t packed = s.Interlaced ? 0x40 : 0;
     if (!s.Local.empty()) {
         const int field = SizeField(s.Local.size());
@@ -267,14 +268,14 @@ TEST(GIFCodecTest, ColourTablesAndImages)
     Image(localOnly, {2, 1, Lzw({1, 0}, 2), 2, false, local});
     localOnly.Text(";");
 
-    // The second image, with its own size, is the one kept; it has no table
-    // of its own, so the global one applies again.
-    ByteWriter two = Header(4, 4, kFour);
+    // The first image is the picture, on the 3 x 2 screen; the rest of the
+    // screen is the background colour (index 3 of the global table).
+    ByteWriter two = Header(3, 2, kFour, "GIF89a", 3);
     Image(two, {2, 1, Lzw({1, 0}, 2), 2, false, local});
     Image(two, {1, 2, Lzw({2, 3}, 2)});
     two.Text(";");
 
-    // Extensions are skipped: a graphic control block with transparency
+    // Extensions before the image: a graphic control block with transparency
     // (index 1), a comment and an application block; stray bytes too.
     ByteWriter extensions = Header(2, 1, kFour);
     extensions.U8s({0x21, 0xF9, 4, 0x01, 0, 0, 1, 0});
@@ -299,8 +300,9 @@ TEST(GIFCodecTest, ColourTablesAndImages)
 
     const Case cases[] = {
         {"local table", localOnly.Bytes(), {{Opaque(0x222222), Opaque(0x111111)}}},
-        {"two images", two.Bytes(), {{Opaque(0x00FF00)}, {Opaque(0x0000FF)}}},
-        {"extensions", extensions.Bytes(), {{Opaque(0xFF0000), Opaque(0x00FF00)}}},
+        {"two images", two.Bytes(),
+         {{Opaque(0x222222), Opaque(0x111111), Opaque(0x0000FF)}, {Opaque(0x0000FF), Opaque(0x0000FF), Opaque(0x0000FF)}}},
+        {"extensions", extensions.Bytes(), {{0x00FF0000u, Opaque(0x00FF00)}}},
         {"no colour table: grey", noTable.Bytes(), {{Opaque(0), Opaque(0xFFFFFF), Opaque(0)}}},
         {"GIF87a", version87.Bytes(), {{Opaque(0x00FF00)}}},
         {"code size 1", codeSizeOne.Bytes(), {{Opaque(0xFF0000), Opaque(0)}}},
@@ -311,7 +313,7 @@ TEST(GIFCodecTest, ColourTablesAndImages)
         EXPECT_EQ(Rows32(d.Bitmap), c.Expected) << c.Name;
     }
 
-    // At 8 bits the palette is the table of the kept image.
+    // At 8 bits the palette is the table of the image.
     const DecodeResult d = DecodeBytes<CGIFDecoder>(localOnly.Bytes(), 8);
     ASSERT_EQ(d.Code, 0) << d.Text;
     EXPECT_EQ(d.Bitmap.Palette[1].Green, 0x22);
@@ -425,7 +427,7 @@ TEST(GIFCodecTest, DamagedData)
     Image(zeroWidth, {0, 1, Lzw({1}, 2)});
     zeroWidth.Text(";");
 
-    // The first of two images is sized 0: an error although only the second is kept.
+    // The first of two images, the picture, is sized 0.
     ByteWriter zeroFirst = Header(1, 1, kFour);
     Image(zeroFirst, {0, 1, Lzw({1}, 2)});
     Image(zeroFirst, {1, 1, Lzw({1}, 2)});
@@ -441,7 +443,7 @@ TEST(GIFCodecTest, DamagedData)
         {"surplus pixels", surplus.Bytes(), 2, "Unknown format.", {}, {}},
         {"table code after clear", badFirst.Bytes(), 0, nullptr, {}, {{Opaque(0), Opaque(0)}}},
         {"end code first", endFirst.Bytes(), 0, nullptr, {}, {{Opaque(0), Opaque(0)}}},
-        {"no trailer", noTrailer.Bytes(), 7, "Unexpected end of file.", {}, {}},
+        {"nothing after the image", noTrailer.Bytes(), 0, nullptr, {}, {{Opaque(0xFF0000)}}},
         {"sub-blocks cut", cutBlock.Bytes(), 7, "Unexpected end of file.", {}, {}},
         {"colour table cut", cutTableBytes, 7, "Unexpected end of file.", {}, {}},
         {"header cut", {'G', 'I', 'F', '8', '9', 'a', 1, 0}, 7, "Unexpected end of file.", {}, {}},
@@ -466,10 +468,9 @@ TEST(GIFCodecTest, DamagedData)
     }
 }
 
-TEST(GIFCodecTest, DamagedFirstImageStillReachesTheSecond)
+TEST(GIFCodecTest, DamagedFirstImageIsThePicture)
 {
-    // The circular first image stops early; its remaining sub-blocks are
-    // passed over and the second image decodes.
+    // The circular first image stops early; what it decoded is the picture.
     ByteWriter w = Header(3, 3, kFour);
     std::vector<uint8_t> loop = Codes({{4, 3}, {1, 3}, {7, 3}, {7, 3}, {7, 4}, {1, 4}});
     loop.insert(loop.end(), 300, 0x55);
@@ -479,7 +480,74 @@ TEST(GIFCodecTest, DamagedFirstImageStillReachesTheSecond)
     const DecodeResult d = DecodeBytes<CGIFDecoder>(w.Bytes());
     ASSERT_EQ(d.Code, 0) << d.Text;
     EXPECT_EQ(d.Notices, std::vector<std::string>{"circular table entry BIG ERROR"});
-    EXPECT_EQ(Rows32(d.Bitmap), (PixelRows{{Opaque(0x0000FF)}}));
+    EXPECT_EQ(Rows32(d.Bitmap), (PixelRows{{Opaque(0xFF0000), Opaque(0xFF0000), Opaque(0xFF0000)},
+                                           {Opaque(0), Opaque(0), Opaque(0xFF0000)},
+                                           {Opaque(0), Opaque(0), Opaque(0)}}));
+}
+
+// The first image on its logical screen: placed at its offset, the rest the
+// background colour or, with a transparent index, transparent.
+TEST(GIFCodecTest, LogicalScreen)
+{
+    struct Case {
+        const char* Name;
+        std::vector<uint8_t> File;
+        int Depth;
+        int ExpectedDepth;
+        bool Alpha;
+        PixelRows Expected;
+    };
+    const uint32_t clear = 0x00000000u, k = Opaque(0), r = Opaque(0xFF0000), g = Opaque(0x00FF00);
+
+    ByteWriter offset = Header(4, 3, kFour, "GIF89a", 2);
+    Image(offset, {2, 1, Lzw({1, 3}, 2)}, 1, 1);
+    offset.Text(";");
+
+    ByteWriter transparent = Header(3, 2, kFour, "GIF89a", 2);
+    transparent.U8s({0x21, 0xF9, 4, 0x01, 0, 0, 0, 0});
+    Image(transparent, {2, 1, Lzw({1, 0}, 2)}, 1, 0);
+    transparent.Text(";");
+
+    // An image reaching past the screen widens the picture.
+    ByteWriter past = Header(1, 1, kFour);
+    Image(past, {2, 1, Lzw({1, 1}, 2)}, 1, 0);
+    past.Text(";");
+
+    // A later graphic control block belongs to a later frame.
+    ByteWriter later = Header(1, 1, kFour);
+    Image(later, {1, 1, Lzw({1}, 2)});
+    later.U8s({0x21, 0xF9, 4, 0x01, 0, 0, 1, 0});
+    Image(later, {1, 1, Lzw({1}, 2)});
+    later.Text(";");
+
+    const uint32_t b = Opaque(0x0000FF);
+    const Case cases[] = {
+        {"offset on the screen", offset.Bytes(), 32, 32, false, {{g, g, g, g}, {g, r, b, g}, {g, g, g, g}}},
+        {"offset, at 8 bits", offset.Bytes(), 8, 8, false, {{g, g, g, g}, {g, r, b, g}, {g, g, g, g}}},
+        {"transparent index and uncovered screen", transparent.Bytes(), 32, 32, true,
+         {{clear, r, clear}, {clear, clear, clear}}},
+        {"transparency asked for at 8 bits", transparent.Bytes(), 8, 32, true,
+         {{clear, r, clear}, {clear, clear, clear}}},
+        {"image past the screen", past.Bytes(), 32, 32, false, {{k, r, r}}},
+        {"control block of the second frame", later.Bytes(), 32, 32, false, {{r}}},
+    };
+    for (const Case& c : cases) {
+        const DecodeResult d = DecodeBytes<CGIFDecoder>(c.File, c.Depth);
+        ASSERT_EQ(d.Code, 0) << c.Name << ": " << d.Text;
+        EXPECT_EQ(d.Bitmap.BitsPerPixel, c.ExpectedDepth) << c.Name;
+        EXPECT_EQ(d.Bitmap.HasAlpha, c.Alpha) << c.Name;
+        if (c.ExpectedDepth == 32) {
+            EXPECT_EQ(Rows32(d.Bitmap), c.Expected) << c.Name;
+        } else {
+            PixelRows rows;
+            for (int y = 0; y < d.Bitmap.Height; ++y) {
+                rows.emplace_back();
+                for (int x = 0; x < d.Bitmap.Width; ++x)
+                    rows.back().push_back(PackPixel(d.Bitmap.Palette[d.Bitmap.Lines[y][x]]));
+            }
+            EXPECT_EQ(rows, c.Expected) << c.Name;
+        }
+    }
 }
 
 TEST(GIFCodecTest, HugeSizesFailBeforeAllocating)
@@ -493,11 +561,11 @@ TEST(GIFCodecTest, HugeSizesFailBeforeAllocating)
     EXPECT_EQ(d.Code, 10);
     EXPECT_EQ(d.Text, "Out of memory.");
 
-    // Many large images in a few bytes: only the last one takes memory.
+    // Many large frames after the first take no memory.
     ByteWriter many = Header(1, 1, kFour);
+    Image(many, {1, 1, Lzw({1}, 2)});
     for (int i = 0; i < 2000; ++i)
         Image(many, {4000, 4000, Codes({{4, 3}, {5, 3}})});
-    Image(many, {1, 1, Lzw({1}, 2)});
     many.Text(";");
     const DecodeResult m = DecodeBytes<CGIFDecoder>(many.Bytes());
     ASSERT_EQ(m.Code, 0) << m.Text;

@@ -138,6 +138,7 @@ PngLayout Interlace(PngLayout s)
 TEST(PNGDecoderTest, EveryColourTypeAt32Bits)
 {
     const uint32_t R = 0xFFFF0000u, G = 0xFF008000u, B = 0xFF0000FFu, D = 0xFF0A141Eu;
+    const uint32_t R0 = 0x00FF0000u, G1 = 0x80008000u;
     // A 5 x 3 picture for the interlaced cases, so that every pass has pixels.
     std::vector<uint16_t> rgb15;
     std::vector<uint32_t> expected15;
@@ -168,26 +169,26 @@ TEST(PNGDecoderTest, EveryColourTypeAt32Bits)
           0xFF000000u, 0xFF000000u}},
         {"palette 2 bit", Indexed(2), 8, false, {R, G, B, D, R, D, B, G, R, D}},
         {"palette 8 bit, interlaced", Interlace(Indexed(8)), 8, false, {R, G, B, D, R, D, B, G, R, D}},
-        // Transparency chunks do not make alpha: the colours come out opaque.
-        {"palette with transparency", Indexed(4, {0, 128}), 8, false, {R, G, B, D, R, D, B, G, R, D}},
-        {"palette with transparency, interlaced", Interlace(Indexed(8, {0, 128})), 8, false,
-         {R, G, B, D, R, D, B, G, R, D}},
+        // Transparency chunks become alpha: entry 0 clear, entry 1 half, the rest opaque.
+        {"palette with transparency", Indexed(4, {0, 128}), 8, true, {R0, G1, B, D, R0, D, B, G1, R0, D}},
+        {"palette with transparency, interlaced", Interlace(Indexed(8, {0, 128})), 8, true,
+         {R0, G1, B, D, R0, D, B, G1, R0, D}},
         {"grey with a transparent value", [] {
              PngLayout s = Grey(8, {0, 50, 100, 50, 0, 0, 0, 0, 0, 50});
              s.TransparentColour = {50};
              return s;
          }(),
-         8, false,
-         {0xFF000000u, 0xFF323232u, 0xFF646464u, 0xFF323232u, 0xFF000000u, 0xFF000000u, 0xFF000000u, 0xFF000000u,
-          0xFF000000u, 0xFF323232u}},
+         8, true,
+         {0xFF000000u, 0x00323232u, 0xFF646464u, 0x00323232u, 0xFF000000u, 0xFF000000u, 0xFF000000u, 0xFF000000u,
+          0xFF000000u, 0x00323232u}},
         {"grey 2 bit with a transparent value", [] {
              PngLayout s = Grey(2, {0, 1, 2, 3, 0, 3, 2, 1, 0, 1});
              s.TransparentColour = {1};
              return s;
          }(),
-         8, false,
-         {0xFF000000u, 0xFF555555u, 0xFFAAAAAAu, ~0u, 0xFF000000u, ~0u, 0xFFAAAAAAu, 0xFF555555u, 0xFF000000u,
-          0xFF555555u}},
+         8, true,
+         {0xFF000000u, 0x00555555u, 0xFFAAAAAAu, ~0u, 0xFF000000u, ~0u, 0xFFAAAAAAu, 0x00555555u, 0xFF000000u,
+          0x00555555u}},
         {"RGB 8 bit", Colour(PNG_COLOR_TYPE_RGB, 8, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15,
                                                      16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30}),
          24, false,
@@ -199,9 +200,9 @@ TEST(PNGDecoderTest, EveryColourTypeAt32Bits)
              s.TransparentColour = {0x4000, 0x4000, 0x4000};
              return s;
          }(),
-         24, false,
-         {0xFFFF4040u, 0xFF404040u, 0xFF404040u, 0xFF404040u, 0xFF404040u, 0xFF404040u, 0xFF404040u, 0xFF404040u,
-          0xFF404040u, 0xFF404040u}},
+         24, true,
+         {0xFFFF4040u, 0x00404040u, 0x00404040u, 0x00404040u, 0x00404040u, 0x00404040u, 0x00404040u, 0x00404040u,
+          0x00404040u, 0x00404040u}},
         {"grey + alpha 8 bit", Colour(PNG_COLOR_TYPE_GRAY_ALPHA, 8, {9, 0, 9, 255, 200, 100, 0, 0, 0, 0,
                                                                      0, 0, 0, 0, 0, 0, 0, 0, 255, 1}),
          8, true,
@@ -230,6 +231,19 @@ TEST(PNGDecoderTest, EveryColourTypeAt32Bits)
     }
 }
 
+TEST(PNGDecoderTest, TransparencyAskedForAtEightBitsDecodesAt32)
+{
+    for (int depth : {0, 8}) {
+        const DecodeResult r = DecodeBytes<CPNGDecoder>(WritePng(Indexed(4, {0})), depth);
+        ASSERT_EQ(r.Code, 0) << r.Text;
+        EXPECT_EQ(r.Bitmap.BitsPerPixel, 32);
+        EXPECT_TRUE(r.Bitmap.HasAlpha);
+        EXPECT_EQ(r.Bitmap.SourceBitsPerPixel, 8);
+        EXPECT_EQ(Pixels32(r.Bitmap)[0], 0x00FF0000u);
+        EXPECT_EQ(Pixels32(r.Bitmap)[1], 0xFF008000u);
+    }
+}
+
 TEST(PNGDecoderTest, GreyAndPaletteFilesKeepIndicesAt8Bits)
 {
     struct Case {
@@ -244,8 +258,7 @@ TEST(PNGDecoderTest, GreyAndPaletteFilesKeepIndicesAt8Bits)
         {"grey 2 bit", Grey(2, {0, 1, 2, 3, 0, 3, 2, 1, 0, 1}), {0, 1, 2, 3, 0, 3, 2, 1, 0, 1}, {0, 85, 170, 255}},
         {"grey 16 bit", Grey(16, {0x0100, 0xFFFF, 0, 0, 0, 0, 0, 0, 0, 0x7F00}), {1, 255, 0, 0, 0, 0, 0, 0, 0, 127},
          {0, 1, 2, 3}},
-        {"palette 4 bit, transparency left out", Indexed(4, {0}), {0, 1, 2, 3, 0, 3, 2, 1, 0, 3},
-         {255, 0, 0, 10, 0}},
+        {"palette 4 bit", Indexed(4), {0, 1, 2, 3, 0, 3, 2, 1, 0, 3}, {255, 0, 0, 10, 0}},
         {"palette 1 bit interlaced", [] {
              PngLayout s = Interlace(Indexed(1));
              s.Palette.resize(2);

@@ -89,19 +89,19 @@ TEST(TGADecoderTest, UncompressedDepths)
          {{Opaque(0x030201), Opaque(0x060504)}, {Opaque(0x090807), Opaque(0x0C0B0A)}}},
         {"the ID field is skipped", withId,
          {{Opaque(0x090807), Opaque(0x0C0B0A)}, {Opaque(0x030201), Opaque(0x060504)}}},
-        {"15 bit: five bits a channel, shifted up", {2, 3, 1, 15, 0, {0xFF, 0x7F, 0x1F, 0x00, 0xE0, 0x03}},
-         {{Opaque(0xF8F8F8), Opaque(0x0000F8), Opaque(0x00F800)}}},
+        {"15 bit: five bits a channel, widened by repeating bits", {2, 3, 1, 15, 0, {0xFF, 0x7F, 0x1F, 0x00, 0xE0, 0x03}},
+         {{Opaque(0xFFFFFF), Opaque(0x0000FF), Opaque(0x00FF00)}}},
         {"16 bit without attribute bits is opaque", {2, 2, 1, 16, 0, {0x00, 0x7C, 0x00, 0xFC}},
-         {{Opaque(0xF80000), Opaque(0xF80000)}}, true},
+         {{Opaque(0xFF0000), Opaque(0xFF0000)}}, true},
         {"16 bit with an attribute bit takes alpha from bit 15", {2, 2, 1, 16, 1, {0x00, 0x7C, 0x00, 0xFC}},
-         {{0x00F80000u, Opaque(0xF80000)}}, true},
+         {{0x00FF0000u, Opaque(0xFF0000)}}, true},
         {"32 bit keeps blue, green, red, alpha", {2, 2, 1, 32, 8, {1, 2, 3, 0x40, 4, 5, 6, 0xFF}},
          {{0x40030201u, 0xFF060504u}}, true},
         {"greyscale", grey, {{Opaque(0x000000), Opaque(0x808080), Opaque(0xFFFFFF)}}},
         {"colour-mapped, 24-bit map", Mapped(1, 4, 1, {3, 2, 1, 0}),
          {{Opaque(0xFFFFFF), Opaque(0x0000FF), Opaque(0x00FF00), Opaque(0xFF0000)}}},
         {"colour-mapped, 15-bit map from entry 2; entries left out are black", mapped15,
-         {{Opaque(0x000000), Opaque(0xF8F8F8), Opaque(0x0000F8)}}},
+         {{Opaque(0x000000), Opaque(0xFFFFFF), Opaque(0x0000FF)}}},
         {"8-bit true colour without a map is grey", {2, 2, 1, 8, 0, {0x10, 0xF0}},
          {{Opaque(0x101010), Opaque(0xF0F0F0)}}},
     });
@@ -125,7 +125,7 @@ TEST(TGADecoderTest, RunLengthEncoded)
         {"greyscale", grey, {{Opaque(0x202020), Opaque(0x202020), Opaque(0x404040), Opaque(0x606060)}}},
         {"32 bit", {10, 3, 1, 32, 8, {0x81, 1, 2, 3, 4, 0x00, 5, 6, 7, 8}},
          {{0x04030201u, 0x04030201u, 0x08070605u}}, true},
-        {"16 bit", {10, 2, 1, 16, 1, {0x81, 0x1F, 0x80}}, {{Opaque(0x0000F8), Opaque(0x0000F8)}}, true},
+        {"16 bit", {10, 2, 1, 16, 1, {0x81, 0x1F, 0x80}}, {{Opaque(0x0000FF), Opaque(0x0000FF)}}, true},
     });
 }
 

@@ -12,16 +12,19 @@
 
 namespace {
 
-// Flat 4 × 4 blocks of colours exact in 5:6:5, alpha a multiple of 17.
+// Flat 4 × 4 blocks of colours exact in 5:6:5 (the 5- and 6-bit values with
+// their top bits repeated below, as the reader widens them), alpha a multiple of 17.
 std::unique_ptr<CWinBmp> FlatBlocks(int width, int height, bool hasAlpha)
 {
+    const auto widen5 = [](int v) { return uint8_t((v << 3) | (v >> 2)); };
+    const auto widen6 = [](int v) { return uint8_t((v << 2) | (v >> 4)); };
     auto bmp = std::make_unique<CWinBmp>();
     bmp->Create(width, height, 32, hasAlpha);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
             const int b = x / 4 + 5 * (y / 4);
-            bmp->Row32(y)[x] = PackPixel(uint8_t(b * 40 & 0xF8), uint8_t(b * 92 & 0xFC), uint8_t(b * 24 & 0xF8),
-                                         uint8_t(17 * (b % 16)));
+            bmp->Row32(y)[x] = PackPixel(widen5((b * 40 & 0xF8) >> 3), widen6((b * 92 & 0xFC) >> 2),
+                                         widen5((b * 24 & 0xF8) >> 3), uint8_t(17 * (b % 16)));
         }
     return bmp;
 }
