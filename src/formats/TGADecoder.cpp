@@ -11,6 +11,7 @@ namespace {
 
 constexpr int kPaletteCapacity = 256;
 constexpr uint8_t kTopRowFirst = 0x20;
+constexpr uint8_t kRightToLeft = 0x10;
 // Low four descriptor bits: how many bits of each pixel are attribute (alpha) bits.
 constexpr uint8_t kAttributeBits = 0x0F;
 constexpr int kMaxPacketPixels = 128;
@@ -109,8 +110,8 @@ PaletteEntry MapEntry(const uint8_t* p, int entryDepth)
 // else 32-bit words.
 class PixelWriter {
 public:
-    PixelWriter(int depth, bool attributeAlpha, const PaletteEntry* table, bool indices) :
-        m_Depth(depth), m_AttributeAlpha(attributeAlpha), m_Indices(indices)
+    PixelWriter(int depth, bool attributeAlpha, bool grey, const PaletteEntry* table, bool indices) :
+        m_Depth(depth), m_AttributeAlpha(attributeAlpha), m_Grey(grey), m_Indices(indices)
     {
         for (int i = 0; i < kPaletteCapacity; ++i)
             m_Colors[i] = PackPixel(table[i]);
@@ -135,7 +136,11 @@ public:
                 dst[i] = From555(GetLE16(values + 2 * i), 255);
             break;
         case 16:
-            if (m_AttributeAlpha) {
+            if (m_Grey) {
+                // Grey level, then its alpha (ignored when the descriptor gives no attribute bits).
+                for (int i = 0; i < n; ++i, values += 2)
+                    dst[i] = PackPixel(values[0], values[0], values[0], m_AttributeAlpha ? values[1] : 255);
+            } else if (m_AttributeAlpha) {
                 for (int i = 0; i < n; ++i) {
                     const uint16_t w = GetLE16(values + 2 * i);
                     dst[i] = From555(w, (w & 0x8000) ? 255 : 0);
@@ -170,25 +175,46 @@ public:
 private:
     int m_Depth;
     bool m_AttributeAlpha;
+    bool m_Grey;
     bool m_Indices;
     uint32_t m_Colors[kPaletteCapacity];
 };
 
-// Packets end at the row's end; a packet that runs past it is clipped there
-// (its surplus values are read over).
-void DecodeRleRow(CByteSource& source, const PixelWriter& out, uint8_t* row, int width)
+// A packet may run past the end of a row; its remaining pixels continue on
+// the next row, so the packet in progress is carried from row to row.
+struct RlePacket {
+    int Left = 0;
+    bool Run = false;
+    const uint8_t* Value = nullptr;
+};
+
+void DecodeRleRow(CByteSource& source, const PixelWriter& out, uint8_t* row, int width, RlePacket& packet)
 {
     const size_t valueBytes = static_cast<size_t>(out.ValueBytes());
     for (int x = 0; x < width;) {
-        const uint8_t packet = source.ReadByte();
-        const int count = (packet & 0x7F) + 1;
-        const int n = std::min(count, width - x);
-        if (packet & 0x80)
-            out.Fill(row, x, source.ReadBytes(valueBytes), n);
+        if (packet.Left == 0) {
+            const uint8_t h = source.ReadByte();
+            packet.Left = (h & 0x7F) + 1;
+            packet.Run = (h & 0x80) != 0;
+            if (packet.Run)
+                packet.Value = source.ReadBytes(valueBytes);
+        }
+        const int n = std::min(packet.Left, width - x);
+        if (packet.Run)
+            out.Fill(row, x, packet.Value, n);
         else
-            out.Put(row, x, source.ReadBytes(valueBytes * static_cast<size_t>(count)), n);
+            out.Put(row, x, source.ReadBytes(valueBytes * static_cast<size_t>(n)), n);
         x += n;
+        packet.Left -= n;
     }
+}
+
+void MirrorRow(uint8_t* row, int width, bool indices)
+{
+    if (indices)
+        std::reverse(row, row + width);
+    else
+        std::reverse(reinterpret_cast<uint32_t*>(row), reinterpret_cast<uint32_t*>(row) + width);
 }
 
 } // namespace
@@ -242,13 +268,13 @@ void CTGADecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>& palet
     if (target != 8 || depth != 8)
         target = 32;
 
-    // A file too short for its rows fails before the bitmap is allocated. An
-    // RLE row takes at least one packet of a header and one value per 128 pixels.
+    // A file too short for its rows fails before the bitmap is allocated. RLE
+    // data takes at least one packet of a header and one value per 128 pixels.
     const uint64_t width = header.Width;
     const uint64_t height = header.Height;
     const uint64_t valueBytes = static_cast<uint64_t>(BytesPerValue(depth));
     if (rle)
-        RequireBytes(source, height * ((width + kMaxPacketPixels - 1) / kMaxPacketPixels) * (1 + valueBytes));
+        RequireBytes(source, (height * width + kMaxPacketPixels - 1) / kMaxPacketPixels * (1 + valueBytes));
     else
         RequireBytes(source, height * width * valueBytes);
 
@@ -257,8 +283,10 @@ void CTGADecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>& palet
     if (target == 8)
         bitmap.SetPalette(table);
 
-    const PixelWriter out(depth, (header.Descriptor & kAttributeBits) != 0, table, target == 8);
+    const PixelWriter out(depth, (header.Descriptor & kAttributeBits) != 0, grey, table, target == 8);
     const bool topDown = (header.Descriptor & kTopRowFirst) != 0;
+    const bool rightToLeft = (header.Descriptor & kRightToLeft) != 0;
+    RlePacket packet;
     const int w = bitmap.Width;
     const int h = bitmap.Height;
     const size_t rowBytes = static_cast<size_t>(valueBytes) * static_cast<size_t>(w);
@@ -266,8 +294,10 @@ void CTGADecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>& palet
         CheckAbort();
         uint8_t* row = bitmap.Lines[topDown ? r : h - 1 - r];
         if (rle)
-            DecodeRleRow(source, out, row, w);
+            DecodeRleRow(source, out, row, w, packet);
         else
             out.Put(row, 0, source.ReadBytes(rowBytes), w);
+        if (rightToLeft)
+            MirrorRow(row, w, target == 8);
     }
 }

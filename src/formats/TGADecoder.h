@@ -1,6 +1,6 @@
 // Truevision TGA files: colour-mapped, true-colour and greyscale images at 8,
-// 15, 16, 24 and 32 bits per pixel, uncompressed or run-length encoded, stored
-// bottom-up or top-down.
+// 15, 16 (grey with alpha too), 24 and 32 bits per pixel, uncompressed or
+// run-length encoded, stored from any of the four corners.
 #pragma once
 
 #include "formats/ImageDecoder.h"

@@ -2,7 +2,8 @@
 """Writes the header-variant fixtures into tests/data/variants/: BMP headers
 of every size, bit fields, RLE deltas, data offsets and stored JPEG/PNG; PNG
 transparency chunks; GIF logical screens, offsets, transparency and
-animations; PNM comments and 16-bit samples; 15/16-bit TGA; 5:6:5 DDS.
+animations; PNM comments and 16-bit samples; 15/16-bit TGA, TGA packets
+across rows from every corner, 16-bit grey and 15/16-bit maps; 5:6:5 DDS.
 
 ImageMagick (Debian package imagemagick) writes what it can (OS/2 1.x
 headers, 5:6:5 and 1:5:5:5 / 4:4:4:4 bit fields with alpha, 124-byte headers
@@ -282,6 +283,45 @@ def make_tga_dds():
     write("tga-16bit-alpha.tga", tga(16, 0x21, lambda p: ((p[3] >= 128) << 15) | ((p[0] >> 3) << 10) |
                                      ((p[1] >> 3) << 5) | (p[2] >> 3)))
 
+    # Run-length packets that run across rows, from each of the four corners.
+    def rle(values, size):
+        out, i = b"", 0
+        while i < len(values):
+            n = 1
+            while i + n < len(values) and n < 128 and values[i + n] == values[i]:
+                n += 1
+            if n > 1:
+                out += bytes([0x80 | (n - 1)]) + values[i]
+            else:
+                n = 1
+                while i + n < len(values) and n < 128 and values[i + n] != values[i + n - 1]:
+                    n += 1
+                out += bytes([n - 1]) + b"".join(values[i:i + n])
+            i += n
+        return out
+
+    def stored(rows, descriptor):
+        rows = rows if descriptor & 0x20 else rows[::-1]
+        return [row[::-1] if descriptor & 0x10 else row for row in rows]
+
+    # Quantised colours make runs, some crossing the row ends.
+    for descriptor, name in ((0x00, "bottomleft"), (0x10, "bottomright"), (0x20, "topleft"), (0x30, "topright")):
+        values = [bytes((p[2] & 0xC0, p[1] & 0xC0, p[0] & 0xC0)) for row in stored(rgba, descriptor) for p in row]
+        header = struct.pack("<BBBHHBHHHHBB", 0, 0, 10, 0, 0, 0, 0, 0, W, H, 24, descriptor)
+        write("tga-rle-across-rows-%s.tga" % name, header + rle(values, 3))
+    grey = [bytes(((p[0] * 3 + p[1] * 6 + p[2]) // 10, p[3])) for row in stored(rgba, 0x20) for p in row]
+    header = struct.pack("<BBBHHBHHHHBB", 0, 0, 3, 0, 0, 0, 0, 0, W, H, 16, 0x28)
+    write("tga-grey16-alpha.tga", header + b"".join(grey))
+    header = struct.pack("<BBBHHBHHHHBB", 0, 0, 11, 0, 0, 0, 0, 0, W, H, 16, 0x28)
+    write("tga-grey16-alpha-rle.tga", header + rle(grey, 2))
+    # An 8-bit image over a 16-bit colour map of 216 levels (6 x 6 x 6).
+    cmap = b"".join(struct.pack("<H", (((r * 31) // 5) << 10) | (((g * 31) // 5) << 5) | ((b * 31) // 5))
+                    for r in range(6) for g in range(6) for b in range(6))
+    idx = bytes((p[0] * 6 // 256) * 36 + (p[1] * 6 // 256) * 6 + p[2] * 6 // 256 for row in rgba for p in row)
+    for bits, suffix in ((15, "15"), (16, "16")):
+        header = struct.pack("<BBBHHBHHHHBB", 0, 1, 1, 0, 216, bits, 0, 0, W, H, 8, 0x20)
+        write("tga-map%s.tga" % suffix, header + cmap + idx)
+
     def dds(bits, masks, flags, pack):
         pitch = W * bits // 8
         h = b"DDS " + struct.pack("<7I", 124, 0x100F, H, W, pitch, 0, 0) + bytes(44)
@@ -298,7 +338,8 @@ def make_seeds():
     # One prefix byte (0: the fuzz target's plain file name), then the file.
     for name in ("bmp-os2-12byte-8bit.bmp", "bmp-os2-64byte-rle24.bmp", "bmp-v3-56byte-1555-alpha.bmp", "bmp-rle8-delta.bmp", "bmp-rle8-early-end.bmp",
                  "bmp-embedded-png.bmp", "gif-transparent-offset.gif", "pnm-plain-comments.ppm",
-                 "pnm-raw-maxval4095.pgm", "png-palette-trns.png"):
+                 "pnm-raw-maxval4095.pgm", "png-palette-trns.png", "tga-rle-across-rows-topright.tga",
+                 "tga-grey16-alpha-rle.tga"):
         with open(os.path.join(OUT, name), "rb") as f:
             data = f.read()
         with open(os.path.join(SEEDS, "seed-variant-" + os.path.splitext(name)[0]), "wb") as f:

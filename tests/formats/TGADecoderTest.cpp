@@ -82,6 +82,16 @@ TEST(TGADecoderTest, UncompressedDepths)
     mapped15.MapLength = 2;
     mapped15.EntrySize = 15;
     mapped15.Map = {0xFF, 0x7F, 0x1F, 0x00}; // entry 2 white, entry 3 blue; 0 is left out
+    TgaLayout rightToLeft = bottomUp;
+    rightToLeft.Descriptor = 0x10;
+    TgaLayout topRight = bottomUp;
+    topRight.Descriptor = 0x30;
+    TgaLayout mapped16 = Mapped(1, 2, 1, {0, 1});
+    mapped16.MapLength = 2;
+    mapped16.EntrySize = 16;
+    mapped16.Map = {0x00, 0x7C, 0xE0, 0x03}; // red, green; the attribute bit is clear
+    TgaLayout mappedRtl = Mapped(1, 2, 1, {0, 1});
+    mappedRtl.Descriptor = 0x10;
     Check({
         {"24 bit: the first stored row is the bottom row", bottomUp,
          {{Opaque(0x090807), Opaque(0x0C0B0A)}, {Opaque(0x030201), Opaque(0x060504)}}},
@@ -104,6 +114,17 @@ TEST(TGADecoderTest, UncompressedDepths)
          {{Opaque(0x000000), Opaque(0xFFFFFF), Opaque(0x0000FF)}}},
         {"8-bit true colour without a map is grey", {2, 2, 1, 8, 0, {0x10, 0xF0}},
          {{Opaque(0x101010), Opaque(0xF0F0F0)}}},
+        {"descriptor bit 4: the first stored pixel is the rightmost", rightToLeft,
+         {{Opaque(0x0C0B0A), Opaque(0x090807)}, {Opaque(0x060504), Opaque(0x030201)}}},
+        {"descriptor bits 4 and 5: top right first", topRight,
+         {{Opaque(0x060504), Opaque(0x030201)}, {Opaque(0x0C0B0A), Opaque(0x090807)}}},
+        {"16-bit grey takes its second byte as alpha", {3, 2, 1, 16, 8, {0x40, 0x80, 0xFF, 0x00}},
+         {{0x80404040u, 0x00FFFFFFu}}, true},
+        {"16-bit grey without attribute bits is opaque", {3, 2, 1, 16, 0, {0x40, 0x80, 0xFF, 0x00}},
+         {{Opaque(0x404040), Opaque(0xFFFFFF)}}, true},
+        {"colour-mapped, 16-bit map entries are opaque", mapped16,
+         {{Opaque(0xFF0000), Opaque(0x00FF00)}}},
+        {"8-bit mapped, right to left", mappedRtl, {{Opaque(0x00FF00), Opaque(0xFF0000)}}},
     });
 }
 
@@ -117,11 +138,17 @@ TEST(TGADecoderTest, RunLengthEncoded)
         {"colour-mapped runs and raw packets give opaque map colours", mapped,
          {{Opaque(0x0000FF), Opaque(0x0000FF), Opaque(0x0000FF), Opaque(0x0000FF), Opaque(0x0000FF)},
           {Opaque(0x00FF00), Opaque(0x00FF00), Opaque(0x00FF00), Opaque(0xFFFFFF), Opaque(0xFF0000)}}},
-        {"a run past the row end is clipped; the next row starts a new packet", clippedRun,
+        {"a run past the row end continues on the next row", clippedRun,
          {{Opaque(0x030201), Opaque(0x030201), Opaque(0x030201)},
-          {Opaque(0x060504), Opaque(0x060504), Opaque(0x060504)}}},
-        {"a raw packet past the row end is clipped and its surplus read over", clippedRaw,
-         {{Opaque(0x010101), Opaque(0x020202)}, {Opaque(0x090909), Opaque(0x090909)}}},
+          {Opaque(0x030201), Opaque(0x030201), Opaque(0x060504)}}},
+        {"a raw packet past the row end continues on the next row", clippedRaw,
+         {{Opaque(0x010101), Opaque(0x020202)}, {Opaque(0x030303), Opaque(0x090909)}}},
+        {"one packet may cover several rows", {10, 1, 3, 24, 0x20, {0x82, 7, 7, 7}},
+         {{Opaque(0x070707)}, {Opaque(0x070707)}, {Opaque(0x070707)}}},
+        {"right to left, continued raw packet", {10, 2, 2, 24, 0x30, {0x02, 1, 1, 1, 2, 2, 2, 3, 3, 3, 0x00, 4, 4, 4}},
+         {{Opaque(0x020202), Opaque(0x010101)}, {Opaque(0x040404), Opaque(0x030303)}}},
+        {"16-bit grey with alpha", {11, 3, 1, 16, 8, {0x81, 0x40, 0x80, 0x00, 0xFF, 0x10}},
+         {{0x80404040u, 0x80404040u, 0x10FFFFFFu}}, true},
         {"greyscale", grey, {{Opaque(0x202020), Opaque(0x202020), Opaque(0x404040), Opaque(0x606060)}}},
         {"32 bit", {10, 3, 1, 32, 8, {0x81, 1, 2, 3, 4, 0x00, 5, 6, 7, 8}},
          {{0x04030201u, 0x04030201u, 0x08070605u}}, true},
@@ -146,6 +173,12 @@ TEST(TGADecoderTest, EightBitTargets)
     EXPECT_EQ(Rows8(mapped.Bitmap), (ByteRows{{3, 3, 1}}));
     EXPECT_EQ(PackPixel(mapped.Bitmap.Palette[1]), Opaque(0x00FF00));
     EXPECT_EQ(PackPixel(mapped.Bitmap.Palette[3]), Opaque(0xFFFFFF));
+
+    TgaLayout rightToLeft = Mapped(9, 3, 1, {0x81, 3, 0x00, 1});
+    rightToLeft.Descriptor = 0x10;
+    const DecodeResult mirrored = DecodeBytes<CTGADecoder>(MakeTga(rightToLeft), 8);
+    ASSERT_EQ(mirrored.Code, 0) << mirrored.Text;
+    EXPECT_EQ(Rows8(mirrored.Bitmap), (ByteRows{{1, 3, 3}}));
 
     // Only 8-bit files keep indices; other requests decode at 32 bits.
     struct Request {
