@@ -40,6 +40,7 @@ KNOWN = {
     "dds-565.dds": (1, "the peer scales 5- and 6-bit values by 255/31 and 255/63, rounded; we repeat their bits"),
     "tga-15bit.tga": (1, "the peer scales 5-bit values by 255/31, rounded; we repeat their bits"),
     "tga-16bit-alpha.tga": (1, "the peer scales 5-bit values by 255/31, rounded; we repeat their bits"),
+    "ico-v5-565-mask.ico": (1, "the peer scales 5- and 6-bit values by 255/31 and 255/63, rounded; we repeat their bits"),
     "tga-map15.tga": (1, "the peer scales 5-bit values by 255/31, rounded; we repeat their bits"),
     "tga-map16.tga": (1, "the peer scales 5-bit values by 255/31, rounded; we repeat their bits"),
 }

@@ -105,9 +105,10 @@ bool SniffRAS(const uint8_t* b, uint64_t)
     return b[0] == 0x59 && b[1] == 0xA6 && b[2] == 0x6A && b[3] == 0x95;
 }
 
+// Resource type 1 is an icon, 2 a cursor (the same images with a hotspot).
 bool SniffICO(const uint8_t* b, uint64_t)
 {
-    return GetLE16(b) == 0 && GetLE16(b + 2) == 1;
+    return GetLE16(b) == 0 && (GetLE16(b + 2) == 1 || GetLE16(b + 2) == 2);
 }
 
 bool SniffPSD(const uint8_t* b, uint64_t)
@@ -141,7 +142,7 @@ constexpr FormatExtension kPCX[] = {{"pcx", 9, true}};
 constexpr FormatExtension kIFF[] = {{"iff", 5, true}, {"ilbm", -1, true}};
 constexpr FormatExtension kPNM[] = {{"pbm", 7, true}, {"pgm", 10, true}, {"ppm", 12, true}};
 constexpr FormatExtension kRAS[] = {{"ras", 13, true}};
-constexpr FormatExtension kICO[] = {{"ico", 4, true}};
+constexpr FormatExtension kICO[] = {{"ico", 4, true}, {"cur", -1, true}};
 constexpr FormatExtension kPSD[] = {{"psd", 18, true}};
 constexpr FormatExtension kDDS[] = {{"dds", 17, true}};
 constexpr FormatExtension kWMF[] = {{"wmf", 16, true}};

@@ -3,7 +3,8 @@
 of every size, bit fields, RLE deltas, data offsets and stored JPEG/PNG; PNG
 transparency chunks; GIF logical screens, offsets, transparency and
 animations; PNM comments and 16-bit samples; 15/16-bit TGA, TGA packets
-across rows from every corner, 16-bit grey and 15/16-bit maps; 5:6:5 DDS.
+across rows from every corner, 16-bit grey and 15/16-bit maps; 5:6:5 DDS;
+icons with 124-byte headers, bit fields or PNG images, and a cursor.
 
 ImageMagick (Debian package imagemagick) writes what it can (OS/2 1.x
 headers, 5:6:5 and 1:5:5:5 / 4:4:4:4 bit fields with alpha, 124-byte headers
@@ -334,12 +335,48 @@ def make_tga_dds():
                               lambda p: ((p[3] >> 4) << 12) | ((p[0] >> 4) << 8) | ((p[1] >> 4) << 4) | (p[2] >> 4)))
 
 
+# ---- Icons and cursors: 124-byte headers, bit fields, PNG images ---------
+
+def make_ico():
+    rgba = rgba_rows()
+
+    def and_mask():
+        rows = []
+        for row in rgba[::-1]:
+            bits = 0
+            for p in row:
+                bits = bits << 1 | (p[3] < 128)
+            bits <<= -W % 8
+            rows.append(pad4(bits.to_bytes((W + 7) // 8, "big")))
+        return b"".join(rows)
+
+    def dib(bits, compression, masks, pack, header_size=124):
+        header = struct.pack("<IiiHHIIiiII", header_size, W, 2 * H, 1, bits, compression, 0, 0, 0, 0, 0)
+        if header_size > 40:
+            header += struct.pack("<4I", *masks)
+            header += bytes(header_size - len(header))
+        rows = b"".join(pad4(b"".join(pack(p) for p in row)) for row in rgba[::-1])
+        return header + rows + and_mask()
+
+    def icon(image, kind=1, hotspot=(0, 0), depth=32):
+        planes, bits = hotspot if kind == 2 else (1, depth)
+        return (struct.pack("<HHH", 0, kind, 1) +
+                struct.pack("<BBBBHHII", W, H, 0, 0, planes, bits, len(image), 22) + image)
+
+    bgra = lambda p: bytes((p[2], p[1], p[0], p[3]))
+    write("ico-v5-32bit-alpha.ico", icon(dib(32, 3, (0xFF0000, 0xFF00, 0xFF, 0xFF000000), bgra)))
+    write("ico-v5-565-mask.ico", icon(dib(16, 3, (0xF800, 0x07E0, 0x001F, 0), lambda p: struct.pack(
+        "<H", ((p[0] >> 3) << 11) | ((p[1] >> 2) << 5) | (p[2] >> 3))), depth=16))
+    write("cur-32bit-alpha.cur", icon(dib(32, 0, (0, 0, 0, 0), bgra, 40), 2, (14, 8)))
+    write("ico-png.ico", icon(png(W, H, 8, 6, [b"".join(bytes(p) for p in row) for row in rgba])))
+
+
 def make_seeds():
     # One prefix byte (0: the fuzz target's plain file name), then the file.
     for name in ("bmp-os2-12byte-8bit.bmp", "bmp-os2-64byte-rle24.bmp", "bmp-v3-56byte-1555-alpha.bmp", "bmp-rle8-delta.bmp", "bmp-rle8-early-end.bmp",
                  "bmp-embedded-png.bmp", "gif-transparent-offset.gif", "pnm-plain-comments.ppm",
                  "pnm-raw-maxval4095.pgm", "png-palette-trns.png", "tga-rle-across-rows-topright.tga",
-                 "tga-grey16-alpha-rle.tga"):
+                 "tga-grey16-alpha-rle.tga", "ico-v5-565-mask.ico", "cur-32bit-alpha.cur"):
         with open(os.path.join(OUT, name), "rb") as f:
             data = f.read()
         with open(os.path.join(SEEDS, "seed-variant-" + os.path.splitext(name)[0]), "wb") as f:
@@ -353,4 +390,5 @@ if __name__ == "__main__":
     make_gif()
     make_pnm()
     make_tga_dds()
+    make_ico()
     make_seeds()

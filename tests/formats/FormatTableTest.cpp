@@ -47,17 +47,17 @@ TEST(FormatTableTest, DerivedListsAreTheOnesUsersKnow)
 
     const std::vector<std::string> readable = ReadableExtensions();
     EXPECT_EQ(std::set<std::string>(readable.begin(), readable.end()),
-              (std::set<std::string>{"bmp", "dib", "emf", "eps", "gif", "ico", "iff", "ilbm", "jpg", "jpeg", "pbm",
+              (std::set<std::string>{"bmp", "cur", "dib", "emf", "eps", "gif", "ico", "iff", "ilbm", "jpg", "jpeg", "pbm",
                                      "pct", "pcx", "pgm", "pict", "png", "ppm", "ras", "rle", "tga", "tif", "tiff",
                                      "wmf", "psd", "dds"}));
-    EXPECT_EQ(readable.size(), 25u);
+    EXPECT_EQ(readable.size(), 26u);
 
-    // "Hide non-images" keeps 23 extensions; the long spellings are not among them.
+    // "Hide non-images" keeps 24 extensions; the long spellings are not among them.
     size_t images = 0;
     for (const std::string& ext : readable)
         images += IsImageExtension(ext);
-    EXPECT_EQ(images, 23u);
-    for (const char* yes : {"JPG", "jpg", "Bmp", "dib", "ilbm", "pict", "dds", "psd", "rle", "eps"})
+    EXPECT_EQ(images, 24u);
+    for (const char* yes : {"JPG", "jpg", "Bmp", "dib", "ilbm", "pict", "dds", "psd", "rle", "eps", "CUR"})
         EXPECT_TRUE(IsImageExtension(yes)) << yes;
     for (const char* no : {"jpeg", "tiff", "", "txt", "jp", "bmpx"})
         EXPECT_FALSE(IsImageExtension(no)) << no;
@@ -69,6 +69,13 @@ TEST(FormatTableTest, OnlyMetafilesAreRecognisedByTheirExtension)
     EXPECT_EQ(DetectFormat("IMAGE.WMF", bmp.data(), bmp.size(), bmp.size()), ImageFormat::WMF);
     EXPECT_EQ(DetectFormat("picture.png", bmp.data(), bmp.size(), bmp.size()), ImageFormat::BMP);
     EXPECT_EQ(DetectFormat("noextension", bmp.data(), bmp.size(), bmp.size()), ImageFormat::BMP);
+
+    // Icons and cursors differ only in the directory's resource type.
+    const std::vector<uint8_t> ico = {0, 0, 1, 0, 1, 0}, cur = {0, 0, 2, 0, 1, 0}, other = {0, 0, 3, 0, 1, 0};
+    EXPECT_EQ(DetectFormat("a.ico", ico.data(), ico.size(), ico.size()), ImageFormat::ICO);
+    EXPECT_EQ(DetectFormat("arrow.cur", cur.data(), cur.size(), cur.size()), ImageFormat::ICO);
+    EXPECT_EQ(FormatOfExtension("cur"), ImageFormat::ICO);
+    EXPECT_NE(DetectFormat("a.ico", other.data(), other.size(), other.size()), ImageFormat::ICO);
 }
 
 } // namespace

@@ -20,6 +20,8 @@ struct IconImage {
     int32_t Height = 2;
     uint16_t Bits = 4;
     uint32_t HeaderSize = 40;
+    uint32_t Compression = 0;
+    std::vector<uint32_t> Masks; // after a 40-byte header, else inside the header
     std::vector<uint32_t> Palette; // 0x00RRGGBB
     std::vector<uint8_t> Colour;
     std::vector<uint8_t> Mask;
@@ -29,9 +31,11 @@ std::vector<uint8_t> ImageBytes(const IconImage& i)
 {
     ByteWriter w;
     w.LE32(i.HeaderSize).LE32(uint32_t(i.Width)).LE32(uint32_t(i.Height * 2)).LE16(1).LE16(i.Bits);
-    w.LE32(0).LE32(0).LE32(0).LE32(0).LE32(uint32_t(i.Palette.size())).LE32(0);
+    w.LE32(i.Compression).LE32(0).LE32(0).LE32(0).LE32(uint32_t(i.Palette.size())).LE32(0);
+    for (uint32_t m : i.Masks)
+        w.LE32(m);
     if (i.HeaderSize > 40)
-        w.Repeat(0, i.HeaderSize - 40);
+        w.Repeat(0, i.HeaderSize - 40 - 4 * i.Masks.size());
     for (uint32_t c : i.Palette)
         w.U8(uint8_t(c)).U8(uint8_t(c >> 8)).U8(uint8_t(c >> 16)).U8(0);
     w.Append(i.Colour).Append(i.Mask);
@@ -82,6 +86,26 @@ IconImage Direct(uint16_t bits, std::vector<uint8_t> colour, std::vector<uint8_t
     i.Colour = std::move(colour);
     i.Mask = std::move(mask);
     return i;
+}
+
+IconImage Fields(uint16_t bits, uint32_t headerSize, uint32_t compression, std::vector<uint32_t> masks,
+                 std::vector<uint8_t> colour)
+{
+    IconImage i = Direct(bits, std::move(colour));
+    i.HeaderSize = headerSize;
+    i.Compression = compression;
+    i.Masks = std::move(masks);
+    return i;
+}
+
+// The same file as a cursor: resource type 2, and a hotspot where icons keep
+// their planes and bit count.
+std::vector<uint8_t> AsCursor(std::vector<uint8_t> file)
+{
+    file[2] = 2;
+    file[6 + 4] = 1;
+    file[6 + 6] = 2;
+    return file;
 }
 
 std::vector<uint8_t> Png2x1()
@@ -137,6 +161,28 @@ TEST(ICODecoderTest, EveryDepthWithTheMaskAsAlpha)
          8, true, {R, T, B, K, B, R}},
         {"PNG image", MakeIco({Png2x1(), ImageBytes(Paletted(8, {0, 3, 1, 0, 1, 2, 3, 0}))}), 32, true,
          {0x280A141Eu, 0xFF323C46u}},
+        {"cursor", AsCursor(MakeIco({ImageBytes(Paletted(8, {0, 3, 1, 0, 1, 2, 3, 0}))})), 8, true,
+         {R, T, B, K, B, R}},
+        {"16 bit 5:5:5", MakeIco({ImageBytes(Direct(16, {0, 0, 0x1F, 0, 0, 0x7C, 0, 0, 0, 0x7C, 0xE0, 0x03, 0x1F, 0, 0, 0}))}),
+         16, true, {R, T, B, K, B, R}},
+        {"16 bit 5:6:5, masks after a 40-byte header",
+         MakeIco({ImageBytes(Fields(16, 40, 3, {0xF800, 0x07E0, 0x001F},
+                                    {0, 0, 0x1F, 0, 0, 0xF8, 0, 0, 0, 0xF8, 0xE0, 0x07, 0x1F, 0, 0, 0}))}),
+         16, true, {R, T, B, K, B, R}},
+        {"16 bit 1:5:5:5 in a 124-byte header: alpha of its own",
+         MakeIco({ImageBytes(Fields(16, 124, 3, {0x7C00, 0x03E0, 0x001F, 0x8000},
+                                    {0, 0x80, 0x1F, 0x80, 0, 0xFC, 0, 0, 0, 0xFC, 0xE0, 0x03, 0x1F, 0x80, 0, 0}))}),
+         16, true, {R, 0x0000FF00u, B, K, B, R}},
+        {"32 bit red, green, blue, alpha in a 124-byte header",
+         MakeIco({ImageBytes(Fields(32, 124, 3, {0x000000FF, 0x0000FF00, 0x00FF0000, 0xFF000000},
+                                    {0, 0, 0, 255, 0, 0, 255, 255, 255, 0, 0, 255,
+                                     255, 0, 0, 255, 0, 255, 0, 128, 0, 0, 255, 0}))}),
+         32, true, {R, 0x8000FF00u, 0x000000FFu, K, B, R}},
+        {"32 bit bit fields without alpha take the mask",
+         MakeIco({ImageBytes(Fields(32, 108, 3, {0x00FF0000, 0x0000FF00, 0x000000FF},
+                                    {0, 0, 0, 9, 255, 0, 0, 9, 0, 0, 255, 9,
+                                     0, 0, 255, 9, 0, 255, 0, 9, 255, 0, 0, 9}))}),
+         32, true, {R, T, B, K, B, R}},
         {"longer information header", [] {
              IconImage i = Paletted(8, {0, 3, 1, 0, 1, 2, 3, 0});
              i.HeaderSize = 108;
@@ -186,8 +232,14 @@ TEST(ICODecoderTest, DamagedAndHostileFiles)
              return file;
          }(),
          7, "Unexpected end of file."},
-        {"16 bits per pixel", MakeIco({ImageBytes(Direct(16, std::vector<uint8_t>(16, 0)))}), 2,
+        {"7 bits per pixel", MakeIco({ImageBytes(Direct(7, std::vector<uint8_t>(16, 0)))}), 2,
          "Icon decoder: Illegal bpp value."},
+        {"bit-field masks cut short", [] {
+             IconImage i = Fields(16, 40, 3, {}, {});
+             i.Mask = {1, 2, 3, 4, 5, 6, 7, 8};
+             return MakeIco({ImageBytes(i)});
+         }(),
+         7, "Unexpected end of file."},
         {"short information header", [] {
              IconImage i = Paletted(8, {0, 3, 1, 0, 1, 2, 3, 0});
              i.HeaderSize = 12;
