@@ -191,22 +191,27 @@ struct RlePacket {
 void DecodeRleRow(CByteSource& source, const PixelWriter& out, uint8_t* row, int width, RlePacket& packet)
 {
     const size_t valueBytes = static_cast<size_t>(out.ValueBytes());
+    // Kept in locals: the pixel stores could otherwise alias the packet's fields.
+    int left = packet.Left;
+    bool run = packet.Run;
+    const uint8_t* value = packet.Value;
     for (int x = 0; x < width;) {
-        if (packet.Left == 0) {
+        if (left == 0) {
             const uint8_t h = source.ReadByte();
-            packet.Left = (h & 0x7F) + 1;
-            packet.Run = (h & 0x80) != 0;
-            if (packet.Run)
-                packet.Value = source.ReadBytes(valueBytes);
+            left = (h & 0x7F) + 1;
+            run = (h & 0x80) != 0;
+            if (run)
+                value = source.ReadBytes(valueBytes);
         }
-        const int n = std::min(packet.Left, width - x);
-        if (packet.Run)
-            out.Fill(row, x, packet.Value, n);
+        const int n = std::min(left, width - x);
+        if (run)
+            out.Fill(row, x, value, n);
         else
             out.Put(row, x, source.ReadBytes(valueBytes * static_cast<size_t>(n)), n);
         x += n;
-        packet.Left -= n;
+        left -= n;
     }
+    packet = RlePacket{left, run, value};
 }
 
 void MirrorRow(uint8_t* row, int width, bool indices)
