@@ -214,6 +214,24 @@ void DecodeRleRow(CByteSource& source, const PixelWriter& out, uint8_t* row, int
     packet = RlePacket{left, run, value};
 }
 
+// Alpha that is 0 in every pixel was written without thought for it (many
+// writers leave the fourth byte clear): the image is shown opaque rather
+// than not at all.
+void SettleClearAlpha(CBmp& bitmap)
+{
+    for (int y = 0; y < bitmap.Height; ++y) {
+        const uint32_t* row = bitmap.Row32(y);
+        for (int x = 0; x < bitmap.Width; ++x)
+            if (row[x] >> 24)
+                return;
+    }
+    for (int y = 0; y < bitmap.Height; ++y) {
+        uint32_t* row = bitmap.Row32(y);
+        for (int x = 0; x < bitmap.Width; ++x)
+            row[x] |= 0xFF000000u;
+    }
+}
+
 void MirrorRow(uint8_t* row, int width, bool indices)
 {
     if (indices)
@@ -305,4 +323,6 @@ void CTGADecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>& palet
         if (rightToLeft)
             MirrorRow(row, w, target == 8);
     }
+    if (target == 32 && (depth == 16 || depth == 32))
+        SettleClearAlpha(bitmap);
 }
