@@ -78,6 +78,7 @@ bool CSlideShowControl::start()
     }
     m_Running = true;
     requestNext();
+    askAhead();
     w.updateActions();
     return m_Running;
 }
@@ -145,13 +146,21 @@ void CSlideShowControl::requestNext()
     request(m_CurrentName, m_CurrentRow, false, m_Next);
 }
 
+void CSlideShowControl::askAhead()
+{
+    // The file after the next one may be decoded while the next one is shrunk
+    // when the next one goes on screen as soon as it is ready: then nothing
+    // else waits meanwhile. Asked for now, the worker starts on it the moment
+    // it is done decoding the next one.
+    if (m_Running && m_Next.Serial != 0 && m_Ahead.Serial == 0 && m_Timing.WaitFrom(now()) == 0)
+        request(m_Next.Name, m_Next.Row, true, m_Ahead);
+}
+
 void CSlideShowControl::decoded(uint64_t serial, bool ok)
 {
-    // The file after this one may be decoded while this one is shrunk, when
-    // it will be shown as soon as it is ready: then nothing else waits.
-    if (!m_Running || !ok || serial != m_Next.Serial || m_Ahead.Serial != 0 || m_Timing.WaitFrom(now()) > 0)
-        return;
-    request(m_Next.Name, m_Next.Row, true, m_Ahead);
+    // The delay may have run out while it was decoded.
+    if (ok && serial == m_Next.Serial)
+        askAhead();
 }
 
 void CSlideShowControl::prepared()
@@ -193,8 +202,8 @@ void CSlideShowControl::flip()
     m_CurrentRow = row;
     if (image->Image) {
         m_Failed.clear();
-        // The next item is asked for (or is on its way already) before this
-        // one is put on screen.
+        // The next item is on its way already, or asked for before this one
+        // is put on screen.
         if (m_Ahead.Serial != 0) {
             m_Next = m_Ahead;
             m_Ahead = Pending();
@@ -217,6 +226,7 @@ void CSlideShowControl::flip()
         w.updateTitle();
         m_Timing.Shown(now());
         w.updateStatusTexts();
+        askAhead();
     } else {
         w.setPane(CMainWindow::kStatePane, QString::fromLatin1(kSlideUnknownFormatText));
         m_Failed.insert(shown.Name);

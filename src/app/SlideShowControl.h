@@ -66,6 +66,7 @@ private:
     // asks for it; false when the show ended instead.
     bool request(const std::string& afterName, long afterRow, bool keepEarlier, Pending& into);
     void requestNext();
+    void askAhead();
     void decoded(uint64_t serial, bool ok);
     void prepared();
     void flip();

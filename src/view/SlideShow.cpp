@@ -55,15 +55,14 @@ uint64_t CSlideShow::Prepare(SlideRequest request, bool keepEarlier)
         std::lock_guard<std::mutex> lock(m_Mutex);
         m_Quit = false;
         serial = ++m_Latest;
-        m_Request = std::move(request);
-        m_RequestSerial = serial;
-        m_HasRequest = true;
         if (!keepEarlier) {
+            m_Requests.clear();
             m_Floor = serial;
             m_Abandon = true;
             decoded = std::move(m_Decoded);
             result = std::move(m_Result);
         }
+        m_Requests.emplace_back(serial, std::move(request));
         if (!m_Reducer.joinable()) {
             try {
                 m_Reducer = std::thread(&CSlideShow::ReduceLoop, this);
@@ -92,7 +91,7 @@ void CSlideShow::End()
         std::lock_guard<std::mutex> lock(m_Mutex);
         m_Quit = true;
         m_Abandon = true;
-        m_HasRequest = false;
+        m_Requests.clear();
         m_Changed.notify_all();
     }
     int32_t exitCode;
@@ -107,41 +106,44 @@ void CSlideShow::End()
 
 void CSlideShow::DoJob()
 {
-    SlideRequest request;
-    uint64_t serial;
-    bool reducer;
-    {
-        std::lock_guard<std::mutex> lock(m_Mutex);
-        if (!m_HasRequest || m_Quit)
-            return;
-        request = std::move(m_Request);
-        serial = m_RequestSerial;
-        m_HasRequest = false;
-        m_Abandon = false;
-        reducer = m_Reducer.joinable();
-    }
-    std::unique_ptr<SlideImage> image = DecodeImage(request, &m_Abandon);
-    image->Serial = serial;
-    const bool ok = image->Image != nullptr;
-    if (!reducer)
-        ReduceImage(*image);
-    {
-        std::unique_lock<std::mutex> lock(m_Mutex);
-        // One decoded image waits for the reducing thread, one prepared
-        // image for the owner: this one waits its turn.
-        std::unique_ptr<SlideImage>& slot = reducer ? m_Decoded : m_Result;
-        m_Changed.wait(lock, [&] { return !slot || m_Quit || serial < m_Floor; });
-        if (m_Quit || serial < m_Floor) {
-            lock.unlock();
-            return;  // no longer wanted; freed here
+    // Every request queued meanwhile, in turn: a second CmdDoJob posted
+    // while one waited was merged into it.
+    for (;;) {
+        SlideRequest request;
+        uint64_t serial;
+        bool reducer;
+        {
+            std::lock_guard<std::mutex> lock(m_Mutex);
+            if (m_Requests.empty() || m_Quit)
+                return;
+            serial = m_Requests.front().first;
+            request = std::move(m_Requests.front().second);
+            m_Requests.pop_front();
+            m_Abandon = false;
+            reducer = m_Reducer.joinable();
         }
-        slot = std::move(image);
-        m_Changed.notify_all();
-    }
-    if (m_SlideOwner) {
-        m_SlideOwner->OnSlideDecoded(serial, ok);
+        std::unique_ptr<SlideImage> image = DecodeImage(request, &m_Abandon);
+        image->Serial = serial;
+        const bool ok = image->Image != nullptr;
         if (!reducer)
-            m_SlideOwner->OnSlideReady();
+            ReduceImage(*image);
+        {
+            std::unique_lock<std::mutex> lock(m_Mutex);
+            // A full stage after this one holds this image back.
+            std::unique_ptr<SlideImage>& slot = reducer ? m_Decoded : m_Result;
+            m_Changed.wait(lock, [&] { return !slot || m_Quit || serial < m_Floor; });
+            if (m_Quit)
+                return;  // freed as the lock goes, here and below
+            if (serial < m_Floor)
+                continue;
+            slot = std::move(image);
+            m_Changed.notify_all();
+        }
+        if (m_SlideOwner) {
+            m_SlideOwner->OnSlideDecoded(serial, ok);
+            if (!reducer)
+                m_SlideOwner->OnSlideReady();
+        }
     }
 }
 

@@ -2,10 +2,11 @@
 // asked for at 32 bits; a second thread of the worker then brings the image
 // down to the size it will be shown at, so that putting it on screen costs
 // the user-interface thread next to nothing. The two stages overlap: once a
-// file is decoded the next may be asked for while this one is reduced. At
-// most one prepared image waits to be taken, and at most one decoded image
-// waits to be reduced. Which file comes next, and when it is shown, is the
-// owner's business.
+// file is decoded the next is decoded while this one is reduced. Each stage
+// holds one image at most: one being decoded, one decoded waiting to be
+// reduced, one prepared waiting to be taken; a stage that is full holds up
+// the one before it. Which file comes next, and when it is shown, is the
+// owner's business: it asks ahead only as far as it wants images waiting.
 #pragma once
 
 #include "image/WinBmp.h"
@@ -15,6 +16,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -57,10 +59,10 @@ public:
     void SetSlideOwner(ISlideShowOwner* owner) { m_SlideOwner = owner; }
 
     // Asks for an image (the thread must have been started) and returns the
-    // request's serial. Everything asked for before is given up: a request
+    // request's serial. Everything asked for before is given up: requests
     // not yet taken up, a decode in progress (abandoned), an image decoded
-    // or prepared for an earlier request. With keepEarlier, only a request
-    // not yet taken up is replaced: the images in the stages go on.
+    // or prepared for an earlier request. With keepEarlier the request is
+    // queued behind the earlier ones, which all go on.
     uint64_t Prepare(SlideRequest request, bool keepEarlier = false);
     // The prepared image waiting, oldest request first; null when none.
     std::unique_ptr<SlideImage> TakeResult();
@@ -86,9 +88,8 @@ private:
     ISlideShowOwner* m_SlideOwner = nullptr;
     std::mutex m_Mutex;  // the fields below
     std::condition_variable m_Changed;
-    bool m_HasRequest = false;
-    SlideRequest m_Request;
-    uint64_t m_RequestSerial = 0;
+    // Asked for and not yet taken up, oldest first, with their serials.
+    std::deque<std::pair<uint64_t, SlideRequest>> m_Requests;
     uint64_t m_Latest = 0;  // serial of the latest request
     uint64_t m_Floor = 0;   // images of requests below this are no longer wanted
     std::unique_ptr<SlideImage> m_Decoded;  // waiting for the reducing thread

@@ -308,13 +308,14 @@ TEST(SlideShowWorker, TheNextFileIsDecodedWhileOneImageWaits)
     CSlideShow show;
     show.SetSlideOwner(&owner);
     show.Start();
-    // Each next file is asked for once the one before is decoded, and nothing
-    // is taken meanwhile: the stages fill up and wait, none is dropped.
+    // The files are asked for one behind the other, and nothing is taken
+    // meanwhile: the stages fill up and wait, none is dropped.
     std::vector<uint64_t> serials;
-    for (size_t i = 0; i < 3; ++i) {
-        serials.push_back(show.Prepare({paths[i], kSlideBestFit, 8, 8}, i > 0));
-        ASSERT_TRUE(owner.WaitDecoded(i + 1));
-    }
+    serials.push_back(show.Prepare({paths[0], kSlideBestFit, 8, 8}));
+    serials.push_back(show.Prepare({paths[1], kSlideBestFit, 8, 8}, true));
+    ASSERT_TRUE(owner.WaitDecoded(2));
+    serials.push_back(show.Prepare({paths[2], kSlideBestFit, 8, 8}, true));
+    ASSERT_TRUE(owner.WaitDecoded(3));
     serials.push_back(show.Prepare({paths[3], kSlideBestFit, 8, 8}, true));
     ASSERT_TRUE(owner.WaitReady(1));
     EXPECT_EQ(owner.Decoded().size(), 3u) << "a third image was decoded while two wait";
