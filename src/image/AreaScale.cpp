@@ -235,7 +235,8 @@ void ScaleRows(const Job& job, uint32_t* sums, uint16_t* counts, uint8_t* premul
 
 } // namespace
 
-void AreaDownscale(const CBmp& src, int dstWidth, int dstHeight, uint8_t* dst, int64_t dstStride, bool premultiply)
+void AreaDownscale(const CBmp& src, int dstWidth, int dstHeight, uint8_t* dst, int64_t dstStride, bool premultiply,
+                   bool oneThread)
 {
     if (src.BitsPerPixel != 32)
         throw std::invalid_argument("area scaling needs a 32-bit image");
@@ -247,7 +248,7 @@ void AreaDownscale(const CBmp& src, int dstWidth, int dstHeight, uint8_t* dst, i
 
     const size_t rowBytes = size_t(src.Width) * 4;
     const int64_t pixels = int64_t(src.Width) * src.Height;
-    const bool threaded = pixels >= kThreadedPixels && dstHeight >= 2 && std::thread::hardware_concurrency() >= 2;
+    const bool threaded = !oneThread && pixels >= kThreadedPixels && dstHeight >= 2 && std::thread::hardware_concurrency() >= 2;
     std::vector<uint32_t> sums(threaded ? rowBytes * 2 : rowBytes);
     std::vector<uint16_t> counts(threaded ? rowBytes * 2 : rowBytes);
     std::vector<uint8_t> premultiplied(premultiply ? (threaded ? rowBytes * 2 : rowBytes) : 0);

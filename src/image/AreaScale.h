@@ -13,6 +13,8 @@
 // and written premultiplied, so the colour of transparent pixels does not
 // bleed into their neighbours. Meant for shrinking; enlarging works but only
 // repeats pixels. Throws std::invalid_argument when src is not 32-bit; does
-// nothing for an empty source or target.
+// nothing for an empty source or target. A large image is shared with a
+// second thread unless oneThread (for a caller that keeps the other core
+// busy itself).
 void AreaDownscale(const CBmp& src, int dstWidth, int dstHeight, uint8_t* dst, int64_t dstStride,
-                   bool premultiply = false);
+                   bool premultiply = false, bool oneThread = false);

@@ -32,7 +32,8 @@ std::unique_ptr<CWinBmp> Reduced(const CWinBmp& image, int width, int height)
     reduced->Create(width, height, 32, image.HasAlpha);
     reduced->SourceBitsPerPixel = image.SourceBitsPerPixel;
     const int64_t stride = height > 1 ? reduced->Lines[1] - reduced->Lines[0] : reduced->BytesPerLine();
-    AreaDownscale(image, width, height, reduced->Lines[0], stride, image.HasAlpha);
+    // The decoder of the next image has the other core.
+    AreaDownscale(image, width, height, reduced->Lines[0], stride, image.HasAlpha, true);
     if (image.HasAlpha)
         UnpremultiplyAlpha(*reduced);
     return reduced;
