@@ -30,6 +30,10 @@ struct ErrorManager {
     jpeg_error_mgr Pub;
     jmp_buf Jump;
     char Message[JMSG_LENGTH_MAX + 64];
+    // The first warning of the current decode ("Corrupt JPEG data: ...") and
+    // how many there were; they become a notice instead of going to stderr.
+    char Warning[JMSG_LENGTH_MAX + 64];
+    long Warnings;
 };
 
 // Everything the library needs across calls, for the decoder's whole life.
@@ -50,6 +54,19 @@ void ErrorExit(j_common_ptr info)
     auto* error = reinterpret_cast<ErrorManager*>(info->err);
     (*info->err->format_message)(info, error->Message);
     std::longjmp(error->Jump, 1);
+}
+
+// Warnings (level -1) are collected; trace messages (level >= 0) are dropped,
+// and so are stray bytes between markers, which many cameras write and which
+// lose nothing of the picture.
+void EmitMessage(j_common_ptr info, int level)
+{
+    if (level >= 0 || info->err->msg_code == JWRN_EXTRANEOUS_DATA)
+        return;
+    auto* error = reinterpret_cast<ErrorManager*>(info->err);
+    if (error->Warnings++ == 0)
+        (*info->err->format_message)(info, error->Warning);
+    info->err->num_warnings++;
 }
 
 void InitSource(j_decompress_ptr) {}
@@ -200,6 +217,7 @@ CJPEGDecoder::CJPEGDecoder() : m_State(new State{})
     State* s = m_State.get();
     s->Info.err = jpeg_std_error(&s->Error.Pub);
     s->Error.Pub.error_exit = ErrorExit;
+    s->Error.Pub.emit_message = EmitMessage;
     s->FastUpsampling = true;
     s->Created = CreateStep(s);
     if (!s->Created)
@@ -227,6 +245,8 @@ void CJPEGDecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>& pale
     jpeg_decompress_struct& info = s->Info;
     auto fail = [s]() { RaiseDecoderError(ErrUnsupported, std::string(s->Error.Message) + "\n"); };
 
+    s->Error.Warnings = 0;
+    s->Error.Warning[0] = 0;
     s->Source.next_input_byte = source.GetPosition();
     s->Source.bytes_in_buffer = source.Remaining();
     info.src = &s->Source;
@@ -296,6 +316,12 @@ void CJPEGDecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>& pale
         jpeg_abort_decompress(&info);
         throw;
     }
+
+    if (s->Error.Warnings == 1)
+        AddNotice(s->Error.Warning);
+    else if (s->Error.Warnings > 1)
+        AddNotice(std::string(s->Error.Warning) + " (" + std::to_string(s->Error.Warnings - 1) +
+                  (s->Error.Warnings == 2 ? " more warning)" : " more warnings)"));
 
     // The supplied end-of-image marker is not part of the file.
     const auto next = reinterpret_cast<uintptr_t>(s->Source.next_input_byte);
