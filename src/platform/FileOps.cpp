@@ -38,7 +38,9 @@ class CSystemFileOps final : public IFileOps {
 public:
     int Open(const std::string& path, OpenFor purpose, uint32_t mode, int& fd) override
     {
-        const int flags = purpose == OpenFor::Read ? O_RDONLY : O_WRONLY | O_CREAT | O_EXCL;
+        // Non-blocking, so a named pipe among the files cannot hold the open up
+        // waiting for a writer; regular files read as ever.
+        const int flags = purpose == OpenFor::Read ? O_RDONLY | O_NONBLOCK : O_WRONLY | O_CREAT | O_EXCL;
         do
             fd = ::open(path.c_str(), flags | O_CLOEXEC, static_cast<mode_t>(mode));
         while (fd < 0 && errno == EINTR);

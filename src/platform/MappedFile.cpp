@@ -24,7 +24,8 @@ bool ParentFolderExists(const std::string& path)
 int CMappedFile::Open(const std::string& path)
 {
     Close();
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking: a named pipe is refused below instead of waiting for a writer.
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         switch (errno) {
         case ENOTDIR:

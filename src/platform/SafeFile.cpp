@@ -273,7 +273,8 @@ void CSafeFileWriter::Abort()
 // complete copy. File sizes are whatever the file system holds (64-bit).
 bool CopySafely(const std::string& from, const std::string& to, std::string& error)
 {
-    const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking: a named pipe is refused below instead of waiting for a writer.
+    const int in = ::open(from.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     struct stat st {};
     if (in < 0 || ::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
         if (in >= 0)

@@ -1,4 +1,5 @@
 #include "platform/SafeFile.h"
+#include "platform/MappedFile.h"
 
 #include "support/TempFolder.h"
 
@@ -169,6 +170,18 @@ TEST(SafeFileTest, CopiesThroughTheWriter)
     EXPECT_EQ(TempFolder::Read(folder.File("to")), (std::vector<uint8_t>{1, 2, 3}));
     EXPECT_FALSE(CopySafely(folder.File("none"), folder.File("to"), error));
     EXPECT_EQ(Names(folder.Path()), (std::set<std::string>{"from", "to"}));
+}
+
+// A named pipe with no writer would hold a plain open forever.
+TEST(SafeFileTest, NamedPipeIsRefusedWithoutWaiting)
+{
+    TempFolder folder;
+    const std::string pipe = folder.File("pipe.jpg");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    std::string error;
+    EXPECT_FALSE(CopySafely(pipe, folder.File("to"), error));
+    CMappedFile mapped;
+    EXPECT_EQ(mapped.Open(pipe), 5);
 }
 
 }  // namespace
