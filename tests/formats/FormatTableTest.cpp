@@ -26,7 +26,9 @@ TEST(FormatTableTest, RowsFollowTheIdsAndEveryExtensionFindsItsFormat)
         EXPECT_NE(format.MakeDecoder, nullptr) << format.Name;
         for (const FormatExtension& ext : format.Extensions) {
             EXPECT_EQ(FormatOfExtension(ext.Text), format.Id) << ext.Text;
-            EXPECT_EQ(FormatOfExtension("." + Upper(ext.Text)), format.Id) << ext.Text;
+            std::string dotted = ".";
+            dotted += Upper(ext.Text);
+            EXPECT_EQ(FormatOfExtension(dotted), format.Id) << ext.Text;
         }
     }
     EXPECT_EQ(FindFormat(ImageFormat::Unknown), nullptr);
