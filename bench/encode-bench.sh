@@ -27,7 +27,7 @@ while [ $# -gt 0 ]; do
 done
 build=$(cd "$build" && pwd)
 magick=convert-im6.q16
-for tool in vips:libvips-tools $magick:imagemagick pnmtopng:netpbm cjpeg:libjpeg-turbo-progs c++:g++; do
+for tool in vips:libvips-tools $magick:imagemagick pnmtopng:netpbm cjpeg:libjpeg-turbo-progs; do
     if ! command -v "${tool%%:*}" >/dev/null 2>&1; then
         echo "encode-bench: missing tool: ${tool%%:*} (Debian package ${tool#*:})" >&2
         exit 1
@@ -46,19 +46,11 @@ trap 'rm -rf "$shm"' EXIT
 cp "$src" "$shm/in.ppm"
 in=$shm/in.ppm
 
-sed -n '/^cat > "$TMP\/save-tool.cpp" <<.EOF.$/,/^EOF$/p' "$here/../tests/cli/save-peers.sh" | sed '1d;$d' \
-    > "$shm/save-tool.cpp"
-includes=""
-for layer in base platform image formats settings browser ops save; do
-    includes="$includes -I$build/layers/$layer"
-done
-libs=""
-for layer in save ops browser settings formats image platform base; do
-    libs="$libs $build/liboculane-$layer.a"
-done
-# shellcheck disable=SC2086
-c++ -std=c++20 -O2 $includes "$shm/save-tool.cpp" $libs -lpng -ljpeg -ltiff -lz $(pkg-config --libs cairo) \
-    -lpthread -o "$shm/save-tool"
+tool=$build/save-tool
+if [ ! -x "$tool" ]; then
+    echo "encode-bench: no save-tool in $build (build the tests)" >&2
+    exit 1
+fi
 
 # Best of N whole runs of a shell command, in seconds.
 best() {
@@ -80,10 +72,10 @@ size() { stat -c %s "$1" | awk '{ printf "%.1f MB", $1 / 1e6 }'; }
 printf '%-22s %-36s %8s %10s\n' format tool seconds size
 # format | our file | our options | peers: label@command, ';' between them
 while IFS='|' read -r name ours options peers; do
-    write=$("$shm/save-tool" "$in" "$shm/$ours" $options repeat="$runs")
+    write=$("$tool" "$in" "$shm/$ours" $options repeat="$runs")
     printf '%-22s %-36s %8s %10s\n' "$name" "oculane write (decoded once)" "$write" "$(size "$shm/$ours")"
     # shellcheck disable=SC2016
-    process=$(best "'$shm/save-tool' '$in' '$shm/$ours' $options")
+    process=$(best "'$tool' '$in' '$shm/$ours' $options")
     printf '%-22s %-36s %8s\n' "" "oculane process" "$process"
     echo "$peers" | tr ';' '\n' | while IFS='@' read -r label command; do
         [ -n "$label" ] || continue

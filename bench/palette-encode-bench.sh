@@ -40,8 +40,11 @@ if [ ! -x "$cli" ]; then
 fi
 
 mkdir -p "$work"
-"$here/../tests/cli/palette-peers.sh" "$cli" --tool "$work"
-tool=$work/palette-tool
+tool=$(dirname "$cli")/save-tool
+if [ ! -x "$tool" ]; then
+    echo "palette-encode-bench: no save-tool beside $cli (build the tests)" >&2
+    exit 1
+fi
 # The same plasma as the decode and operation benchmarks.
 in=$work/plasma-24bit.ppm
 if [ ! -s "$in" ]; then

@@ -8,96 +8,22 @@
 # says so and passes.
 #
 #   tests/cli/palette-peers.sh OCULANE-CLI
-#   tests/cli/palette-peers.sh OCULANE-CLI --tool DIR   (only builds DIR/palette-tool)
 #
-# The files are written by a small program built here against the libraries
-# beside OCULANE-CLI (its build folder), through the registered writers.
+# The files are written by save-tool (tests/tools/save_tool.cpp) beside
+# OCULANE-CLI, through the registered writers.
 set -e
 CLI="$1"
 BUILD=$(cd "$(dirname "$CLI")" && pwd)
 MAGICK=convert-im6.q16
 PY=/usr/bin/python3
 
-build_tool() {
-    cat > "$1/palette-tool.cpp" <<'EOF'
-// palette-tool IN OUT [key=value | flag ...]: decodes IN at 32 bits and
-// writes OUT through the format table by OUT's extension. Keys: interlace,
-// rle, dxt=1|3|5, flip, mipmaps; repeat=N writes N times and prints the
-// fastest write in seconds.
-#include "base/FileName.h"
-#include "base/TextException.h"
-#include "formats/AutoDecoder.h"
-#include "formats/FormatTable.h"
-#include "image/WinBmp.h"
-#include "save/SaveOptions.h"
-#include "save/Writers.h"
-
-#include <chrono>
-#include <cstdio>
-#include <string>
-
-int main(int argc, char** argv)
-{
-    if (argc < 3)
-        return 2;
-    RegisterWriters();
-    SaveOptions o;
-    int repeat = 0;
-    for (int i = 3; i < argc; ++i) {
-        const std::string a = argv[i];
-        const size_t eq = a.find('=');
-        const std::string key = a.substr(0, eq);
-        const int value = eq == std::string::npos ? 1 : std::stoi(a.substr(eq + 1));
-        if (key == "interlace") o.Interlaced = value;
-        else if (key == "rle") o.Rle = value;
-        else if (key == "dxt") o.DdsFormat = value == 1 ? 2 : value == 3 ? 4 : value == 5 ? 6 : 0;
-        else if (key == "flip") o.DdsFlip = value;
-        else if (key == "mipmaps") o.DdsMipMaps = value;
-        else if (key == "repeat") repeat = value;
-        else return 2;
-    }
-    try {
-        CAutoDecoder decoder;
-        CWinBmp bitmap;
-        decoder.DecodeFile(argv[1], bitmap, 32);
-        const FormatInfo* format = FindFormat(FormatOfExtension(Extension(argv[2])));
-        if (!format || !format->Write)
-            return 2;
-        double best = 1e30;
-        for (int i = 0; i < (repeat > 0 ? repeat : 1); ++i) {
-            const auto start = std::chrono::steady_clock::now();
-            format->Write(bitmap, argv[2], o);
-            const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-            best = took.count() < best ? took.count() : best;
-        }
-        if (repeat > 0)
-            std::printf("%.3f\n", best);
-    } catch (const CTextException& e) {
-        std::fprintf(stderr, "palette-tool: %d %s\n", e.GetCode(), e.GetText().c_str());
-        return 1;
-    }
-    return 0;
-}
-EOF
-    includes=""
-    for layer in base platform image formats settings browser ops save; do
-        includes="$includes -I$BUILD/layers/$layer"
-    done
-    libs=""
-    for layer in save ops browser settings formats image platform base; do
-        libs="$libs $BUILD/liboculane-$layer.a"
-    done
-    # shellcheck disable=SC2086
-    c++ -std=c++20 -O2 $includes "$1/palette-tool.cpp" $libs -lpng -ljpeg -ltiff -lz $(pkg-config --libs cairo) \
-        -lpthread -o "$1/palette-tool"
-}
-
-if [ "$2" = "--tool" ]; then
-    build_tool "$3"
-    exit 0
+TOOL="$BUILD/save-tool"
+if [ ! -x "$TOOL" ]; then
+    echo "palette-peers: no save-tool beside $CLI (build the tests)" >&2
+    exit 1
 fi
 
-for tool in $MAGICK ilbmtoppm c++ pkg-config; do
+for tool in $MAGICK ilbmtoppm; do
     if ! command -v "$tool" > /dev/null 2>&1; then
         echo "palette-peers: $tool missing, nothing compared"
         exit 0
@@ -109,7 +35,6 @@ if ! $PY -c 'import PIL' 2> /dev/null; then
 fi
 TMP=$(mktemp -d)
 trap 'rm -rf "$TMP"' EXIT
-build_tool "$TMP"
 
 cat > "$TMP/compare.py" <<'EOF'
 import io, subprocess, sys
@@ -211,7 +136,7 @@ for size in 1x1 7x5 251x67 130x300; do
         in=$TMP/$source-$size.png
         out=$TMP/$file
         # shellcheck disable=SC2086
-        if ! "$TMP/palette-tool" "$in" "$out" $options; then
+        if ! "$TOOL" "$in" "$out" $options; then
             echo "palette-peers: $name $size not written"
             failed=1
             continue

@@ -8,15 +8,14 @@
 #
 #   tests/cli/save-peers.sh OCULANE-CLI
 #
-# The files are written by a small program built here against the
-# libraries beside OCULANE-CLI (its build folder), through the same
-# registered writers the program uses.
+# The files are written by save-tool (tests/tools/save_tool.cpp) beside
+# OCULANE-CLI, through the same registered writers the program uses.
 set -e
 CLI="$1"
 BUILD=$(cd "$(dirname "$CLI")" && pwd)
 MAGICK=convert-im6.q16
 PY=/usr/bin/python3
-for tool in $MAGICK identify-im6.q16 c++ pkg-config; do
+for tool in $MAGICK identify-im6.q16; do
     if ! command -v "$tool" > /dev/null 2>&1; then
         echo "save-peers: $tool missing, nothing compared"
         exit 0
@@ -29,79 +28,11 @@ fi
 TMP=$(mktemp -d)
 trap 'rm -rf "$TMP"' EXIT
 
-cat > "$TMP/save-tool.cpp" <<'EOF'
-// save-tool IN OUT [key=value | flag ...]: decodes IN at 32 bits and writes
-// OUT through the format table by OUT's extension. With repeat=N it writes N
-// times and prints the fastest write in seconds.
-#include "base/FileName.h"
-#include "base/TextException.h"
-#include "formats/AutoDecoder.h"
-#include "formats/FormatTable.h"
-#include "image/WinBmp.h"
-#include "save/SaveOptions.h"
-#include "save/Writers.h"
-
-#include <chrono>
-#include <cstdio>
-#include <string>
-
-int main(int argc, char** argv)
-{
-    if (argc < 3)
-        return 2;
-    RegisterWriters();
-    SaveOptions o;
-    int repeat = 0;
-    for (int i = 3; i < argc; ++i) {
-        const std::string a = argv[i];
-        const size_t eq = a.find('=');
-        const std::string key = a.substr(0, eq);
-        const int value = eq == std::string::npos ? 1 : std::stoi(a.substr(eq + 1));
-        if (key == "depth") o.Depth = value;
-        else if (key == "rle") o.Rle = value;
-        else if (key == "interlace") o.Interlaced = value;
-        else if (key == "quality") o.JpegQuality = value;
-        else if (key == "smoothing") o.JpegSmoothing = value;
-        else if (key == "optimize") o.JpegOptimizeHuffman = value;
-        else if (key == "progressive") o.JpegProgressive = value;
-        else if (key == "compression") o.TiffCompression = value;
-        else if (key == "repeat") repeat = value;
-        else return 2;
-    }
-    try {
-        CAutoDecoder decoder;
-        CWinBmp bitmap;
-        decoder.DecodeFile(argv[1], bitmap, 32);
-        const FormatInfo* format = FindFormat(FormatOfExtension(Extension(argv[2])));
-        if (!format || !format->Write)
-            return 2;
-        double best = 1e30;
-        for (int i = 0; i < (repeat > 0 ? repeat : 1); ++i) {
-            const auto start = std::chrono::steady_clock::now();
-            format->Write(bitmap, argv[2], o);
-            const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-            best = took.count() < best ? took.count() : best;
-        }
-        if (repeat > 0)
-            std::printf("%.3f\n", best);
-    } catch (const CTextException& e) {
-        std::fprintf(stderr, "save-tool: %d %s\n", e.GetCode(), e.GetText().c_str());
-        return 1;
-    }
-    return 0;
-}
-EOF
-includes=""
-for layer in base platform image formats settings browser ops save; do
-    includes="$includes -I$BUILD/layers/$layer"
-done
-libs=""
-for layer in save ops browser settings formats image platform base; do
-    libs="$libs $BUILD/liboculane-$layer.a"
-done
-# shellcheck disable=SC2086
-c++ -std=c++20 -O2 $includes "$TMP/save-tool.cpp" $libs -lpng -ljpeg -ltiff -lz $(pkg-config --libs cairo) \
-    -lpthread -o "$TMP/save-tool"
+TOOL="$BUILD/save-tool"
+if [ ! -x "$TOOL" ]; then
+    echo "save-peers: no save-tool beside $CLI (build the tests)" >&2
+    exit 1
+fi
 
 cat > "$TMP/compare.py" <<'EOF'
 import subprocess, sys
@@ -185,7 +116,7 @@ for size in 7x5 130x67 1x9; do
         # and byte-encoded rasters on rows that need no padding (see compare.py).
         [ "$kind" = jpeg ] || [ "$kind" = ras-rle ] && [ "$size" != 130x67 ] && continue
         # shellcheck disable=SC2086
-        if ! "$TMP/save-tool" "$in" "$out" $options; then
+        if ! "$TOOL" "$in" "$out" $options; then
             echo "save-peers: $name $size not written"
             failed=1
             continue
@@ -243,7 +174,7 @@ for size in 7x5 130x67; do
             [ "$name" = "pcx 8" ] && [ "$colors" = 8 ] && kind=magick-rgb
             out=$TMP/$colors-$file
             # shellcheck disable=SC2086
-            if ! "$TMP/save-tool" "$in" "$out" $options; then
+            if ! "$TOOL" "$in" "$out" $options; then
                 echo "save-peers: $name $colors colours $size not written"
                 failed=1
                 continue
@@ -265,7 +196,7 @@ done
 
 # The marks a reader sees of the JPEG options.
 in=$TMP/photo-130x67.png
-"$TMP/save-tool" "$in" "$TMP/q60.jpg" quality=60 progressive
+"$TOOL" "$in" "$TMP/q60.jpg" quality=60 progressive
 if ! identify-im6.q16 -verbose "$TMP/q60.jpg" | grep -q "Quality: 60" ||
    ! identify-im6.q16 -verbose "$TMP/q60.jpg" | grep -q "Interlace: JPEG"; then
     echo "save-peers: JPEG quality 60 progressive not reported as such"
