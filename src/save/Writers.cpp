@@ -4,9 +4,12 @@
 #include "formats/FormatTable.h"
 #include "image/WinBmp.h"
 #include "save/BmpWriter.h"
+#include "save/DdsWriter.h"
+#include "save/GifWriter.h"
+#include "save/IffWriter.h"
 #include "save/JpegWriter.h"
-#include "save/PaletteWriters.h"
 #include "save/PcxWriter.h"
+#include "save/PictWriter.h"
 #include "save/PngWriter.h"
 #include "save/PnmWriter.h"
 #include "save/RasWriter.h"
@@ -75,6 +78,27 @@ void Ras(const std::string& path, const CBmp& bitmap, const SaveOptions& o)
     WriteRAS(path, bitmap, o.Depth, o.Rle);
 }
 
+void Gif(const std::string& path, const CBmp& bitmap, const SaveOptions& o)
+{
+    WriteGIF(path, bitmap, o.Interlaced);
+}
+
+// The save dialog has no IFF options; --rle packs the rows.
+void Iff(const std::string& path, const CBmp& bitmap, const SaveOptions& o)
+{
+    WriteIFF(path, bitmap, o.Rle ? 1 : 0);
+}
+
+void Pict(const std::string& path, const CBmp& bitmap, const SaveOptions& o)
+{
+    WritePICT(path, bitmap, o.Rle);
+}
+
+void Dds(const std::string& path, const CBmp& bitmap, const SaveOptions& o)
+{
+    WriteDDS(path, bitmap, o.DdsFormat, o.DdsFlip, o.DdsMipMaps);
+}
+
 } // namespace
 
 void RegisterWriters()
@@ -87,5 +111,8 @@ void RegisterWriters()
     SetFormatWriter(ImageFormat::PNM, Adapt<Pnm>);
     SetFormatWriter(ImageFormat::PCX, Adapt<Pcx>);
     SetFormatWriter(ImageFormat::RAS, Adapt<Ras>);
-    RegisterPaletteWriters();
+    SetFormatWriter(ImageFormat::GIF, Adapt<Gif>);
+    SetFormatWriter(ImageFormat::IFF, Adapt<Iff>);
+    SetFormatWriter(ImageFormat::PICT, Adapt<Pict>);
+    SetFormatWriter(ImageFormat::DDS, Adapt<Dds>);
 }
