@@ -20,21 +20,8 @@ vips linear "$out/identity.v" "$out/unit.v" 0.00392156862745098 0
 vips math2_const "$out/unit.v" "$out/power.v" pow 0.7142857142857143
 vips linear "$out/power.v" "$out/gamma-lut.v" 255 0.5 --uchar
 
-ratio() {
-    awk -v a="$1" -v b="$2" 'BEGIN { if (a == "fail" || b == "fail" || b == 0) print "-"; else printf "%.2f", a / b }'
-}
-
 load_start=$(cut -d ' ' -f 1-3 /proc/loadavg)
-printf '%-10s %9s %9s %9s %9s %12s %14s\n' operation oculane 'oc. -' vips magick oculane/vips magick/oculane
-# name | oculane operation | vips command after "vips" | ImageMagick options
-while IFS='|' read -r name op vipsop magickop; do
-    oc=$(best_of "$cli" convert "$in" "$out/oculane.pam" $op)
-    ocp=$(best_of sh -c "\"\$0\" convert \"\$1\" - $op > \"\$2\"" "$cli" "$in" "$out/stdout.pam")
-    vp=$(best_of vips $vipsop)
-    im=$(best_of $magick "$in" $magickop "$out/magick.pam")
-    printf '%-10s %9s %9s %9s %9s %12s %14s\n' "$name" "$oc" "$ocp" "$vp" "$im" "$(ratio "$oc" "$vp")" \
-        "$(ratio "$im" "$oc")"
-done <<EOF2
+operation_rows <<EOF2
 copy||copy $in $out/vips.ppm|-strip
 invert|--invert|invert $in $out/vips.ppm|-negate
 gamma|--gamma=40|maplut $in $out/vips.ppm $out/gamma-lut.v|-gamma 1.4

@@ -18,10 +18,6 @@ tools="vips:libvips-tools"
 # vips's integer mask: width height scale offset, then the weights.
 printf '3 3 9 0\n1 1 1\n1 1 1\n1 1 1\n' > "$out/blur.mat"
 
-ratio() {
-    awk -v a="$1" -v b="$2" 'BEGIN { if (a == "fail" || b == "fail" || a == "-" || b == "-" || b == 0) print "-"; else printf "%.2f", a / b }'
-}
-
 minus() {
     awk -v a="$1" -v b="$2" 'BEGIN { if (a == "fail" || b == "fail") print "-"; else printf "%.3f", a - b }'
 }

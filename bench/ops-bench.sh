@@ -12,21 +12,8 @@ name=ops-bench
 tools="vips:libvips-tools"
 . "$here/cli-bench-common.sh"
 
-ratio() {
-    awk -v a="$1" -v b="$2" 'BEGIN { if (a == "fail" || b == "fail" || b == 0) print "-"; else printf "%.2f", a / b }'
-}
-
 load_start=$(cut -d ' ' -f 1-3 /proc/loadavg)
-printf '%-10s %9s %9s %9s %9s %12s %14s\n' operation oculane 'oc. -' vips magick oculane/vips magick/oculane
-# name | oculane operation | vips command after "vips" | ImageMagick options
-while IFS='|' read -r name op vipsop magickop; do
-    oc=$(best_of "$cli" convert "$in" "$out/oculane.pam" $op)
-    ocp=$(best_of sh -c "\"\$0\" convert \"\$1\" - $op > \"\$2\"" "$cli" "$in" "$out/stdout.pam")
-    vp=$(best_of vips $vipsop)
-    im=$(best_of $magick "$in" $magickop "$out/magick.pam")
-    printf '%-10s %9s %9s %9s %9s %12s %14s\n' "$name" "$oc" "$ocp" "$vp" "$im" "$(ratio "$oc" "$vp")" \
-        "$(ratio "$im" "$oc")"
-done <<EOF
+operation_rows <<EOF
 flip|--flip-horizontal|flip $in $out/vips.ppm vertical|-flip
 rot90|--rotate-cw|rot $in $out/vips.ppm d90|-rotate 90
 resize/4|--resize=1500x1000|shrink $in $out/vips.ppm 4 4|-scale 1500x1000!
