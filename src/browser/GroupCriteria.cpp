@@ -1,28 +1,13 @@
 #include "browser/GroupCriteria.h"
 
+#include "base/DayMoment.h"
 #include "base/FileName.h"
-
-#include <ctime>
 
 namespace {
 
 constexpr long long kLargestSizeNumber = 2147483647;
 constexpr int kFirstYear = 1970;
 constexpr int kLastYear = 2037;
-
-// 01:01:01 local standard time of the day.
-int64_t StartOfDay(int day, int month, int year)
-{
-    std::tm tm{};
-    tm.tm_year = year - 1900;
-    tm.tm_mon = month - 1;
-    tm.tm_mday = day;
-    tm.tm_hour = 1;
-    tm.tm_min = 1;
-    tm.tm_sec = 1;
-    tm.tm_isdst = 0;
-    return static_cast<int64_t>(std::mktime(&tm));
-}
 
 bool YearInRange(int year)
 {
@@ -58,8 +43,8 @@ CGroupMatcher::CGroupMatcher(const GroupCriteria& criteria) : m_Criteria(criteri
         m_Size = number > UINT64_MAX / scale ? UINT64_MAX : number * scale;
     }
     if (criteria.UseDate) {
-        m_From = StartOfDay(criteria.FromDay, criteria.FromMonth, criteria.FromYear);
-        m_To = StartOfDay(criteria.ToDay, criteria.ToMonth, criteria.ToYear);
+        m_From = DayMoment(criteria.FromDay, criteria.FromMonth, criteria.FromYear);
+        m_To = DayMoment(criteria.ToDay, criteria.ToMonth, criteria.ToYear);
     }
 }
 

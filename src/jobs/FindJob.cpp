@@ -1,5 +1,6 @@
 #include "jobs/FindJob.h"
 
+#include "base/DayMoment.h"
 #include "base/FileName.h"
 
 #include <chrono>
@@ -84,18 +85,10 @@ bool FindDateBound(int day, int month, int year, int64_t& seconds)
 {
     if (year < 1970 || year > 9999 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(month, year))
         return false;
-    std::tm local{};
-    local.tm_year = year - 1900;
-    local.tm_mon = month - 1;
-    local.tm_mday = day;
-    local.tm_hour = 1;
-    local.tm_min = 1;
-    local.tm_sec = 1;
-    local.tm_isdst = 0;  // standard time, also on a summer day
-    const std::time_t time = std::mktime(&local);
-    if (time == static_cast<std::time_t>(-1))
+    const int64_t time = DayMoment(day, month, year);
+    if (time == -1)
         return false;
-    seconds = static_cast<int64_t>(time);
+    seconds = time;
     return true;
 }
 
