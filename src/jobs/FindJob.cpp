@@ -4,7 +4,6 @@
 #include "base/FileName.h"
 
 #include <chrono>
-#include <ctime>
 #include <limits>
 
 namespace {
