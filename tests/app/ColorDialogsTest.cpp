@@ -1,6 +1,7 @@
 // The Colors menu: its dialogs driven through their widgets, and its commands
 // on the shown image by command id.
 #include "AppTest.h"
+#include "MessageRecorder.h"
 
 #include "app/BalanceDialog.h"
 #include "app/CommandTable.h"
@@ -116,18 +117,14 @@ QByteArray Pixels(const CWinBmp& image)
 
 class ColorDialogsTest : public QObject {
     Q_OBJECT
-    QStringList m_Shown;
+    MessageRecorder m_Boxes;
 
 private slots:
     void init()
     {
-        m_Shown.clear();
-        MessageBox::SetHook([this](QWidget*, const QString& text, int) {
-            m_Shown << text;
-            return 0;
-        });
+        m_Boxes.Start();
     }
-    void cleanup() { MessageBox::SetHook({}); }
+    void cleanup() { m_Boxes.Stop(); }
 
     void opensWithItsValues_data()
     {
@@ -202,9 +199,9 @@ private slots:
             auto dialog = Make(kind, *image, settings);
             dialog->show();
             SetField(*dialog, field, value);
-            m_Shown.clear();
+            m_Boxes.Texts.clear();
             Click(*dialog, button);
-            QCOMPARE(m_Shown, message.isEmpty() ? QStringList() : QStringList{message});
+            QCOMPARE(m_Boxes.Texts, message.isEmpty() ? QStringList() : QStringList{message});
             if (message.isEmpty())
                 continue;
             QVERIFY(dialog->isVisible());
@@ -244,7 +241,7 @@ private slots:
             Click(*dialog, "previewButton");
             QVERIFY(!dialog->findChild<CPreviewBox*>()->isEmpty());
             Click(*dialog, ok ? "okButton" : "cancelButton");
-            QVERIFY(m_Shown.isEmpty());
+            QVERIFY(m_Boxes.Texts.isEmpty());
             QCOMPARE(dialog->result(), ok ? int(QDialog::Accepted) : int(QDialog::Rejected));
             QCOMPARE(Remembered(settings), ok ? remembered : before);
             // Gamma, brightness and contrast start at 0 again.
@@ -260,9 +257,9 @@ private slots:
         for (const char* button : {"previewButton", "okButton"}) {
             auto dialog = Make(kContrast, *image, settings);
             dialog->show();
-            m_Shown.clear();
+            m_Boxes.Texts.clear();
             Click(*dialog, button);
-            QCOMPARE(m_Shown, QStringList{"Error.\nThis image contains too many colors.  "});
+            QCOMPARE(m_Boxes.Texts, QStringList{"Error.\nThis image contains too many colors.  "});
             QVERIFY(dialog->findChild<CPreviewBox*>()->isEmpty());
             if (std::strcmp(button, "okButton") == 0)
                 QCOMPARE(dialog->result(), int(COperationDialog::kRefused));
@@ -307,7 +304,7 @@ private slots:
         window.runCommand(ID_GAMMA);
         QCOMPARE(view.image().Row32(0)[0] & 0xFFFFFF, 0u);
         QCOMPARE(view.image().SourceBitsPerPixel, 24);
-        QVERIFY(m_Shown.isEmpty());
+        QVERIFY(m_Boxes.Texts.isEmpty());
         for (int id : {ID_BRIGHTNESS, ID_BALANCE, ID_GRAY_SHADES, ID_SWAP_RED_BLUE, ID_THRESHOLD, ID_INTENSITY,
                        ID_SOLARIZE})
             QVERIFY(window.isCommandEnabled(id));

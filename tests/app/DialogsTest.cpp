@@ -1,5 +1,6 @@
 // The group-selection and favourites dialogs, driven through their widgets.
 #include "AppTest.h"
+#include "MessageRecorder.h"
 
 #include "app/FavoriteDialogs.h"
 #include "app/GroupDialog.h"
@@ -18,11 +19,6 @@
 
 namespace {
 
-struct Shown {
-    QString Text;
-    int Kind;
-};
-
 template <class T>
 T* Child(QWidget& parent, const char* name)
 {
@@ -37,20 +33,14 @@ T* Child(QWidget& parent, const char* name)
 class DialogsTest : public QObject {
     Q_OBJECT
 private:
-    QList<Shown> m_Shown;
-    bool m_Answer = false;
+    MessageRecorder m_Boxes;
 
 private slots:
     void init()
     {
-        m_Shown.clear();
-        m_Answer = false;
-        MessageBox::SetHook([this](QWidget*, const QString& text, int kind) {
-            m_Shown.append({text, kind});
-            return m_Answer ? 1 : 0;
-        });
+        m_Boxes.Start();
     }
-    void cleanup() { MessageBox::SetHook({}); }
+    void cleanup() { m_Boxes.Stop(); }
 
     void groupDialogStartsWithTheDefaults_data()
     {
@@ -143,13 +133,13 @@ private slots:
         Child<QSpinBox>(dialog, "toYear")->setValue(toYear);
         QTest::mouseClick(Child<QPushButton>(dialog, "okButton"), Qt::LeftButton);
         if (message.isEmpty()) {
-            QVERIFY(m_Shown.isEmpty());
+            QVERIFY(m_Boxes.Texts.isEmpty());
             QCOMPARE(dialog.result(), int(QDialog::Accepted));
             QVERIFY(!dialog.isVisible());
         } else {
-            QCOMPARE(m_Shown.size(), 1);
-            QCOMPARE(m_Shown[0].Text, message);
-            QCOMPARE(m_Shown[0].Kind, int(MessageBox::kWarning));
+            QCOMPARE(m_Boxes.Texts.size(), 1);
+            QCOMPARE(m_Boxes.Texts[0], message);
+            QCOMPARE(m_Boxes.Kinds[0], int(MessageBox::kWarning));
             QVERIFY(dialog.isVisible());
             QVERIFY(dialog.result() != QDialog::Accepted);
         }
@@ -238,15 +228,15 @@ private slots:
         QCOMPARE(remove->text(), QStringLiteral("&Delete"));
         list->setCurrentRow(1);
 
-        m_Answer = false;
+        m_Boxes.Answer = 0;
         QTest::mouseClick(remove, Qt::LeftButton);
-        QCOMPARE(m_Shown.size(), 1);
-        QCOMPARE(m_Shown[0].Text, QStringLiteral("Do you really want to delete this favorite?"));
-        QCOMPARE(m_Shown[0].Kind, int(MessageBox::kQuestionYesNo));
+        QCOMPARE(m_Boxes.Texts.size(), 1);
+        QCOMPARE(m_Boxes.Texts[0], QStringLiteral("Do you really want to delete this favorite?"));
+        QCOMPARE(m_Boxes.Kinds[0], int(MessageBox::kQuestionYesNo));
         QCOMPARE(favourites.Count(), size_t(3));
         QCOMPARE(list->count(), 3);
 
-        m_Answer = true;
+        m_Boxes.Answer = 1;
         QTest::mouseClick(remove, Qt::LeftButton);
         QCOMPARE(favourites.Count(), size_t(2));
         QCOMPARE(favourites.GetFavourite(1).Name, std::string("c"));

@@ -1,6 +1,7 @@
 // Delete, Rename, Rename Series and New Folder driven by command id, with the
 // boxes and dialogs answered; the job progress dialog with a slow job.
 #include "AppTest.h"
+#include "MessageRecorder.h"
 
 #include "app/CommandTable.h"
 #include "app/FileListView.h"
@@ -75,8 +76,7 @@ class FileCommandsTest : public QObject {
 
     std::unique_ptr<QTemporaryDir> m_Dir;
     std::unique_ptr<CMainWindow> m_Window;
-    QStringList m_Messages;
-    int m_Answer = 1;
+    MessageRecorder m_Boxes;
     QList<DialogAnswer> m_Dialogs;
     QStringList m_Titles;  // of the dialogs answered, in turn
     QList<bool> m_SelectedOnlyShown;  // the series choice each Rename Series dialog came with
@@ -129,15 +129,10 @@ private slots:
         QVERIFY(QDir(m_Dir->path()).mkdir("work"));
         for (const char* name : {"a.bmp", "b.bmp", "c.bmp"})
             QVERIFY(QFile::copy(SamplePath("bmp-24bit.bmp"), folder() + "/" + name));
-        m_Messages.clear();
         m_Dialogs.clear();
         m_Titles.clear();
         m_SelectedOnlyShown.clear();
-        m_Answer = 1;
-        MessageBox::SetHook([this](QWidget*, const QString& text, int) {
-            m_Messages << text;
-            return m_Answer;
-        });
+        m_Boxes.Start(1);
         m_Answerer.setInterval(10);
         connect(&m_Answerer, &QTimer::timeout, this, &FileCommandsTest::answerDialog, Qt::UniqueConnection);
         m_Answerer.start();
@@ -156,7 +151,7 @@ private slots:
     {
         m_Answerer.stop();
         m_Window.reset();
-        MessageBox::SetHook({});
+        m_Boxes.Stop();
         m_Dir.reset();
     }
 
@@ -175,12 +170,12 @@ private slots:
         const QByteArray oldData = qgetenv("XDG_DATA_HOME");
         qputenv("XDG_DATA_HOME", path("data").toUtf8());
         m_Window->settings().UseRecycleBin = trash ? 1 : 0;
-        m_Answer = answer;
+        m_Boxes.Answer = answer;
         open();
         select({"a.bmp", "c.bmp"});
         m_Window->runCommand(ID_DELETE);
         qputenv("XDG_DATA_HOME", oldData);
-        QCOMPARE(m_Messages.join("|"), QStringLiteral("Do you really want to delete the 2 selected files?\n\n"));
+        QCOMPARE(m_Boxes.Texts.join("|"), QStringLiteral("Do you really want to delete the 2 selected files?\n\n"));
         const QStringList left = answer ? QStringList{"b.bmp"} : QStringList{"a.bmp", "b.bmp", "c.bmp"};
         QCOMPARE(files(folder()), left);
         QCOMPARE(m_Window->listing().RowCount(), static_cast<size_t>(left.size()));
@@ -198,7 +193,7 @@ private slots:
         // The tree's Delete acts on the folder even with files selected.
         select({"a.bmp"});
         m_Window->runCommand(235);
-        QCOMPARE(m_Messages, QStringList{"Do you really want to delete the folder 'work' and all its contents?\n\n"});
+        QCOMPARE(m_Boxes.Texts, QStringList{"Do you really want to delete the folder 'work' and all its contents?\n\n"});
         QVERIFY(!QDir(folder()).exists());
         QCOMPARE(current(), QDir(m_Dir->path()).absolutePath());
     }
@@ -222,8 +217,8 @@ private slots:
         open();
         m_Window->runCommand(id);
         qputenv("HOME", oldHome);
-        QCOMPARE(m_Messages.size(), 1);
-        QVERIFY2(m_Messages[0].startsWith("Can't delete the '" + folder() + "' folder.\n"), qPrintable(m_Messages[0]));
+        QCOMPARE(m_Boxes.Texts.size(), 1);
+        QVERIFY2(m_Boxes.Texts[0].startsWith("Can't delete the '" + folder() + "' folder.\n"), qPrintable(m_Boxes.Texts[0]));
         QCOMPARE(files(folder()), (QStringList{"a.bmp", "b.bmp", "c.bmp"}));
         QCOMPARE(current(), folder());
     }
@@ -267,7 +262,7 @@ private slots:
             QCOMPARE(dialog.errors().size(), fail ? 25 : 0);
         }
         QCOMPARE(finished, !cancel);
-        QCOMPARE(m_Messages, messages);
+        QCOMPARE(m_Boxes.Texts, messages);
         QVERIFY(!cancel || job.Done < 2000);
         QVERIFY(!job.IsRunning());
         QCOMPARE(CThread::SharedLockCount("CSlowJob"), 0);
@@ -278,14 +273,14 @@ private slots:
         open("a.bmp");
         m_Dialogs = {{"b"}, {"", false}};
         m_Window->runCommand(ID_RENAME);
-        QCOMPARE(m_Messages, QStringList{"This file already exists."});
+        QCOMPARE(m_Boxes.Texts, QStringList{"This file already exists."});
         QCOMPARE(m_Titles, (QStringList{"Rename", "Rename"}));
         QCOMPARE(files(folder()), (QStringList{"a.bmp", "b.bmp", "c.bmp"}));
 
-        m_Messages.clear();
+        m_Boxes.Texts.clear();
         m_Dialogs = {{"holiday"}};
         m_Window->runCommand(ID_RENAME);
-        QVERIFY(m_Messages.isEmpty());
+        QVERIFY(m_Boxes.Texts.isEmpty());
         QCOMPARE(files(folder()), (QStringList{"b.bmp", "c.bmp", "holiday.bmp"}));
         QCOMPARE(m_Window->currentFile(), std::string("holiday.bmp"));
     }
@@ -295,7 +290,7 @@ private slots:
         open("a.bmp");
         m_Dialogs = {{"renamed"}};
         m_Window->runCommand(236);
-        QVERIFY(m_Messages.isEmpty());
+        QVERIFY(m_Boxes.Texts.isEmpty());
         QCOMPARE(current(), path("renamed"));
         QCOMPARE(files(path("renamed")), (QStringList{"a.bmp", "b.bmp", "c.bmp"}));
         QCOMPARE(m_Window->listing().RowCount(), size_t(3));
@@ -307,7 +302,7 @@ private slots:
         open("b.bmp");
         m_Dialogs = {{"trip"}};
         m_Window->runCommand(ID_RENAME_SERIES);
-        QVERIFY(m_Messages.isEmpty());
+        QVERIFY(m_Boxes.Texts.isEmpty());
         QCOMPARE(m_Titles, QStringList{"Rename Series"});
         QCOMPARE(files(folder()), (QStringList{"trip1.bmp", "trip2.bmp", "trip3.bmp", "trip4.bmp"}));
         // b.bmp, now trip3.bmp, stays current.
@@ -329,8 +324,8 @@ private slots:
         m_Dialogs = {{"a/b"}, {"sub"}};
         m_Window->runCommand(ID_NEW_FOLDER);
         QCOMPARE(m_Titles, (QStringList{"New Folder", "New Folder"}));
-        QCOMPARE(m_Messages.size(), 1);
-        QVERIFY2(m_Messages[0].startsWith("Can't create directory.\n"), qPrintable(m_Messages[0]));
+        QCOMPARE(m_Boxes.Texts.size(), 1);
+        QVERIFY2(m_Boxes.Texts[0].startsWith("Can't create directory.\n"), qPrintable(m_Boxes.Texts[0]));
         QCOMPARE(files(folder()), (QStringList{"a.bmp", "b.bmp", "c.bmp", "sub"}));
         QCOMPARE(m_Window->listing().RowCount(), size_t(3));
     }

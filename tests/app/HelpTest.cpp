@@ -1,6 +1,7 @@
 // Help: the contents window lists every menu command with its key and help
 // text, comes once and closes with Esc; About names the version and licence.
 #include "AppTest.h"
+#include "MessageRecorder.h"
 
 #include "app/CommandTable.h"
 #include "app/HelpWindow.h"
@@ -61,18 +62,14 @@ void CollectCommands(const MenuEntry& menu, QSet<int>& ids)
 class HelpTest : public QObject {
     Q_OBJECT
 
-    QStringList m_Messages;
+    MessageRecorder m_Boxes;
 
 private slots:
     void init()
     {
-        m_Messages.clear();
-        MessageBox::SetHook([this](QWidget*, const QString& text, int) {
-            m_Messages << text;
-            return 0;
-        });
+        m_Boxes.Start();
     }
-    void cleanup() { MessageBox::SetHook({}); }
+    void cleanup() { m_Boxes.Stop(); }
 
     void contentsListEveryMenuCommand()
     {
@@ -134,8 +131,8 @@ private slots:
     {
         CMainWindow window;
         window.runCommand(ID_ABOUT);
-        QCOMPARE(m_Messages.size(), 1);
-        const QString& about = m_Messages[0];
+        QCOMPARE(m_Boxes.Texts.size(), 1);
+        const QString& about = m_Boxes.Texts[0];
         QVERIFY2(about.startsWith(QStringLiteral("Oculane " OCULANE_VERSION "\n")), qPrintable(about));
         QVERIFY(about.contains(QStringLiteral("Copyright (c) 2026 Varnosk Software")));
         QVERIFY(about.contains(QStringLiteral("MIT License")));
@@ -146,9 +143,9 @@ private slots:
     {
         CMainWindow window;
         window.runCommand(ID_HELP_USING);
-        QCOMPARE(m_Messages.size(), 1);
-        QVERIFY(m_Messages[0].contains(QStringLiteral("F1")));
-        QVERIFY(m_Messages[0].contains(QStringLiteral("Esc")));
+        QCOMPARE(m_Boxes.Texts.size(), 1);
+        QVERIFY(m_Boxes.Texts[0].contains(QStringLiteral("F1")));
+        QVERIFY(m_Boxes.Texts[0].contains(QStringLiteral("Esc")));
         QVERIFY(!window.findChild<CHelpWindow*>());
     }
 };

@@ -1,6 +1,7 @@
 // The Colors menu's Count and Histogram on the shown image: the message, the
 // texts, nothing changed or offered for Undo, and the dialog's bars.
 #include "AppTest.h"
+#include "MessageRecorder.h"
 
 #include "app/CommandTable.h"
 #include "app/HistogramDialog.h"
@@ -43,7 +44,7 @@ class HistogramTest : public QObject {
 
     std::unique_ptr<QTemporaryDir> m_Dir;
     std::unique_ptr<CMainWindow> m_Window;
-    QStringList m_Messages;
+    MessageRecorder m_Boxes;
 
     CPreview& view() { return *m_Window->preview(); }
 
@@ -52,11 +53,7 @@ private slots:
     {
         m_Dir = std::make_unique<QTemporaryDir>();
         QVERIFY(QFile::copy(SamplePath("bmp-24bit.bmp"), m_Dir->filePath("a.bmp")));  // 3031 colours
-        m_Messages.clear();
-        MessageBox::SetHook([this](QWidget*, const QString& text, int) {
-            m_Messages << text;
-            return 0;
-        });
+        m_Boxes.Start();
         m_Window = std::make_unique<CMainWindow>();
         m_Window->setSaveOnClose(false);
         m_Window->show();
@@ -68,14 +65,14 @@ private slots:
     void cleanup()
     {
         m_Window.reset();
-        MessageBox::SetHook({});
+        m_Boxes.Stop();
         m_Dir.reset();
     }
 
     void countShowsTheNumberAndChangesNothing()
     {
         m_Window->runCommand(ID_COUNT_COLORS);
-        QCOMPARE(m_Messages, QStringList{"This image contains 3031 colors.   "});
+        QCOMPARE(m_Boxes.Texts, QStringList{"This image contains 3031 colors.   "});
         QCOMPARE(m_Window->paneText(CMainWindow::kStatePane), QStringLiteral("  Done"));
         QVERIFY(!view().document().modified());
         QVERIFY(!m_Window->isCommandEnabled(ID_UNDO));
@@ -97,7 +94,7 @@ private slots:
         m_Window->runCommand(ID_HISTOGRAM);
         QCOMPARE(stateWhenOpen, QStringLiteral("  Done"));
         QCOMPARE(items, (QStringList{"Luminocity", "Red", "Green", "Blue"}));
-        QVERIFY(m_Messages.isEmpty());
+        QVERIFY(m_Boxes.Texts.isEmpty());
         QVERIFY(!view().document().modified());
     }
 

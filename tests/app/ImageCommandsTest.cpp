@@ -2,6 +2,7 @@
 // change nothing, the dialogs by command id, and the question before an
 // edited image is replaced.
 #include "AppTest.h"
+#include "MessageRecorder.h"
 
 #include "app/CommandTable.h"
 #include "app/MainWindow.h"
@@ -61,8 +62,7 @@ class ImageCommandsTest : public QObject {
 
     std::unique_ptr<QTemporaryDir> m_Dir;
     std::unique_ptr<CMainWindow> m_Window;
-    QStringList m_Messages;
-    int m_Answer = 0;
+    MessageRecorder m_Boxes;
 
     CPreview& view() { return *m_Window->preview(); }
 
@@ -72,12 +72,7 @@ private slots:
         m_Dir = std::make_unique<QTemporaryDir>();
         QVERIFY(QFile::copy(SamplePath("bmp-24bit.bmp"), m_Dir->filePath("a.bmp")));  // 64 x 48
         QVERIFY(QFile::copy(SamplePath("png-rgba-gradient.png"), m_Dir->filePath("b.png")));
-        m_Messages.clear();
-        m_Answer = 0;
-        MessageBox::SetHook([this](QWidget*, const QString& text, int) {
-            m_Messages << text;
-            return m_Answer;
-        });
+        m_Boxes.Start();
         m_Window = std::make_unique<CMainWindow>();
         m_Window->setSaveOnClose(false);
         m_Window->resize(900, 600);
@@ -90,7 +85,7 @@ private slots:
     void cleanup()
     {
         m_Window.reset();
-        MessageBox::SetHook({});
+        m_Boxes.Stop();
         m_Dir.reset();
     }
 
@@ -115,7 +110,7 @@ private slots:
         m_Window->runCommand(ID_UNDO);
         QCOMPARE(Snapshot(view().image()), flipped);
         QVERIFY(!m_Window->isCommandEnabled(ID_UNDO));
-        QVERIFY(m_Messages.isEmpty());
+        QVERIFY(m_Boxes.Texts.isEmpty());
     }
 
     void aFailureShowsTheCommandsTextAndChangesNothing()
@@ -127,7 +122,7 @@ private slots:
         QString state;
         COperationRunner runner(m_Window.get(), view(), settings, [&](const QString& text) { state = text; });
         QVERIFY(!runner.run(ID_RESIZE, [](CEditBmp&) -> bool { throw CTextException(ErrNoMemory, "Out of memory."); }));
-        QCOMPARE(m_Messages, QStringList{"Error resizing image"});
+        QCOMPARE(m_Boxes.Texts, QStringList{"Error resizing image"});
         QCOMPARE(state, QStringLiteral("  Done"));
         QCOMPARE(Snapshot(view().image()), before);
         QCOMPARE(Snapshot(view().document().undoCopy()), undo);
@@ -135,7 +130,7 @@ private slots:
 
         // A filter has no error text: its failure shows the operation's own and no "Done".
         QVERIFY(!runner.run(ID_FILTER_BLUR, [](CEditBmp&) -> bool { throw std::bad_alloc(); }));
-        QCOMPARE(m_Messages.last(), QStringLiteral("Out of memory."));
+        QCOMPARE(m_Boxes.Texts.last(), QStringLiteral("Out of memory."));
         QCOMPARE(state, QString());
         QCOMPARE(Snapshot(view().image()), before);
     }
@@ -152,7 +147,7 @@ private slots:
         for (int id : {ID_ROTATE_ARBITRARY, ID_SHEAR, ID_RESIZE, ID_CANVAS_SIZE, ID_BORDERS_CROP}) {
             AnswerNextDialog(true);
             m_Window->runCommand(id);
-            QVERIFY2(m_Messages.isEmpty(), qPrintable(m_Messages.join('|')));
+            QVERIFY2(m_Boxes.Texts.isEmpty(), qPrintable(m_Boxes.Texts.join('|')));
             QCOMPARE(m_Window->paneText(CMainWindow::kStatePane), QStringLiteral("  Done"));
         }
         // Rotated by 90 and sheared; the size dialogs kept the size they opened with.
@@ -181,13 +176,13 @@ private slots:
         m_Window->runCommand(ID_TRANSPOSE);
         const QByteArray edited = Snapshot(view().image());
         // Cancel keeps it where it is (Yes saves first: the saving tests).
-        m_Answer = MessageBox::kCancel;
+        m_Boxes.Answer = MessageBox::kCancel;
         m_Window->runCommand(ID_NEXT);
         QVERIFY(QTest::qWaitFor([&] { return m_Window->isIdle(); }, 10000));
         QCOMPARE(Snapshot(view().image()), edited);
-        QCOMPARE(m_Messages.size(), 1);
-        QCOMPARE(m_Messages[0], QStringLiteral("Do you want to save your changes?"));
-        m_Answer = MessageBox::kNo;
+        QCOMPARE(m_Boxes.Texts.size(), 1);
+        QCOMPARE(m_Boxes.Texts[0], QStringLiteral("Do you want to save your changes?"));
+        m_Boxes.Answer = MessageBox::kNo;
         m_Window->runCommand(ID_NEXT);
         QVERIFY(QTest::qWaitFor([&] { return m_Window->isIdle(); }, 10000));
         QVERIFY(!view().document().modified());

@@ -1,6 +1,7 @@
 // The Filter menu in the window (each filter undoable, a failure a message
 // that changes nothing) and the "NormalMap Filter" dialog's fields.
 #include "AppTest.h"
+#include "MessageRecorder.h"
 
 #include "app/CommandTable.h"
 #include "app/MainWindow.h"
@@ -69,7 +70,7 @@ private:
 
 class NormalMapDialogTest : public QObject {
     Q_OBJECT
-    QStringList m_Shown;
+    MessageRecorder m_Boxes;
 
     static QRadioButton* Method(QWidget& dialog, int i)
     {
@@ -84,13 +85,9 @@ class NormalMapDialogTest : public QObject {
 private slots:
     void init()
     {
-        m_Shown.clear();
-        MessageBox::SetHook([this](QWidget*, const QString& text, int) {
-            m_Shown << text;
-            return 0;
-        });
+        m_Boxes.Start();
     }
-    void cleanup() { MessageBox::SetHook({}); }
+    void cleanup() { m_Boxes.Stop(); }
 
     void opensWithTheRememberedValues()
     {
@@ -134,13 +131,13 @@ private slots:
             auto dialog = COperationDialog::Create<CNormalMapDialog>(*image, settings);
             dialog->show();
             Scale(*dialog)->setText(typed);
-            m_Shown.clear();
+            m_Boxes.Texts.clear();
             Click(*dialog, button);
             if (message.isEmpty()) {
-                QVERIFY(m_Shown.isEmpty());
+                QVERIFY(m_Boxes.Texts.isEmpty());
                 continue;
             }
-            QCOMPARE(m_Shown, QStringList{message});
+            QCOMPARE(m_Boxes.Texts, QStringList{message});
             QVERIFY(dialog->isVisible());
             QCOMPARE(settings.NormalMapScale, 1.0f);
             QVERIFY(dialog->findChild<CPreviewBox*>()->isEmpty());
@@ -162,7 +159,7 @@ private slots:
         expected.normalMap(3, 4.5);
         QCOMPARE(Bytes(dialog->previewCopy()->image()), Bytes(expected.image()));
         Click(*dialog, "okButton");
-        QVERIFY(m_Shown.isEmpty());
+        QVERIFY(m_Boxes.Texts.isEmpty());
         QCOMPARE(dialog->result(), int(QDialog::Accepted));
         QCOMPARE(settings.NormalMapMethod, 3);
         QCOMPARE(settings.NormalMapScale, 4.5f);
@@ -176,7 +173,7 @@ class FilterCommandsTest : public QObject {
     Q_OBJECT
     std::unique_ptr<QTemporaryDir> m_Dir;
     std::unique_ptr<CMainWindow> m_Window;
-    QStringList m_Messages;
+    MessageRecorder m_Boxes;
 
     CPreview& view() { return *m_Window->preview(); }
 
@@ -187,11 +184,7 @@ private slots:
         const char* root = std::getenv("OCULANE_SOURCE_DIR");
         QVERIFY(QFile::copy(QString::fromLocal8Bit(root ? root : ".") + "/samples/bmp-24bit.bmp",
                             m_Dir->filePath("a.bmp")));
-        m_Messages.clear();
-        MessageBox::SetHook([this](QWidget*, const QString& text, int) {
-            m_Messages << text;
-            return 0;
-        });
+        m_Boxes.Start();
         m_Window = std::make_unique<CMainWindow>();
         m_Window->setSaveOnClose(false);
         m_Window->show();
@@ -202,7 +195,7 @@ private slots:
     void cleanup()
     {
         m_Window.reset();
-        MessageBox::SetHook({});
+        m_Boxes.Stop();
         m_Dir.reset();
     }
 
@@ -224,7 +217,7 @@ private slots:
                 });
             }
             m_Window->runCommand(id);
-            QVERIFY2(m_Messages.isEmpty(), qPrintable(m_Messages.join('|')));
+            QVERIFY2(m_Boxes.Texts.isEmpty(), qPrintable(m_Boxes.Texts.join('|')));
             QCOMPARE(m_Window->paneText(CMainWindow::kStatePane), QStringLiteral("  Done"));
             QVERIFY2(Bytes(view().image()) != loaded, qPrintable(QString::number(id)));
             QCOMPARE(view().image().SourceBitsPerPixel, depth);
@@ -240,7 +233,7 @@ private slots:
             ScopedCap cap("4096");
             m_Window->runCommand(ID_FILTER_MEDIAN);
         }
-        QCOMPARE(m_Messages, QStringList{"Out of memory."});
+        QCOMPARE(m_Boxes.Texts, QStringList{"Out of memory."});
         QCOMPARE(Bytes(view().image()), loaded);
         QVERIFY(!view().document().undoAvailable());
         QVERIFY(!view().document().modified());

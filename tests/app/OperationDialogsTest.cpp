@@ -1,5 +1,6 @@
 // The parameter dialogs of the Image menu, driven through their widgets.
 #include "AppTest.h"
+#include "MessageRecorder.h"
 
 #include "app/BordersDialog.h"
 #include "app/CanvasSizeDialog.h"
@@ -24,11 +25,6 @@
 namespace {
 
 enum Kind { kRotate, kShear, kResize, kCanvas, kBorders };
-
-struct Shown {
-    QString Text;
-    int Kind;
-};
 
 std::unique_ptr<CWinBmp> TestImage(int width, int height)
 {
@@ -145,7 +141,7 @@ bool SamePixels(const CBmp& a, const CBmp& b)
 class OperationDialogsTest : public QObject {
     Q_OBJECT
 private:
-    QList<Shown> m_Shown;
+    MessageRecorder m_Boxes;
 
     void click(QWidget& dialog, const char* name)
     {
@@ -155,15 +151,11 @@ private:
 private slots:
     void init()
     {
-        m_Shown.clear();
-        MessageBox::SetHook([this](QWidget*, const QString& text, int kind) {
-            m_Shown.append({text, kind});
-            return 0;
-        });
+        m_Boxes.Start();
     }
     void cleanup()
     {
-        MessageBox::SetHook({});
+        m_Boxes.Stop();
         COperationDialog::SetColorChooser({});
     }
 
@@ -262,15 +254,15 @@ private slots:
                 continue;
             dialog->show();
             SetField(Field(*dialog, field), value);
-            m_Shown.clear();
+            m_Boxes.Texts.clear();
             click(*dialog, button);
             if (message.isEmpty()) {
-                QVERIFY(m_Shown.isEmpty());
+                QVERIFY(m_Boxes.Texts.isEmpty());
                 continue;
             }
-            QCOMPARE(m_Shown.size(), 1);
-            QCOMPARE(m_Shown[0].Text, message);
-            QCOMPARE(m_Shown[0].Kind, int(MessageBox::kWarning));
+            QCOMPARE(m_Boxes.Texts.size(), 1);
+            QCOMPARE(m_Boxes.Texts[0], message);
+            QCOMPARE(m_Boxes.Kinds[0], int(MessageBox::kWarning));
             QVERIFY(dialog->isVisible());
             QCOMPARE(Remembered(settings), before);
             if (auto* box = dialog->findChild<CPreviewBox*>())
@@ -313,7 +305,7 @@ private slots:
             if (kind != kResize)
                 click(*dialog, "previewButton");
             click(*dialog, ok ? "okButton" : "cancelButton");
-            QVERIFY(m_Shown.isEmpty());
+            QVERIFY(m_Boxes.Texts.isEmpty());
             QCOMPARE(dialog->result(), ok ? int(QDialog::Accepted) : int(QDialog::Rejected));
             QCOMPARE(Remembered(settings), ok ? remembered : before);
         }
@@ -343,7 +335,7 @@ private slots:
             SetField(Field(*dialog, name), value);
         click(*dialog, "previewButton");
         click(*dialog, "previewButton");
-        QVERIFY(m_Shown.isEmpty());
+        QVERIFY(m_Boxes.Texts.isEmpty());
 
         CEditBmp once;
         auto copy = std::make_unique<CWinBmp>();
@@ -383,7 +375,7 @@ private slots:
         auto dialog = Make(kind, *image, settings);
         dialog->show();
         click(*dialog, "okButton");
-        QVERIFY(m_Shown.isEmpty());
+        QVERIFY(m_Boxes.Texts.isEmpty());
         QCOMPARE(dialog->result(), int(QDialog::Accepted));
         CEditBmp document;
         document.reset(TestImage(width, height), std::string(), false);
@@ -456,11 +448,11 @@ private slots:
         SetField(Field(*dialog, QStringLiteral("cropRadio")), QStringLiteral("1"));
         click(*dialog, ok ? "okButton" : "previewButton");
         if (message.isEmpty()) {
-            QVERIFY(m_Shown.isEmpty());
+            QVERIFY(m_Boxes.Texts.isEmpty());
         } else {
-            QCOMPARE(m_Shown.size(), 1);
-            QCOMPARE(m_Shown[0].Text, message);
-            QCOMPARE(m_Shown[0].Kind, icon);
+            QCOMPARE(m_Boxes.Texts.size(), 1);
+            QCOMPARE(m_Boxes.Texts[0], message);
+            QCOMPARE(m_Boxes.Kinds[0], icon);
         }
         QCOMPARE(dialog->isVisible(), !ok);
         if (ok) {
@@ -532,8 +524,8 @@ private slots:
             qputenv("OCULANE_MAX_IMAGE_BYTES", saved);
         QVERIFY(!refused);
         QVERIFY(resize);
-        QCOMPARE(m_Shown.size(), 1);
-        QCOMPARE(m_Shown[0].Text, QStringLiteral("Out of Memory!"));
+        QCOMPARE(m_Boxes.Texts.size(), 1);
+        QCOMPARE(m_Boxes.Texts[0], QStringLiteral("Out of Memory!"));
     }
 };
 

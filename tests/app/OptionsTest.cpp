@@ -1,6 +1,7 @@
 // Tools > Options: the dialog shows the settings, OK stores what its controls
 // say and the window shows the change, Cancel changes nothing.
 #include "AppTest.h"
+#include "MessageRecorder.h"
 
 #include "app/CommandTable.h"
 #include "app/FileListView.h"
@@ -65,6 +66,7 @@ QStringList RowNames(CMainWindow& window)
 
 class OptionsTest : public QObject {
     Q_OBJECT
+    MessageRecorder m_Boxes;
 
     std::unique_ptr<QTemporaryDir> m_Dir;
     std::string m_StartFolder;
@@ -137,12 +139,12 @@ private slots:
         m_Dir = std::make_unique<QTemporaryDir>();
         QVERIFY(QFile::copy(SamplePath("bmp-8bit.bmp"), m_Dir->filePath(QStringLiteral("a.bmp"))));
         std::ofstream(m_Dir->filePath(QStringLiteral("notes.txt")).toStdString()) << "notes";
-        MessageBox::SetHook([](QWidget*, const QString&, int) { return 0; });
+        m_Boxes.Start();
     }
 
     void cleanup()
     {
-        MessageBox::SetHook({});
+        m_Boxes.Stop();
         MakeCurrentFolder(m_StartFolder);
         m_Dir.reset();
     }

@@ -1,6 +1,7 @@
 // Copy, Cut, Paste and Copy To driven by command id, with the dialogs they
 // open pressed as a user would.
 #include "AppTest.h"
+#include "MessageRecorder.h"
 
 #include "app/CommandTable.h"
 #include "app/ConfirmReplaceDialog.h"
@@ -82,8 +83,7 @@ class PasteCommandsTest : public QObject {
 
     std::unique_ptr<QTemporaryDir> m_Dir;
     QString m_From, m_To;
-    QStringList m_Messages;
-    int m_Answer = 1;
+    MessageRecorder m_Boxes;
     std::string m_StartFolder;
 
     std::unique_ptr<CMainWindow> open(const QString& folder)
@@ -120,17 +120,12 @@ private slots:
         QVERIFY(QFile::copy(SamplePath("bmp-8bit.bmp"), m_From + "/a.bmp"));
         QVERIFY(QFile::copy(SamplePath("png-rgba-gradient.png"), m_From + "/b.png"));
         QVERIFY(QFile::copy(SamplePath("bmp-24bit.bmp"), m_From + "/sub/d.bmp"));
-        m_Messages.clear();
-        m_Answer = 1;
-        MessageBox::SetHook([this](QWidget*, const QString& text, int) {
-            m_Messages << text;
-            return m_Answer;
-        });
+        m_Boxes.Start(1);
     }
 
     void cleanup()
     {
-        MessageBox::SetHook({});
+        m_Boxes.Stop();
         MakeCurrentFolder(m_StartFolder);
         m_Dir.reset();
     }
@@ -143,7 +138,7 @@ private slots:
         window->runCommand(ID_COPY);
         QVERIFY(window->goToFolder(m_To.toStdString()));
         window->runCommand(ID_PASTE);
-        QCOMPARE(m_Messages, QStringList{QStringLiteral("Copy 2 file(s)\n\nFrom: %1\nTo:    %2").arg(m_From, m_To)});
+        QCOMPARE(m_Boxes.Texts, QStringList{QStringLiteral("Copy 2 file(s)\n\nFrom: %1\nTo:    %2").arg(m_From, m_To)});
         QCOMPARE(Contents(m_To + "/a.bmp"), Contents(m_From + "/a.bmp"));
         QCOMPARE(Contents(m_To + "/b.png"), Contents(m_From + "/b.png"));
         QCOMPARE(window->listing().RowCount(), size_t(2));
@@ -175,7 +170,7 @@ private slots:
         QVERIFY(window->goToFolder(QDir::cleanPath(m_From + into).toStdString()));
         const QStringList before = Entries(m_From);
         window->runCommand(ID_PASTE);
-        QCOMPARE(m_Messages, QStringList{message});
+        QCOMPARE(m_Boxes.Texts, QStringList{message});
         QCOMPARE(Entries(m_From), before);
     }
 
@@ -184,8 +179,8 @@ private slots:
         auto window = open(m_To);
         QVERIFY(window);
         window->runCommand(ID_PASTE);
-        QCOMPARE(m_Messages.size(), 1);
-        QVERIFY(m_Messages[0].startsWith("Nothing is marked to paste."));
+        QCOMPARE(m_Boxes.Texts.size(), 1);
+        QVERIFY(m_Boxes.Texts[0].startsWith("Nothing is marked to paste."));
     }
 
     void cutThenPasteMoves()
@@ -198,12 +193,12 @@ private slots:
         window->runCommand(ID_CUT);
         QVERIFY(window->goToFolder(m_To.toStdString()));
         window->runCommand(ID_PASTE);
-        QVERIFY(m_Messages.isEmpty());
+        QVERIFY(m_Boxes.Texts.isEmpty());
         QVERIFY(!QFile::exists(m_From + "/a.bmp"));
         QCOMPARE(Contents(m_To + "/a.bmp"), data);
         // The marked names are used up.
         window->runCommand(ID_PASTE);
-        QCOMPARE(m_Messages.size(), 1);
+        QCOMPARE(m_Boxes.Texts.size(), 1);
     }
 
     void skipInConfirmReplaceKeepsBoth()
@@ -226,7 +221,7 @@ private slots:
         window->runCommand(ID_PASTE);
         QCOMPARE(replaced, m_To + "/a.bmp");
         QCOMPARE(with, m_From + "/a.bmp");
-        QVERIFY(m_Messages.isEmpty());
+        QVERIFY(m_Boxes.Texts.isEmpty());
         QCOMPARE(Contents(m_To + "/a.bmp"), target);
         QVERIFY(QFile::exists(m_From + "/a.bmp"));
     }
@@ -249,7 +244,7 @@ private slots:
         });
         window->runCommand(ID_PASTE);
         QVERIFY(asked);
-        QCOMPARE(m_Messages, QStringList{"User abort!"});
+        QCOMPARE(m_Boxes.Texts, QStringList{"User abort!"});
         QVERIFY(!Shown<CConfirmReplaceDialog>());
         QCOMPARE(Entries(m_To), QStringList{"a.bmp"});
         QCOMPARE(Contents(m_To + "/a.bmp"), target);
@@ -267,7 +262,7 @@ private slots:
             auto* field = dialog->findChild<QLineEdit*>("destination");
             QCOMPARE(field->text(), m_From);
             ButtonOf(dialog, "&OK")->click();  // the source folder: refused, the dialog stays
-            refusals = m_Messages.count("You must select another directory.");
+            refusals = m_Boxes.Texts.count("You must select another directory.");
             QVERIFY(dialog->isVisible());
             field->setText(m_To);
             ButtonOf(dialog, "&OK")->click();

@@ -2,6 +2,7 @@
 // placement of images on a page drawn into an image by the same painter,
 // Preview against Print, the Print Setup dialog and its refusals.
 #include "AppTest.h"
+#include "MessageRecorder.h"
 
 #include "app/CommandTable.h"
 #include "app/MainWindow.h"
@@ -104,7 +105,7 @@ class PrintTest : public QObject {
 
     std::unique_ptr<QTemporaryDir> m_Dir;
     std::unique_ptr<CMainWindow> m_Window;
-    QStringList m_Messages;
+    MessageRecorder m_Boxes;
     QString m_Pdf;        // where the print dialog sends the pages; empty: Cancel
     int m_DialogPages = 0;
 
@@ -118,12 +119,8 @@ private slots:
         QVERIFY(WriteImage(path("a.png"), 300, 200, Qt::red));
         QVERIFY(WriteImage(path("b.png"), 200, 300, Qt::blue));
         QVERIFY(WriteImage(path("c.bmp"), 3000, 2000, Qt::green));
-        m_Messages.clear();
         m_Pdf.clear();
-        MessageBox::SetHook([this](QWidget*, const QString& text, int) {
-            m_Messages << text;
-            return 0;
-        });
+        m_Boxes.Start();
         CPrintCommands::SetPrintDialog([this](QWidget*, QPrinter& printer, int pages) {
             m_DialogPages = pages;
             if (m_Pdf.isEmpty())
@@ -147,7 +144,7 @@ private slots:
         m_Window.reset();
         CPrintCommands::SetPrintDialog({});
         CPrintCommands::SetPreviewDialog({});
-        MessageBox::SetHook({});
+        m_Boxes.Stop();
         m_Dir.reset();
     }
 
@@ -174,13 +171,13 @@ private slots:
         QCOMPARE(PdfPages(m_Pdf), 3);
         QCOMPARE(m_DialogPages, 3);
         // c.bmp at 100 pixels to the inch is 30 inches wide: said once, after the job.
-        QCOMPARE(m_Messages, QStringList{CPrintCommands::kTextTooLarge});
+        QCOMPARE(m_Boxes.Texts, QStringList{CPrintCommands::kTextTooLarge});
 
-        m_Messages.clear();
+        m_Boxes.Texts.clear();
         m_Pdf = path("index.pdf");
         m_Window->runCommand(ID_PRINT_THUMBNAILS);
         QCOMPARE(PdfPages(m_Pdf), 1);
-        QVERIFY(m_Messages.isEmpty());
+        QVERIFY(m_Boxes.Texts.isEmpty());
         QCOMPARE(m_Window->settings().PrintSize, int(kPrintSizeThumbnails));
 
         // Print sets the size back from Thumbnails and prints the shown image.
@@ -192,7 +189,7 @@ private slots:
         // Cancel in the printer dialog prints nothing.
         m_Pdf.clear();
         m_Window->runCommand(ID_PRINT);
-        QVERIFY(m_Messages.isEmpty());
+        QVERIFY(m_Boxes.Texts.isEmpty());
     }
 
     void previewShowsThePagesThePrintHas()
@@ -234,7 +231,7 @@ private slots:
     {
         m_Pdf = path("no-such-folder/out.pdf");
         m_Window->runCommand(ID_PRINT);
-        QCOMPARE(m_Messages, QStringList{CPrintCommands::kTextCannotPrint});
+        QCOMPARE(m_Boxes.Texts, QStringList{CPrintCommands::kTextCannotPrint});
     }
 
     void filesThatDoNotDecodeAreReportedOnceAfterTheJob()
@@ -249,7 +246,7 @@ private slots:
         m_Pdf = path("index.pdf");
         m_Window->runCommand(ID_PRINT_THUMBNAILS);
         QCOMPARE(PdfPages(m_Pdf), 1);
-        QCOMPARE(m_Messages, QStringList{QStringLiteral("Error loading ") + path("broken.png")});
+        QCOMPARE(m_Boxes.Texts, QStringList{QStringLiteral("Error loading ") + path("broken.png")});
     }
 
     // The placement seen on a page drawn into an image by the same painter.
@@ -376,7 +373,7 @@ private slots:
             Field<QComboBox>(d, "sourceCombo")->setCurrentIndex(0);
         });
         m_Window->runCommand(ID_PRINT_SETUP);
-        QVERIFY(m_Messages.isEmpty());
+        QVERIFY(m_Boxes.Texts.isEmpty());
         QCOMPARE(s.PrintMarginLeft, 100);
         QCOMPARE(s.PrintMarginTop, 50);
         QCOMPARE(s.PrintHorizontalPosition, 2);
@@ -439,7 +436,7 @@ private slots:
         });
         m_Window->runCommand(ID_PRINT_SETUP);
         QVERIFY(stayedOpen);
-        QCOMPARE(m_Messages, QStringList{message});
+        QCOMPARE(m_Boxes.Texts, QStringList{message});
         QCOMPARE(m_Window->settings().PrintMarginRight, before.PrintMarginRight);
         QCOMPARE(m_Window->settings().PrintThumbnailWidth, before.PrintThumbnailWidth);
         QCOMPARE(m_Window->settings().PrintSize, before.PrintSize);

@@ -1,6 +1,7 @@
 // Save, Save As, the options dialogs, the "save your changes" question and
 // Convert, driven by command id with the file dialog and the boxes answered.
 #include "AppTest.h"
+#include "MessageRecorder.h"
 
 #include "app/CommandTable.h"
 #include "app/MainWindow.h"
@@ -57,8 +58,7 @@ class SaveTest : public QObject {
 
     std::unique_ptr<QTemporaryDir> m_Dir;
     std::unique_ptr<CMainWindow> m_Window;
-    QStringList m_Messages;
-    int m_Answer = 0;
+    MessageRecorder m_Boxes;
     QStringList m_Chosen;  // what the file dialog answers, in turn; none left is Cancel
     QStringList m_Proposed;
 
@@ -72,14 +72,9 @@ private slots:
         m_Dir = std::make_unique<QTemporaryDir>();
         QVERIFY(QFile::copy(SamplePath("bmp-24bit.bmp"), path("a.bmp")));
         QVERIFY(QFile::copy(SamplePath("jpeg-colour.jpg"), path("photo.JPG")));
-        m_Messages.clear();
         m_Chosen.clear();
         m_Proposed.clear();
-        m_Answer = 0;
-        MessageBox::SetHook([this](QWidget*, const QString& text, int) {
-            m_Messages << text;
-            return m_Answer;
-        });
+        m_Boxes.Start();
         CSaveCommands::SetFileDialog([this](QWidget*, const QString&, const QString& proposed, const QStringList&,
                                             int&) {
             m_Proposed << proposed;
@@ -98,7 +93,7 @@ private slots:
     {
         m_Window.reset();
         CSaveCommands::SetFileDialog({});
-        MessageBox::SetHook({});
+        m_Boxes.Stop();
         m_Dir.reset();
     }
 
@@ -108,7 +103,7 @@ private slots:
         m_Window->runCommand(ID_FLIP_BOTH);
         QVERIFY(view().document().modified());
         m_Window->runCommand(ID_FILE_SAVE);
-        QVERIFY(m_Messages.isEmpty());
+        QVERIFY(m_Boxes.Texts.isEmpty());
         QVERIFY(m_Proposed.isEmpty());
         QCOMPARE(Head(path("photo.JPG"), 3), QByteArray("\xFF\xD8\xFF"));
         QVERIFY(Head(path("photo.JPG"), 1 << 20) != before);
@@ -137,8 +132,8 @@ private slots:
         // An extension nothing writes: said, nothing written, still modified.
         m_Chosen << "x.xyz";
         m_Window->runCommand(ID_FILE_SAVE_AS);
-        QCOMPARE(m_Messages.size(), 1);
-        QVERIFY(m_Messages[0].contains(".xyz"));
+        QCOMPARE(m_Boxes.Texts.size(), 1);
+        QVERIFY(m_Boxes.Texts[0].contains(".xyz"));
         QVERIFY(!QFile::exists(path("x.xyz")));
         QVERIFY(view().document().modified());
         QCOMPARE(m_Proposed, QStringList{"photo"});
@@ -146,10 +141,10 @@ private slots:
         // Upper case comes before the question, which names the file written.
         m_Window->settings().UpperCaseExtension = 1;
         QVERIFY(QFile::copy(path("a.bmp"), path("c.PPM")));
-        m_Messages.clear();
+        m_Boxes.Texts.clear();
         m_Chosen << "c.ppm";
         m_Window->runCommand(ID_FILE_SAVE_AS);
-        QCOMPARE(m_Messages, QStringList{"File 'c.PPM' already exists. Overwrite it?"});
+        QCOMPARE(m_Boxes.Texts, QStringList{"File 'c.PPM' already exists. Overwrite it?"});
         QCOMPARE(Head(path("c.PPM"), 2), QByteArray("BM"));
         QVERIFY(!QFile::exists(path("c.ppm")));
     }
@@ -177,7 +172,7 @@ private slots:
         m_Window->runCommand(ID_FILE_SAVE_AS);
         QCOMPARE(seen, title);
         QVERIFY(!QFile::exists(path(name)));
-        QVERIFY(m_Messages.isEmpty());
+        QVERIFY(m_Boxes.Texts.isEmpty());
     }
 
     void jpegOptionsAreRememberedOnOkOnly()
@@ -206,14 +201,14 @@ private slots:
         m_Window->runCommand(ID_FLIP_BOTH);
         // Cancel stays, and so does Yes when the file dialog is cancelled.
         for (int answer : {int(MessageBox::kCancel), int(MessageBox::kYes)}) {
-            m_Answer = answer;
+            m_Boxes.Answer = answer;
             m_Window->runCommand(ID_FIRST);
             QVERIFY(idle());
             QVERIFY(view().document().modified());
             QCOMPARE(QString::fromStdString(m_Window->currentFile()), QStringLiteral("photo.JPG"));
         }
         QCOMPARE(m_Proposed, QStringList{"photo"});
-        m_Answer = MessageBox::kYes;
+        m_Boxes.Answer = MessageBox::kYes;
         m_Chosen << "saved.ppm";
         m_Window->runCommand(ID_FIRST);
         QVERIFY(idle());
@@ -238,7 +233,7 @@ private slots:
             format->setCurrentIndex(3);
         });
         m_Window->runCommand(ID_CONVERT);
-        QVERIFY(m_Messages.isEmpty());
+        QVERIFY(m_Boxes.Texts.isEmpty());
         QCOMPARE(m_Window->settings().ConvertFormat, 3);
         for (const char* name : {"a.ppm", "b.ppm", "photo.ppm"})
             QVERIFY2(m_Window->listing().FindRow(name) >= 0, name);

@@ -1,6 +1,7 @@
 // Find Files and Compare Directories: their dialogs with searches and
 // comparisons on temporary folders, and the commands that run them.
 #include "AppTest.h"
+#include "MessageRecorder.h"
 
 #include "app/CommandTable.h"
 #include "app/CompareDialogs.h"
@@ -61,8 +62,7 @@ class SearchCommandsTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<QTemporaryDir> m_Dir;
-    QStringList m_Messages;
-    int m_Answer = 0;
+    MessageRecorder m_Boxes;
     std::string m_StartFolder;
 
     QString path(const QString& name) const { return QDir(m_Dir->path()).canonicalPath() + "/" + name; }
@@ -85,17 +85,12 @@ private slots:
             QVERIFY(root.mkpath(folder));
         for (const char* file : {"tree/a.bmp", "tree/b.txt", "tree/sub/c.bmp", "tree/sub/deep/D.BMP"})
             QVERIFY(Write(path(file)));
-        m_Messages.clear();
-        m_Answer = 0;
-        MessageBox::SetHook([this](QWidget*, const QString& text, int) {
-            m_Messages << text;
-            return m_Answer;
-        });
+        m_Boxes.Start();
     }
 
     void cleanup()
     {
-        MessageBox::SetHook({});
+        m_Boxes.Stop();
         MakeCurrentFolder(m_StartFolder);
         m_Dir.reset();
     }
@@ -124,7 +119,7 @@ private slots:
             QCOMPARE(found, expected);
             QCOMPARE(dialog.statusText(), c.status);
         }
-        QVERIFY(m_Messages.isEmpty());
+        QVERIFY(m_Boxes.Texts.isEmpty());
         // The current folder of the process is never the search's.
         QCOMPARE(CurrentFolder(), m_StartFolder);
     }
@@ -135,7 +130,7 @@ private slots:
         CFindFilesDialog dialog(settings, path("tree").toStdString());
         dialog.findChild<QLineEdit*>("lookIn")->setText(path("gone"));
         dialog.findNow();
-        QCOMPARE(m_Messages, QStringList{"Folder not exist."});
+        QCOMPARE(m_Boxes.Texts, QStringList{"Folder not exist."});
         QVERIFY(!dialog.isSearching());
         QVERIFY(!dialog.job().IsRunning());
     }
@@ -183,7 +178,7 @@ private slots:
         window->runCommand(ID_FIND);
         QCOMPARE(QString::fromStdString(window->navigator().CurrentFolder()), path("tree/sub"));
         QCOMPARE(QString::fromStdString(window->currentFile()), QStringLiteral("c.bmp"));
-        QVERIFY(m_Messages.isEmpty());
+        QVERIFY(m_Boxes.Texts.isEmpty());
     }
 
     void compareListsCommonFiles()
@@ -213,10 +208,10 @@ private slots:
         QCOMPARE(imageSize->text(), QStringLiteral("%1x%2").arg(pixels.width()).arg(pixels.height()));
 
         // Delete, for good here.
-        m_Answer = 1;
+        m_Boxes.Answer = 1;
         dialog.list(1)->setCurrentItem(dialog.list(1)->topLevelItem(0));
         dialog.findChild<QAbstractButton*>("destinationDelete")->click();
-        QCOMPARE(m_Messages, QStringList{"Do you really want to delete\n" + path("two/same.bmp") + "?"});
+        QCOMPARE(m_Boxes.Texts, QStringList{"Do you really want to delete\n" + path("two/same.bmp") + "?"});
         QVERIFY(!QFile::exists(path("two/same.bmp")));
         QCOMPARE(dialog.countText(1), QStringLiteral("0 file(s)"));
     }
@@ -235,11 +230,11 @@ private slots:
             {"../one", CCompareSettingsDialog::kSameFolder},      // relative to the source
         };
         for (const auto& c : cases) {
-            m_Messages.clear();
+            m_Boxes.Texts.clear();
             CCompareSettingsDialog dialog(settings, path("one").toStdString(), {});
             dialog.findChild<QLineEdit*>("destination")->setText(c.destination);
             dialog.accept();
-            QCOMPARE(m_Messages, QStringList{c.message});
+            QCOMPARE(m_Boxes.Texts, QStringList{c.message});
             QVERIFY(dialog.result() != QDialog::Accepted);
         }
         CCompareSettingsDialog dialog(settings, path("one").toStdString(), {});
@@ -258,7 +253,7 @@ private slots:
         dialog.open();
         QVERIFY(QTest::qWaitFor([&] { return !dialog.isVisible(); }, 10000));
         QCOMPARE(dialog.result(), int(CCompareResultsDialog::kNew));
-        QCOMPARE(m_Messages, QStringList{path("gone") + " not found."});
+        QCOMPARE(m_Boxes.Texts, QStringList{path("gone") + " not found."});
     }
 
     void compareCommandGoesToTheDestinationFiles()
@@ -291,7 +286,7 @@ private slots:
         QCOMPARE(steps, 2);
         QCOMPARE(QString::fromStdString(window->navigator().CurrentFolder()), path("two"));
         QCOMPARE(window->listing().SelectedNames(), std::vector<std::string>{"X.bmp"});
-        QVERIFY(m_Messages.isEmpty());
+        QVERIFY(m_Boxes.Texts.isEmpty());
     }
 };
 
