@@ -1,5 +1,6 @@
 #include "app/FileListView.h"
 
+#include "app/TypeAheadKeys.h"
 #include "browser/Columns.h"
 
 #include <QHeaderView>
@@ -59,6 +60,10 @@ CFileListView::CFileListView(CFolderListing& listing, QWidget* parent)
     m_Selection = m_Details->selectionModel();
     m_Icons->setSelectionModel(m_Selection);
 
+    auto* typeAhead = new CTypeAheadKeys(this);
+    m_Details->installEventFilter(typeAhead);
+    m_Icons->installEventFilter(typeAhead);
+
     addWidget(m_Icons);
     addWidget(m_Details);
     setCurrentWidget(m_Details);
@@ -77,6 +82,10 @@ CFileListView::CFileListView(CFolderListing& listing, QWidget* parent)
         rowsChanging();
         emit headerClicked(section);
         markSortColumn();
+    });
+    connect(m_Details->header(), &QHeaderView::sectionResized, this, [this](int section, int, int width) {
+        if (!m_SettingWidths)
+            m_Widths.setUserWidth(m_Model->columnAt(section), width);
     });
     auto activated = [this](const QModelIndex& index) { emit rowActivated(index.row()); };
     connect(m_Details, &QAbstractItemView::activated, this, activated);
@@ -114,12 +123,17 @@ void CFileListView::setFullRowSelection(bool on)
 
 void CFileListView::rebuild()
 {
+    m_SettingWidths = true;
     m_Pushing = true;
     m_Model->reset();
     m_Pushing = false;
     const auto columns = m_Listing.Columns().Visible();
-    for (size_t i = 0; i < columns.size(); ++i)
-        m_Details->setColumnWidth(static_cast<int>(i), ColumnInfoOf(columns[i]).Width);
+    for (size_t i = 0; i < columns.size(); ++i) {
+        const bool fit = columns[i] == Column::Name && !m_Widths.userSized(Column::Name);
+        m_Details->setColumnWidth(static_cast<int>(i),
+                                  fit ? NameContentsWidth(*m_Details, m_Listing) : m_Widths.width(columns[i]));
+    }
+    m_SettingWidths = false;
     markSortColumn();
 }
 
