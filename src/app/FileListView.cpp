@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QListView>
 #include <QStyledItemDelegate>
+#include <QTimer>
 #include <QTreeView>
 
 namespace {
@@ -99,9 +100,11 @@ QAbstractItemView* CFileListView::currentView() const
 
 void CFileListView::setViewMode(int mode)
 {
+    const bool focused = currentView()->hasFocus();
     m_Mode = mode;
     if (mode == 3) {
         setCurrentWidget(m_Details);
+        keepPlace(focused);
         return;
     }
     const bool large = mode == 1;
@@ -113,6 +116,19 @@ void CFileListView::setViewMode(int mode)
     m_Icons->setMovement(QListView::Static);
     m_Icons->setWordWrap(large);
     setCurrentWidget(m_Icons);
+    keepPlace(focused);
+}
+
+void CFileListView::keepPlace(bool focus)
+{
+    // The keyboard goes on in the view now shown, at the same file.
+    QAbstractItemView* view = currentView();
+    if (focus)
+        view->setFocus();
+    QTimer::singleShot(0, view, [view] {
+        if (view->currentIndex().isValid())
+            view->scrollTo(view->currentIndex());
+    });
 }
 
 void CFileListView::setFullRowSelection(bool on)

@@ -57,6 +57,7 @@ private:
     void pullSelection();
     void markSortColumn();
     void restoreFocus();
+    void keepPlace(bool focus);
 
     CFolderListing& m_Listing;
     CFileListModel* m_Model;
