@@ -1,10 +1,12 @@
 #include "app/FileListView.h"
 
+#include "app/TypeAheadKeys.h"
 #include "browser/Columns.h"
 
 #include <QHeaderView>
 #include <QListView>
 #include <QStyledItemDelegate>
+#include <QTimer>
 #include <QTreeView>
 
 namespace {
@@ -59,6 +61,10 @@ CFileListView::CFileListView(CFolderListing& listing, QWidget* parent)
     m_Selection = m_Details->selectionModel();
     m_Icons->setSelectionModel(m_Selection);
 
+    auto* typeAhead = new CTypeAheadKeys(this);
+    m_Details->installEventFilter(typeAhead);
+    m_Icons->installEventFilter(typeAhead);
+
     addWidget(m_Icons);
     addWidget(m_Details);
     setCurrentWidget(m_Details);
@@ -78,6 +84,10 @@ CFileListView::CFileListView(CFolderListing& listing, QWidget* parent)
         emit headerClicked(section);
         markSortColumn();
     });
+    connect(m_Details->header(), &QHeaderView::sectionResized, this, [this](int section, int, int width) {
+        if (!m_SettingWidths)
+            m_Widths.setUserWidth(m_Model->columnAt(section), width);
+    });
     auto activated = [this](const QModelIndex& index) { emit rowActivated(index.row()); };
     connect(m_Details, &QAbstractItemView::activated, this, activated);
     connect(m_Icons, &QAbstractItemView::activated, this, activated);
@@ -90,9 +100,11 @@ QAbstractItemView* CFileListView::currentView() const
 
 void CFileListView::setViewMode(int mode)
 {
+    const bool focused = currentView()->hasFocus();
     m_Mode = mode;
     if (mode == 3) {
         setCurrentWidget(m_Details);
+        keepPlace(focused);
         return;
     }
     const bool large = mode == 1;
@@ -104,6 +116,19 @@ void CFileListView::setViewMode(int mode)
     m_Icons->setMovement(QListView::Static);
     m_Icons->setWordWrap(large);
     setCurrentWidget(m_Icons);
+    keepPlace(focused);
+}
+
+void CFileListView::keepPlace(bool focus)
+{
+    // The keyboard goes on in the view now shown, at the same file.
+    QAbstractItemView* view = currentView();
+    if (focus)
+        view->setFocus();
+    QTimer::singleShot(0, view, [view] {
+        if (view->currentIndex().isValid())
+            view->scrollTo(view->currentIndex());
+    });
 }
 
 void CFileListView::setFullRowSelection(bool on)
@@ -114,12 +139,17 @@ void CFileListView::setFullRowSelection(bool on)
 
 void CFileListView::rebuild()
 {
+    m_SettingWidths = true;
     m_Pushing = true;
     m_Model->reset();
     m_Pushing = false;
     const auto columns = m_Listing.Columns().Visible();
-    for (size_t i = 0; i < columns.size(); ++i)
-        m_Details->setColumnWidth(static_cast<int>(i), ColumnInfoOf(columns[i]).Width);
+    for (size_t i = 0; i < columns.size(); ++i) {
+        const bool fit = columns[i] == Column::Name && !m_Widths.userSized(Column::Name);
+        m_Details->setColumnWidth(static_cast<int>(i),
+                                  fit ? NameContentsWidth(*m_Details, m_Listing) : m_Widths.width(columns[i]));
+    }
+    m_SettingWidths = false;
     markSortColumn();
 }
 

@@ -2,6 +2,7 @@
 // same rows and selection, one of them shown by the view mode.
 #pragma once
 
+#include "app/ColumnWidths.h"
 #include "app/FileListModel.h"
 
 #include <QStackedWidget>
@@ -24,6 +25,8 @@ public:
     // 0 Small Icons, 1 Large Icons, 2 List, 3 Details.
     void setViewMode(int mode);
     void setFullRowSelection(bool on);
+    // Column widths set by hand, kept across sessions.
+    CColumnWidths& columnWidths() { return m_Widths; }
 
     // After ListFolder or a column change (rows, columns, widths, header mark).
     void rebuild();
@@ -54,6 +57,7 @@ private:
     void pullSelection();
     void markSortColumn();
     void restoreFocus();
+    void keepPlace(bool focus);
 
     CFolderListing& m_Listing;
     CFileListModel* m_Model;
@@ -63,4 +67,6 @@ private:
     bool m_Pushing = false;
     int m_FocusedItem = -1;  // item index noted by rowsChanging()
     int m_Mode = 3;
+    CColumnWidths m_Widths;
+    bool m_SettingWidths = false;  // our own width changes are not the user's
 };

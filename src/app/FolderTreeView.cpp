@@ -9,6 +9,7 @@
 #include <QFileIconProvider>
 #include <QHeaderView>
 #include <QMenu>
+#include <QScrollBar>
 #include <QTimer>
 
 #include <algorithm>
@@ -58,6 +59,9 @@ CFolderTreeView::CFolderTreeView(QWidget* parent) : QTreeWidget(parent)
     setHeaderHidden(true);
     setColumnCount(1);
     setUniformRowHeights(true);
+    // Deep folders widen the column and scroll sideways rather than cut names.
+    header()->setStretchLastSection(false);
+    header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     connect(this, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* item) { fill(item); });
     connect(this, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
         if (m_Selecting || !item || item == m_Root)
@@ -157,14 +161,31 @@ std::string CFolderTreeView::selectFolder(const std::string& path)
     for (QTreeWidgetItem* up = item->parent(); up; up = up->parent())
         up->setExpanded(true);
     setCurrentItem(item);
-    scrollToItem(item);
-    // Again once the expanded branches are laid out.
+    m_Selecting = false;
+    scrollToCurrent();
+    return PathOf(item);
+}
+
+void CFolderTreeView::scrollToCurrent()
+{
+    if (QTreeWidgetItem* item = currentItem())
+        showName(item);
+    // Again once the expanded branches and the splitter are laid out.
     QTimer::singleShot(0, this, [this] {
         if (QTreeWidgetItem* current = currentItem())
-            scrollToItem(current);
+            showName(current);
     });
-    m_Selecting = false;
-    return PathOf(item);
+}
+
+void CFolderTreeView::showName(QTreeWidgetItem* item)
+{
+    scrollToItem(item);
+    // Sideways: the end of the name in view when it fits, but never past its icon.
+    QScrollBar* bar = horizontalScrollBar();
+    const int start = visualItemRect(item).left() + bar->value();
+    const int icon = iconSize().isValid() ? iconSize().width() : style()->pixelMetric(QStyle::PM_SmallIconSize);
+    const int end = start + icon + fontMetrics().horizontalAdvance(item->text(0)) + 12;
+    bar->setValue(std::clamp(end - viewport()->width(), 0, std::max(0, start - indentation() / 2)));
 }
 
 void CFolderTreeView::contextMenuEvent(QContextMenuEvent* event)

@@ -17,6 +17,8 @@ public:
     // Walks the tree to the folder, expanding on the way; rebuilds once when the
     // path is not found. Returns the path of the item selected ("" when none).
     std::string selectFolder(const std::string& path);
+    // Scrolls the current folder into view, its name readable.
+    void scrollToCurrent();
     // Called with the enabled state of the context-menu commands.
     void setCommandEnabledQuery(std::function<bool(int)> query) { m_Enabled = std::move(query); }
 
@@ -32,6 +34,7 @@ private:
     void fill(QTreeWidgetItem* item);
     QTreeWidgetItem* addFolder(QTreeWidgetItem* parent, const QString& label, const std::string& path);
     QTreeWidgetItem* walk(const std::string& path);
+    void showName(QTreeWidgetItem* item);
 
     QTreeWidgetItem* m_Root = nullptr;
     bool m_ShowHidden = false;

@@ -294,11 +294,18 @@ void CMainWindow::setViewerMode(bool viewer)
     m_ViewerMode = viewer;
     QLayout* viewerLayout = m_ViewerPage->layout();
     if (viewer) {
+        if (m_Preview->parentWidget() == m_LeftSplit)
+            m_LeftSizes = m_LeftSplit->sizes();
         viewerLayout->addWidget(m_Preview);
         m_Pages->setCurrentWidget(m_ViewerPage);
     } else {
         m_LeftSplit->insertWidget(1, m_Preview);
+        // The preview comes back at the share it had, the tree at its place.
+        if (m_LeftSizes.size() == 2)
+            m_LeftSplit->setSizes(m_LeftSizes);
+        m_LeftSizes.clear();
         m_Pages->setCurrentWidget(m_BrowserPage);
+        m_Tree->scrollToCurrent();
     }
     m_Preview->show();
     m_BrowserBar->setVisible(!viewer && m_ToolbarOn);

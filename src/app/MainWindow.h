@@ -187,6 +187,7 @@ private:
     QWidget* m_ViewerPage = nullptr;
     QSplitter* m_MainSplit = nullptr;
     QSplitter* m_LeftSplit = nullptr;
+    QList<int> m_LeftSizes;  // tree and preview while the preview is in the viewer
     CFolderTreeView* m_Tree = nullptr;
     CFileListView* m_FileList = nullptr;
     CPreview* m_Preview = nullptr;

@@ -4,6 +4,7 @@
 #include "app/FileListView.h"
 #include "app/MessageBox.h"
 #include "app/SlideShowControl.h"
+#include "app/WindowPlacement.h"
 #include "base/FileName.h"
 #include "platform/ConfigFolder.h"
 #include "platform/Directory.h"
@@ -36,10 +37,13 @@ bool CMainWindow::startUp(const std::string& commandLinePath)
 {
     // The bar layout, then favourites, settings and recent folders in that order.
     auto layout = LayoutStore();
-    restoreGeometry(layout->value("geometry").toByteArray());
+    // A size the caller chose (tests, screenshots) is kept on a first start.
+    if (!restoreGeometry(layout->value("geometry").toByteArray()) && !testAttribute(Qt::WA_Resized))
+        PlaceOnFirstStart(this);
     restoreState(layout->value("state").toByteArray());
     m_ToolbarOn = layout->value("toolbar", true).toBool();
     statusBar()->setVisible(layout->value("statusBar", true).toBool());
+    m_FileList->columnWidths().restore(layout->value("columnWidths").toString());
 
     m_Favourites.LoadFavourites(JoinPath(ConfigFolder(), CFavourites::kFileName));
     if (!m_Settings.Load())
@@ -113,6 +117,7 @@ void CMainWindow::closeEvent(QCloseEvent* event)
     layout->setValue("state", saveState());
     layout->setValue("toolbar", m_ToolbarOn);
     layout->setValue("statusBar", !statusBar()->isHidden());
+    layout->setValue("columnWidths", m_FileList->columnWidths().stored());
     event->accept();
 }
 

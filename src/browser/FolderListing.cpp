@@ -103,15 +103,27 @@ private:
     std::unordered_map<int, int64_t> m_Days;
 };
 
+// The order of rows whose keys are equal: by the whole file name, ignoring case
+// first, whatever the direction, so that the same folder always shows the same
+// way (the order the directory is read in is arbitrary).
+int TieOrder(const std::string& a, const std::string& b)
+{
+    const int folded = CompareNoCase(a, b);
+    return folded != 0 ? folded : a.compare(b);
+}
+
 // Orders the rows by keys computed once per row; the row states move with them.
 template <class Key, class Compare>
 void SortRowsBy(std::vector<int>& rows, std::vector<uint8_t>& selected, const std::vector<Key>& keys,
-                bool ascending, Compare compare)
+                bool ascending, Compare compare, const std::vector<FileItem>& items)
 {
     std::vector<size_t> order(rows.size());
     std::iota(order.begin(), order.end(), size_t{0});
     std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-        return ascending ? compare(keys[a], keys[b]) < 0 : compare(keys[b], keys[a]) < 0;
+        const int byKey = ascending ? compare(keys[a], keys[b]) : compare(keys[b], keys[a]);
+        if (byKey != 0)
+            return byKey < 0;
+        return TieOrder(items[static_cast<size_t>(rows[a])].Name, items[static_cast<size_t>(rows[b])].Name) < 0;
     });
     std::vector<int> sortedRows(rows.size());
     std::vector<uint8_t> sortedSelected(rows.size());
@@ -207,7 +219,7 @@ void CFolderListing::SortRows()
         for (size_t row = 0; row < count; ++row)
             keys[row] = CellText(m_Items[m_Rows[row]], column);
         SortRowsBy(m_Rows, m_Selected, keys, m_Ascending,
-                   [](const std::string& a, const std::string& b) { return CompareNoCase(a, b); });
+                   [](const std::string& a, const std::string& b) { return CompareNoCase(a, b); }, m_Items);
     } else {
         std::vector<int64_t> keys(count);
         CDateKeys dates;
@@ -215,7 +227,7 @@ void CFolderListing::SortRows()
             const std::string text = CellText(m_Items[m_Rows[row]], column);
             keys[row] = type == SortCompare::Number ? NumberKey(text) : dates.Key(text);
         }
-        SortRowsBy(m_Rows, m_Selected, keys, m_Ascending, CompareValues);
+        SortRowsBy(m_Rows, m_Selected, keys, m_Ascending, CompareValues, m_Items);
     }
     UpdateSelection();
 }

@@ -101,9 +101,12 @@ bool CNavigator::Up(std::string& error)
 bool CNavigator::Home(const std::string& homeFolder, std::string& error)
 {
     error.clear();
-    if (homeFolder.empty()) {
-        error = kFolderNotExists;
+    // Before a home folder is chosen, Home goes where it goes everywhere else.
+    const std::string target = AbsoluteNormalPath(homeFolder.empty() ? HomeDirectory() : homeFolder);
+    if (!MoveTo(target, kFolderNotExists, error)) {
+        // Which folder is missing is what the user needs to know to mend it.
+        error += "\n" + target;
         return false;
     }
-    return MoveTo(AbsoluteNormalPath(JoinPath(homeFolder, "")), kFolderNotExists, error);
+    return true;
 }

@@ -27,6 +27,7 @@ public:
     // failure the message to show is returned in `error` and nothing changes.
     bool Back(std::string& error);
     bool Up(std::string& error);  // false without error at the root
+    // An empty home folder means the user's own; a failure names the folder.
     bool Home(const std::string& homeFolder, std::string& error);
     // Enters the folder or, when it is gone, its nearest existing ancestor, then
     // the root; false with kFolderNotExist when nothing could be entered.

@@ -392,7 +392,7 @@ private slots:
         QCOMPARE(QString::fromStdString(window->navigator().CurrentFolder()), top + "/sub");
         window->settings().HomeFolder = (top + "/deleted").toStdString();
         window->runCommand(ID_HOME);
-        QCOMPARE(m_Messages, QStringList{"Folder not exists."});
+        QCOMPARE(m_Messages, QStringList{"Folder not exists.\n" + top + "/deleted"});
         QCOMPARE(QString::fromStdString(window->navigator().CurrentFolder()), top + "/sub");
     }
 

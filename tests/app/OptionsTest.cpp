@@ -5,6 +5,7 @@
 
 #include "app/CommandTable.h"
 #include "app/FileListView.h"
+#include "app/FolderTreeView.h"
 #include "app/MainWindow.h"
 #include "app/MessageBox.h"
 #include "app/OptionsDialog.h"
@@ -269,13 +270,14 @@ private slots:
         QCOMPARE(COptionsDialog::DelayText(seconds), text);
     }
 
-    void shiftOOpensTheDialogFromTheFileList()
+    // In the file list a typed capital finds a file by name instead.
+    void shiftOOpensTheDialogFromTheFolderTree()
     {
         auto window = open();
         QVERIFY(window);
-        QWidget* list = window->fileList()->currentView();
-        list->setFocus();
-        QVERIFY(runOptions(*window, [](COptionsDialog&) {}, false, list));
+        QWidget* tree = window->folderTree();
+        tree->setFocus();
+        QVERIFY(runOptions(*window, [](COptionsDialog&) {}, false, tree));
     }
 };
 

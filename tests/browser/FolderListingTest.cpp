@@ -223,8 +223,8 @@ TEST(FolderListingSortTest, AHiddenKeyColumnSortsByNameText)
     EXPECT_EQ(RowNames(listing), (std::vector<std::string>{"10.bmp", "9.bmp"}));
 }
 
-// Equal keys keep the rows' previous order (the sort is stable), so a sort that
-// keeps a pair in the same order both ways found their keys equal.
+// Equal keys fall back to the whole name, ascending whichever way the key goes,
+// so a pair that keeps its name order both ways found their keys equal.
 TEST(FolderListingSortTest, SameDayDatesAndExtensionlessNamesCompareEqual)
 {
     TempFolder folder;
@@ -251,8 +251,36 @@ TEST(FolderListingSortTest, SameDayDatesAndExtensionlessNamesCompareEqual)
         const std::vector<std::string> rows = RowNames(listing);
         const auto upper = std::find(rows.begin(), rows.end(), "README.TXT");
         const auto lower = std::find(rows.begin(), rows.end(), "readme");
-        EXPECT_LT(upper, lower) << ascending;
+        EXPECT_LT(lower, upper) << ascending;
         EXPECT_EQ(rows[ascending ? 0 : 2], "abc");
+    }
+}
+
+// However the directory hands the names out and whatever the rows' order
+// before, files whose keys are equal come out by name, in both directions.
+TEST(FolderListingSortTest, EqualKeysFallBackToTheName)
+{
+    TempFolder folder;
+    const int64_t time = LocalTime(2010, 6, 1);
+    for (const char* name :
+         {"IMG_0003.jpg", "img_0001.jpg", "IMG_0010.jpg", "IMG_0002.jpg", "Img_0001.jpg", "a.jpg", "IMG_0001.jpg"})
+        MakeFile(folder.Path(), name, 7, time);
+    // Ignoring case first, then by the bytes (upper case first).
+    const std::vector<std::string> byName = {"a.jpg", "IMG_0001.jpg", "Img_0001.jpg", "img_0001.jpg",
+                                             "IMG_0002.jpg", "IMG_0003.jpg", "IMG_0010.jpg"};
+    FakeTypes types;
+    CFolderListing listing;
+    listing.Columns().SetVisible(Column::Type, true);
+    ASSERT_TRUE(listing.ListFolder(folder.Path(), kAllFiles, &types));
+    for (int key : {kSortExtension, kSortSize, kSortDate, kSortType}) {
+        for (bool ascending : {true, false}) {
+            for (bool before : {true, false}) {
+                SCOPED_TRACE(testing::Message() << key << ascending << before);
+                listing.SetSort(kSortFilename, before);
+                listing.SetSort(key, ascending);
+                EXPECT_EQ(RowNames(listing), byName);
+            }
+        }
     }
 }
 

@@ -106,12 +106,28 @@ TEST_F(BrowserNavigatorTest, Home)
     EXPECT_EQ(m_Nav.PreviousFolder(), m_Base + "/a");
 
     fs::remove(m_Base + "/a/b/c");
-    EXPECT_FALSE(m_Nav.Home(m_Base + "/a/b/c", m_Error));
-    EXPECT_EQ(m_Error, "Folder not exists.");
+    EXPECT_FALSE(m_Nav.Home(m_Base + "/a/b/c/", m_Error));
+    EXPECT_EQ(m_Error, "Folder not exists.\n" + m_Base + "/a/b/c");
     EXPECT_EQ(m_Nav.CurrentFolder(), m_Base + "/home");
     EXPECT_EQ(CurrentFolder(), m_Base + "/home");
+}
+
+TEST_F(BrowserNavigatorTest, HomeWithoutAHomeFolderIsTheUsersHome)
+{
+    const char* home = std::getenv("HOME");
+    const std::string saved = home ? home : "";
+    setenv("HOME", (m_Base + "/home").c_str(), 1);
+    ASSERT_TRUE(m_Nav.Enter(m_Base + "/a"));
+    EXPECT_TRUE(m_Nav.Home("", m_Error));
+    EXPECT_EQ(m_Nav.CurrentFolder(), m_Base + "/home");
+    EXPECT_EQ(m_Nav.PreviousFolder(), m_Base + "/a");
+    setenv("HOME", (m_Base + "/gone").c_str(), 1);
     EXPECT_FALSE(m_Nav.Home("", m_Error));
-    EXPECT_EQ(m_Error, "Folder not exists.");
+    EXPECT_EQ(m_Error, "Folder not exists.\n" + m_Base + "/gone");
+    if (home)
+        setenv("HOME", saved.c_str(), 1);
+    else
+        unsetenv("HOME");
 }
 
 TEST_F(BrowserNavigatorTest, FallbackToTheNearestExistingFolder)
