@@ -9,6 +9,7 @@
 #include <QEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
 
@@ -89,9 +90,10 @@ void CViewerComfort::modeChanged(bool viewer)
         action->setShortcuts(viewer ? keys : QList<QKeySequence>());
     if (!viewer)
         setFullScreen(false);
-    // In the viewer the keys are for the image; back in the browser the
-    // list gets them again.
+    // In the viewer the keys are for the image; in the browser a click on
+    // the preview leaves them with the list, as it always did.
     CPreview* preview = m_Window.preview();
+    preview->setFocusPolicy(viewer ? Qt::StrongFocus : Qt::NoFocus);
     if (viewer)
         preview->setFocus(Qt::OtherFocusReason);
     else if (preview->hasFocus())
@@ -138,7 +140,12 @@ void CViewerComfort::setFullScreen(bool on)
         m_Window.m_ViewerBar->hide();
         m_Window.statusBar()->hide();
         preview->setBackground(Qt::black);
+        m_NormalGeometry = m_Window.saveGeometry();
         m_Window.showFullScreen();
+        // Without a window manager to honour the request (a bare X server)
+        // the window covers the screen by itself; with one this is its size.
+        if (QScreen* screen = m_Window.screen())
+            m_Window.setGeometry(screen->geometry());
     } else {
         for (QAction* action : m_Lent)
             m_Window.removeAction(action);
@@ -149,10 +156,12 @@ void CViewerComfort::setFullScreen(bool on)
         m_Window.m_BrowserBar->setVisible(!m_Window.m_ViewerMode && m_Window.m_ToolbarOn);
         m_Window.m_ViewerBar->setVisible(m_Window.m_ViewerMode && m_Window.m_ToolbarOn);
         preview->setBackground(QColor());
-        if (m_WasMaximised)
+        if (m_WasMaximised) {
             m_Window.showMaximized();
-        else
+        } else {
             m_Window.showNormal();
+            m_Window.restoreGeometry(m_NormalGeometry);
+        }
     }
     m_RefitOnResize = true;
     refit();

@@ -5,6 +5,7 @@
 // the mouse wheel and the zoom pane of the status bar.
 #pragma once
 
+#include <QByteArray>
 #include <QKeySequence>
 #include <QList>
 #include <QObject>
@@ -54,4 +55,5 @@ private:
     // at the size it had before.
     bool m_RefitOnResize = false;
     QSize m_SizeBefore;
+    QByteArray m_NormalGeometry;
 };

@@ -49,7 +49,7 @@ CPreview::CPreview(QWidget* parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(false);
-    // Arrow keys pan, so the view takes the focus when clicked.
+    // Arrow keys pan a view that has the focus (the viewer gives it).
     setFocusPolicy(Qt::StrongFocus);
     m_HBar = new QScrollBar(Qt::Horizontal, this);
     m_VBar = new QScrollBar(Qt::Vertical, this);

@@ -196,6 +196,9 @@ private slots:
         window->fileList()->setFocus();
         QTest::keyClick(window->fileList(), Qt::Key_Backspace);
         QCOMPARE(window->navigator().CurrentFolder(), sub);
+        // A click on the preview leaves the keys with the list.
+        QTest::mouseClick(window->preview(), Qt::LeftButton);
+        QVERIFY(window->fileList()->hasFocus());
         QVERIFY(WaitIdle(*window));
     }
 
