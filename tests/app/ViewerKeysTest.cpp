@@ -23,6 +23,7 @@
 #include <QTest>
 #include <QWheelEvent>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -179,6 +180,28 @@ private slots:
         QTest::keyClick(window->preview(), Qt::Key_PageUp, Qt::ShiftModifier);
         QVERIFY(WaitIdle(*window));
         QCOMPARE(Current(*window), expected == "a.bmp" ? QStringLiteral("b.bmp") : QStringLiteral("c.bmp"));
+    }
+
+    void extraKeysShadowNoMenuAccelerator()
+    {
+        const QKeySequence extra[] = {Qt::Key_Space, Qt::Key_PageDown, Qt::Key_Backspace, Qt::Key_PageUp,
+                                      Qt::Key_Home,  Qt::Key_End,      Qt::Key_F11,       Qt::Key_Escape};
+        std::vector<int> ids;
+        std::function<void(const std::vector<MenuEntry>&)> collect = [&](const std::vector<MenuEntry>& entries) {
+            for (const MenuEntry& e : entries) {
+                if (e.Kind == MenuEntry::Command)
+                    ids.push_back(e.Id);
+                else if (e.Kind == MenuEntry::Submenu)
+                    collect(e.Children);
+            }
+        };
+        collect(ViewerMenu());
+        for (int id : ids) {
+            const QKeySequence accelerator =
+                QKeySequence::fromString(QString::fromLatin1(FindCommand(id)->Accelerator), QKeySequence::PortableText);
+            for (const QKeySequence& key : extra)
+                QVERIFY2(accelerator != key, qPrintable(key.toString()));
+        }
     }
 
     void browserKeepsItsOwnKeys()
