@@ -1,6 +1,6 @@
 // CPreview: the image view of the preview pane and of viewer mode. Decodes on
 // a worker thread, keeps a smoothly scaled copy per zoom, draws the visible part
-// and pans by dragging.
+// and pans by dragging, arrow keys and scroll bars.
 #pragma once
 
 #include "ops/EditBmp.h"
