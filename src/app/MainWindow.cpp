@@ -3,9 +3,11 @@
 #include "app/CommandTable.h"
 #include "app/FileListView.h"
 #include "app/FolderTreeView.h"
+#include "app/KeypadShortcuts.h"
 #include "app/OperationRunner.h"
 #include "app/QtTypeNames.h"
 #include "app/SlideShowControl.h"
+#include "app/ViewerComfort.h"
 #include "browser/StatusTexts.h"
 #include "platform/Directory.h"
 #include "view/Preview.h"
@@ -73,6 +75,8 @@ CMainWindow::CMainWindow() : m_Types(std::make_unique<CQtTypeNames>())
     createCentralWidgets();
     createToolbars();
     createStatusBar();
+    m_Comfort = new CViewerComfort(*this);
+    m_Keypad = new CKeypadShortcuts(*this);
     buildMenuBar();
     setViewerMode(false);
 }
@@ -90,11 +94,8 @@ void CMainWindow::createActions()
         if (m_Actions.count(info.Id))
             continue;
         auto* action = new QAction(QString::fromLatin1(info.Label), this);
-        QList<QKeySequence> keys = Shortcuts(info.Accelerator);
-        // Esc leaves the viewer, as in every other viewer.
-        if (info.Id == ID_BROWSER)
-            keys << QKeySequence(Qt::Key_Escape);
-        action->setShortcuts(keys);
+        // Esc, which leaves the viewer (after full screen), is CViewerComfort's.
+        action->setShortcuts(Shortcuts(info.Accelerator));
         action->setStatusTip(QString::fromLatin1(info.HelpText));
         if (info.ToolTip && *info.ToolTip)
             action->setToolTip(QString::fromLatin1(info.ToolTip));
@@ -311,6 +312,8 @@ void CMainWindow::setViewerMode(bool viewer)
     m_BrowserBar->setVisible(!viewer && m_ToolbarOn);
     m_ViewerBar->setVisible(viewer && m_ToolbarOn);
     buildMenuBar();
+    if (m_Comfort)
+        m_Comfort->modeChanged(viewer);
 }
 
 void CMainWindow::setPane(int pane, const QString& text)

@@ -19,6 +19,8 @@
 #include <string>
 
 class CFileListView;
+class CKeypadShortcuts;
+class CViewerComfort;
 class COperationRunner;
 class CFolderTreeView;
 class CPreview;
@@ -101,6 +103,7 @@ private:
     friend class CSlideShowCommands;
     friend class CSlideShowControl;
     friend class CViewCommands;
+    friend class CViewerComfort;
     friend class CWindowCommands;
 
     // Construction (MainWindow.cpp).
@@ -208,4 +211,9 @@ private:
     QString m_ImageInfo;
     QString m_FolderNote;  // set when the folder could be entered but not read
     std::chrono::steady_clock::time_point m_LoadRequested;
+
+    // Full screen, the everyday viewer keys and the zoom pane; keypad
+    // accelerators where Qt's matching misses them.
+    CViewerComfort* m_Comfort = nullptr;
+    CKeypadShortcuts* m_Keypad = nullptr;
 };

@@ -9,6 +9,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QResizeEvent>
+#include <QScrollBar>
 
 #include <algorithm>
 #include <cstdint>
@@ -45,6 +46,15 @@ CPreview::CPreview(QWidget* parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(false);
+    // Arrow keys pan a view that has the focus (the viewer gives it).
+    setFocusPolicy(Qt::StrongFocus);
+    m_HBar = new QScrollBar(Qt::Horizontal, this);
+    m_VBar = new QScrollBar(Qt::Vertical, this);
+    for (QScrollBar* bar : {m_HBar, m_VBar}) {
+        bar->hide();
+        bar->setFocusPolicy(Qt::NoFocus);
+        connect(bar, &QScrollBar::valueChanged, this, [this] { scrollBarMoved(); });
+    }
     m_Geometry.SetWindowSize(width(), height());
     m_Loader = std::make_unique<CImageLoader>([this](uint64_t generation, std::shared_ptr<ImageLoadResult> result) {
         // On the worker: hand the result to the UI thread. Should the view be
@@ -137,7 +147,7 @@ void CPreview::showSlide(std::unique_ptr<CWinBmp> image, std::string path, int d
     m_Geometry.SetImageDisplay(m_Document.image().Width, m_Document.image().Height, displayWidth, displayHeight,
                                upperLeft);
     rescale(true);
-    update();
+    updateScrollBars(true);
 }
 
 void CPreview::fit(int placement, bool shrinkToFit, bool enlargeToFit, bool pixelsChanged)
@@ -145,7 +155,7 @@ void CPreview::fit(int placement, bool shrinkToFit, bool enlargeToFit, bool pixe
     m_Geometry.SetWindowSize(width(), height());
     m_Geometry.SetImage(m_Document.image().Width, m_Document.image().Height, placement, shrinkToFit, enlargeToFit);
     rescale(pixelsChanged);
-    update();
+    updateScrollBars(true);
 }
 
 void CPreview::dropImage()
@@ -157,6 +167,9 @@ void CPreview::dropImage()
     m_ScaledWidth = m_ScaledHeight = 0;
     m_Document.clear();
     unsetCursor();
+    m_HBar->hide();
+    m_VBar->hide();
+    emit viewChanged();
 }
 
 void CPreview::clear()
@@ -203,42 +216,46 @@ void CPreview::setZoom(double factor)
 {
     if (!m_HasImage)
         return;
+    useWholeArea();
     m_Geometry.SetZoom(factor);
     rescale(false);
-    update();
+    updateScrollBars(false);
 }
 
 bool CPreview::more()
 {
-    if (!m_Geometry.More())
-        return false;
-    rescale(false);
-    update();
-    return true;
+    useWholeArea();
+    const bool zoomed = m_Geometry.More();
+    if (zoomed)
+        rescale(false);
+    updateScrollBars(false);
+    return zoomed;
 }
 
 bool CPreview::less()
 {
-    if (!m_Geometry.Less())
-        return false;
-    rescale(false);
-    update();
-    return true;
+    useWholeArea();
+    const bool zoomed = m_Geometry.Less();
+    if (zoomed)
+        rescale(false);
+    updateScrollBars(false);
+    return zoomed;
 }
 
 void CPreview::bestFit()
 {
     if (!m_HasImage)
         return;
+    useWholeArea();
     m_Geometry.BestFit();
     rescale(false);
-    update();
+    updateScrollBars(false);
 }
 
 void CPreview::setPlacement(int placement)
 {
     m_Geometry.SetPlacement(placement);
-    update();
+    updateScrollBars(true);
 }
 
 void CPreview::redraw(bool sizeChanged)
@@ -294,7 +311,7 @@ void CPreview::paintEvent(QPaintEvent* event)
     if (drawing)
         background -= destination;
     for (const QRect& r : background)
-        painter.fillRect(r, palette().window());
+        painter.fillRect(r, m_Background.isValid() ? QBrush(m_Background) : palette().window());
     if (!drawing)
         return;
     if (m_Document.image().HasAlpha)
@@ -341,7 +358,7 @@ void CPreview::resizeEvent(QResizeEvent* event)
     m_Geometry.SetWindowSize(width(), height());
     // The display size stays, unless an image loaded into no area gets fitted now.
     rescale(false);
-    update();
+    updateScrollBars(true);
 }
 
 void CPreview::mousePressEvent(QMouseEvent* event)
@@ -364,7 +381,7 @@ void CPreview::mouseMoveEvent(QMouseEvent* event)
     }
     const QPoint p = event->position().toPoint();
     if (m_Geometry.DragTo(p.x(), p.y()))
-        update();
+        updateScrollBars(false);
 }
 
 void CPreview::mouseReleaseEvent(QMouseEvent* event)

@@ -1,12 +1,13 @@
 // CPreview: the image view of the preview pane and of viewer mode. Decodes on
 // a worker thread, keeps a smoothly scaled copy per zoom, draws the visible part
-// and pans by dragging.
+// and pans by dragging, arrow keys and scroll bars.
 #pragma once
 
 #include "ops/EditBmp.h"
 #include "view/MenuEntry.h"
 #include "view/ViewGeometry.h"
 
+#include <QColor>
 #include <QImage>
 #include <QStringList>
 #include <QWidget>
@@ -19,6 +20,7 @@
 
 class CImageLoader;
 class QMenu;
+class QScrollBar;
 struct ImageLoadResult;
 
 class CPreview : public QWidget {
@@ -81,8 +83,20 @@ public:
     // emits command(id) when triggered.
     std::unique_ptr<QMenu> createContextMenu();
 
+    // Fill around the image; an invalid colour means the palette's.
+    void setBackground(const QColor& colour);
+    // Scroll bars for an image larger than the view (on by default).
+    void setScrollBarsEnabled(bool on);
+    QScrollBar* horizontalBar() const { return m_HBar; }
+    QScrollBar* verticalBar() const { return m_VBar; }
+
 signals:
     void loadStarted();
+    // The zoom, the size or the part shown changed.
+    void viewChanged();
+    // The wheel turned without Ctrl: steps > 0 towards the next image.
+    void wheelSteps(int steps);
+    void doubleClicked();
     // ok false: the file could not be decoded (text in error).
     void loadFinished(bool ok, QString error);
     // A context-menu item: the command id of the main menus.
@@ -95,6 +109,9 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     void loadDone(uint64_t generation, const std::shared_ptr<ImageLoadResult>& result);
@@ -109,6 +126,14 @@ private:
     void fit(int placement, bool shrinkToFit, bool enlargeToFit, bool pixelsChanged);
     void drawFromImage(class QPainter& painter);
     void addMenuEntries(QMenu& to, const std::vector<MenuEntry>& entries);
+    // Shows the scroll bars the display needs and gives the geometry the
+    // area left beside them: placed afresh (replace) or keeping the part
+    // shown. Then a repaint and viewChanged.
+    void updateScrollBars(bool replace);
+    // The whole widget as the geometry's window again, before a zoom.
+    void useWholeArea();
+    void scrollBarMoved();
+    void zoomByWheel(int notches, QPointF at);
 
     CEditBmp m_Document;
     bool m_HasImage = false;
@@ -126,4 +151,9 @@ private:
     uint64_t m_Waiting = 0;
     int m_LoadPlacement = kPlaceUpperLeft;
     bool m_LoadShrink = true, m_LoadEnlarge = false;
+    QScrollBar* m_HBar = nullptr;
+    QScrollBar* m_VBar = nullptr;
+    bool m_BarsEnabled = true;
+    QColor m_Background;
+    int m_WheelRest = 0;  // eighths of a degree not yet turned into a step
 };

@@ -345,3 +345,105 @@ void CViewGeometry::UpdateVisible()
     m_Source.Top = toImage(m_DisplaySource.Top, m_ImageHeight, dh);
     m_Source.Bottom = toImage(m_DisplaySource.Bottom, m_ImageHeight, dh);
 }
+
+namespace {
+
+// Keeps one axis of a display inside the window: a smaller display is
+// centred, a larger one leaves no gap at either edge.
+int ClampedStart(int start, int size, int window, bool corner)
+{
+    if (size < window)
+        return corner ? 0 : (window - size) / 2;
+    return std::clamp(start, window - size, 0);
+}
+
+} // namespace
+
+void CViewGeometry::MoveTo(int left, int top)
+{
+    const int dw = m_Display.Width(), dh = m_Display.Height();
+    left = ClampedStart(left, dw, m_WindowWidth, m_Corner);
+    top = ClampedStart(top, dh, m_WindowHeight, m_Corner);
+    m_Scrollable = dw > m_WindowWidth || dh > m_WindowHeight;
+    m_Display = ViewRect{left, top, left + dw, top + dh};
+    UpdateVisible();
+}
+
+void CViewGeometry::ZoomAbout(double factor, int x, int y)
+{
+    if (!m_HasImage || !std::isfinite(factor) || factor <= 0)
+        return;
+    const int oldLeft = m_Display.Left, oldTop = m_Display.Top;
+    const int oldWidth = m_Display.Width(), oldHeight = m_Display.Height();
+    const double width = std::min(std::trunc(m_ImageWidth * factor), double(kMaxDisplaySide));
+    const double height = std::min(std::trunc(m_ImageHeight * factor), double(kMaxDisplaySide));
+    m_FitPending = false;
+    SetDisplaySize(static_cast<long long>(width), static_cast<long long>(height));
+    m_Factor = factor;
+    // The point under the pointer, as a share of the display, stays under it.
+    auto anchored = [](int pointer, int oldStart, int oldSize, int size) {
+        const double share = double(pointer - oldStart) / oldSize;
+        return static_cast<int>(std::lround(pointer - share * size));
+    };
+    MoveTo(anchored(x, oldLeft, oldWidth, m_Display.Width()), anchored(y, oldTop, oldHeight, m_Display.Height()));
+}
+
+bool CViewGeometry::PanBy(int dx, int dy)
+{
+    return ScrollTo(-m_Display.Left + dx, -m_Display.Top + dy);
+}
+
+bool CViewGeometry::ScrollTo(int x, int y)
+{
+    if (!m_HasImage || !m_Scrollable)
+        return false;
+    const ViewRect before = m_Display;
+    const int left = m_Display.Width() > m_WindowWidth ? -x : m_Display.Left;
+    const int top = m_Display.Height() > m_WindowHeight ? -y : m_Display.Top;
+    MoveTo(left, top);
+    return !(m_Display == before);
+}
+
+void CViewGeometry::SetWindowSizeKeepingView(int width, int height)
+{
+    m_WindowWidth = std::max(width, 0);
+    m_WindowHeight = std::max(height, 0);
+    if (m_HasImage && !m_FitPending)
+        MoveTo(m_Display.Left, m_Display.Top);
+}
+
+double CViewGeometry::FitFactor() const
+{
+    if (!m_HasImage)
+        return 0.0;
+    int fw, fh;
+    FitSize(m_ImageWidth, m_ImageHeight, m_WindowWidth, m_WindowHeight, fw, fh);
+    if (fw > 0)
+        return double(float(fw) / float(m_ImageWidth));
+    return fh > 0 ? double(float(fh) / float(m_ImageHeight)) : 0.0;
+}
+
+double WheelZoomFactor(double current, double fitFactor, int notches)
+{
+    constexpr double kStep = 1.25;
+    constexpr double kWheelMax = 16.0;
+    if (!(current > 0) || !std::isfinite(current))
+        return current;
+    const double low = fitFactor > 0 ? std::min(kMinZoom, fitFactor) : kMinZoom;
+    double factor = current;
+    for (int i = 0; i < std::abs(notches); ++i) {
+        double next = notches > 0 ? factor * kStep : factor / kStep;
+        // Landmarks passed on the way are where the notch stops.
+        for (double mark : {1.0, fitFactor}) {
+            if (mark > 0 && ((factor < mark && next > mark) || (factor > mark && next < mark)))
+                next = mark;
+        }
+        factor = std::clamp(next, low, kWheelMax);
+    }
+    // Already outside the range (a zoom table entry): the wheel only brings it back in.
+    if (notches > 0 && current > kWheelMax)
+        return current;
+    if (notches < 0 && current < low)
+        return current;
+    return factor;
+}

@@ -15,6 +15,11 @@ enum Placement { kPlaceUpperLeft = 0, kPlaceUpperRight = 1, kPlaceCentre = 2 };
 // Empty sizes on either side give 0 x 0.
 void FitSize(int imageWidth, int imageHeight, int boxWidth, int boxHeight, int& fitWidth, int& fitHeight);
 
+// The zoom after turning the wheel by notches (> 0 larger) from current: a
+// quarter more or less per notch, stopping on the way at 100 % and at fit,
+// never above 16 times nor below the smaller of a quarter and fit.
+double WheelZoomFactor(double current, double fitFactor, int notches);
+
 class CViewGeometry {
 public:
     void SetWindowSize(int width, int height);  // and re-place when an image is set
@@ -48,12 +53,25 @@ public:
     bool More();
     bool Less();
     void BestFit();
+    // The factor BestFit would apply (0 without an image or a window).
+    double FitFactor() const;
 
     // Panning; the movement since the last position.
     void BeginDrag(int x, int y);
     bool DragTo(int x, int y);  // true when the view moved
     void EndDrag();
     bool Dragging() const { return m_Dragging; }
+
+    // Zoom keeping the image point under (x, y) there, as far as the edges allow.
+    void ZoomAbout(double factor, int x, int y);
+    // Scrolls a display larger than the window: the window's corner moves
+    // by dx, dy over the display (or to x, y in display pixels); the edges
+    // stop at the window edges as in a drag. True when the view moved.
+    bool PanBy(int dx, int dy);
+    bool ScrollTo(int x, int y);
+    // A new window size that keeps the part shown (scroll bars coming or
+    // going), where SetWindowSize places the image afresh.
+    void SetWindowSizeKeepingView(int width, int height);
 
     bool Scrollable() const { return m_Scrollable; }
     const ViewRect& Display() const { return m_Display; }
@@ -69,6 +87,7 @@ private:
     void ApplyZoom(long long width, long long height);
     void Place();
     void UpdateVisible();
+    void MoveTo(int left, int top);
 
     bool m_HasImage = false;
     int m_WindowWidth = 0, m_WindowHeight = 0;

@@ -186,6 +186,7 @@ private slots:
     void zoomCommandsChangeTheDisplay()
     {
         CPreview view;
+        view.setScrollBarsEnabled(false);  // the whole 100 x 80 for the image
         view.resize(100, 80);
         QSignalSpy finished(&view, &CPreview::loadFinished);
         view.load(SamplePath("jpeg-colour.jpg"), kPlaceUpperLeft, true, false);
@@ -265,6 +266,7 @@ private slots:
     void draggingPansAScrolledImage()
     {
         CPreview view;
+        view.setScrollBarsEnabled(false);
         view.resize(100, 60);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));

@@ -174,8 +174,9 @@ private slots:
             QCOMPARE(display.Left, 0);
             QCOMPARE(display.Top, 0);
         } else {
-            QCOMPARE(display.Left, (view.width() - width) / 2);
-            QCOMPARE(display.Top, (view.height() - height) / 2);
+            // Centred in the area beside the scroll bars.
+            QCOMPARE(display.Left, (view.geometry().WindowWidth() - width) / 2);
+            QCOMPARE(display.Top, (view.geometry().WindowHeight() - height) / 2);
         }
         // Larger than the window: it can be dragged.
         QCOMPARE(view.geometry().Scrollable(), width > view.width() || height > view.height());
