@@ -206,7 +206,8 @@ TEST(TIFFDecoderTest, TrueColourGoesThroughTheRgbaReader)
         {"RGB stored bottom-up", bottomUp, 0, false, {0xFF070809u, 0xFF0A0B0Cu, 0xFF010203u, 0xFF040506u}},
         {"RGB in separate planes", planar, 0, false, {0xFF010203u, 0xFF040506u, 0xFF070809u, 0xFF0A0B0Cu}},
         {"RGB in a tile", tiled, 0, false, {0xFF010203u, 0xFF040506u, 0xFF070809u, 0xFF0A0B0Cu}},
-        {"RGB with associated alpha", alpha, 0, true, {0x80402010u, 0x00000000u, 0xFF010203u, 0x09090909u}},
+        // Premultiplied colour is divided out: bitmaps hold straight alpha.
+        {"RGB with associated alpha", alpha, 0, true, {0x80804020u, 0x00000000u, 0xFF010203u, 0x09FFFFFFu}},
         {"16 bit grey", grey16, 0, false, {0xFFFFFFFFu, 0xFF000000u, 0xFF000000u, 0xFFFFFFFFu}},
         {"4 bit palette asked for at 32 bits", palette, 32, false,
          {0xFF00FF00u, 0xFF11EE00u, 0xFF22DD00u, 0xFF33CC00u, 0xFF44BB00u, 0xFFFF0000u, 0xFFEE1100u, 0xFFDD2200u,
