@@ -34,6 +34,18 @@ std::vector<uint8_t> AllocateBuffer(uint64_t bytes)
     }
 }
 
+// a x b x c bytes, or a raised out-of-memory error when that passes what a
+// bitmap may take (or 64 bits).
+uint64_t BufferBytes(uint64_t a, uint64_t b, uint64_t c = 1)
+{
+    const uint64_t cap = MaxImageBytes();
+    if (a == 0 || b == 0 || c == 0)
+        return 0;
+    if (a > cap / b || a * b > cap / c)
+        RaiseDecoderError(ErrNoMemory, "Out of memory allocating TIFF buffer.");
+    return a * b * c;
+}
+
 [[noreturn]] void RaiseReadError(const char* lastError, const char* fallback)
 {
     RaiseDecoderError(ErrWrongSignature, lastError[0] ? lastError : fallback);
@@ -184,7 +196,14 @@ void CTIFFSampleReader::ConvertRow(const uint8_t* const* rows, uint32_t* out) co
             if (m_Inverted)
                 f = 1.0F - f;
             const auto g = static_cast<uint8_t>(f * 255.0F + 0.5F);
-            out[x] = PackPixel(g, g, g);
+            uint8_t a8 = 255;
+            if (alpha) {
+                const uint32_t rawAlpha = Sample(rows, x, m_AlphaSample);
+                float fa;
+                std::memcpy(&fa, &rawAlpha, 4);
+                a8 = static_cast<uint8_t>((fa > 0.0F ? std::min(fa, 1.0F) : 0.0F) * 255.0F + 0.5F);
+            }
+            out[x] = PackPixel(g, g, g, a8);
             continue;
         }
         uint32_t c[3] = {0, 0, 0};
@@ -267,7 +286,7 @@ void CTIFFSampleReader::ReadStrips(const std::atomic<bool>* abort, const char* l
     const int planes = m_Separate ? m_Colours + (m_AlphaSample >= 0 ? 1 : 0) : 1;
     std::vector<std::vector<uint8_t>> strips(static_cast<size_t>(planes));
     for (auto& strip : strips)
-        strip = AllocateBuffer(rowBytes * rowsPerStrip);
+        strip = AllocateBuffer(BufferBytes(rowBytes, rowsPerStrip));
     std::vector<uint32_t> pixels(m_Width);
     const uint8_t* rows[16] = {};
 
@@ -280,6 +299,7 @@ void CTIFFSampleReader::ReadStrips(const std::atomic<bool>* abort, const char* l
                 RaiseReadError(lastError, "Reading TIFF strip failed.");
         }
         for (uint32_t r = 0; r < n; ++r) {
+            CheckAbandoned(abort);
             for (int p = 0; p < planes; ++p)
                 rows[p] = strips[size_t(p)].data() + rowBytes * r;
             ConvertRow(rows, pixels.data());
@@ -306,10 +326,11 @@ void CTIFFSampleReader::ReadTiles(const std::atomic<bool>* abort, const char* la
     const int planes = m_Separate ? m_Colours + (m_AlphaSample >= 0 ? 1 : 0) : 1;
     std::vector<uint8_t> tile = AllocateBuffer(tileBytes);
     // One band of tiles, as rows of the whole image width, per plane.
+    const uint64_t bandBytes = BufferBytes(tileRowBytes, across, down);
     const uint64_t bandRowBytes = tileRowBytes * across;
     std::vector<std::vector<uint8_t>> bands(static_cast<size_t>(planes));
     for (auto& band : bands)
-        band = AllocateBuffer(bandRowBytes * down);
+        band = AllocateBuffer(bandBytes);
     std::vector<uint32_t> pixels(m_Width);
     const uint8_t* rows[16] = {};
 

@@ -117,6 +117,7 @@ def make_built():
     floats = struct.pack("<%df" % len(grey), *(v / 65535.0 for v in grey))
     with open(out("tiff-float-grey.tif"), "wb") as f:
         f.write(tiff(W, H, (32,), 1, [floats], sample_format=3))
+    run("tiffcp", "-c", "lzw:3", out("tiff-float-grey.tif"), out("tiff-lzw-predictor3-float-grey.tif"))
     rows4 = b"".join(pack_bits([v >> 12 for v in rgb16[3 * y * W:3 * (y + 1) * W]], 4) for y in range(H))
     with open(out("tiff-rgb4.tif"), "wb") as f:
         f.write(tiff(W, H, (4, 4, 4), 2, [rows4]))
