@@ -51,6 +51,7 @@ KNOWN = {
 TIFF_ROUNDS = "the peer truncates samples wider than 8 bits; we round"
 KNOWN.update({
     "tiff-float-grey.tif": (1, TIFF_ROUNDS),
+    "tiff-float-rgb.tif": (1, TIFF_ROUNDS),
     "tiff-lzw-predictor3-float-grey.tif": (1, TIFF_ROUNDS),
     "tiff-grey12.tif": (1, TIFF_ROUNDS),
     "tiff-zip-predictor-grey16-tiles.tif": (1, TIFF_ROUNDS),

@@ -98,7 +98,7 @@ bool CTIFFSampleReader::Setup(tiff* tif)
     const bool lab = photometric == PHOTOMETRIC_CIELAB || photometric == PHOTOMETRIC_ICCLAB;
     m_Float = format == SAMPLEFORMAT_IEEEFP;
     if (m_Float) {
-        if (bits != 32 || m_Colours != 1)
+        if (bits != 32 || lab)
             return false;
     } else if (format != SAMPLEFORMAT_UINT && !(lab && format == SAMPLEFORMAT_INT)) {
         return false;
@@ -187,23 +187,18 @@ void CTIFFSampleReader::ConvertRow(const uint8_t* const* rows, uint32_t* out) co
     const bool alpha = m_AlphaSample >= 0;
     for (uint32_t x = 0; x < m_Width; ++x) {
         if (m_Float) {
-            const uint32_t raw = Sample(rows, x, 0);
-            float f;
-            std::memcpy(&f, &raw, 4);
-            if (!(f > 0.0F))
-                f = 0.0F; // NaN too
-            f = std::min(f, 1.0F);
-            if (m_Inverted)
-                f = 1.0F - f;
-            const auto g = static_cast<uint8_t>(f * 255.0F + 0.5F);
-            uint8_t a8 = 255;
-            if (alpha) {
-                const uint32_t rawAlpha = Sample(rows, x, m_AlphaSample);
-                float fa;
-                std::memcpy(&fa, &rawAlpha, 4);
-                a8 = static_cast<uint8_t>((fa > 0.0F ? std::min(fa, 1.0F) : 0.0F) * 255.0F + 0.5F);
-            }
-            out[x] = PackPixel(g, g, g, a8);
+            // Floating-point samples run from 0 to 1.
+            auto to8 = [&](int s, bool invert) {
+                const uint32_t raw = Sample(rows, x, s);
+                float f;
+                std::memcpy(&f, &raw, 4);
+                f = f > 0.0F ? std::min(f, 1.0F) : 0.0F; // NaN too
+                return static_cast<uint8_t>((invert ? 1.0F - f : f) * 255.0F + 0.5F);
+            };
+            const uint8_t r = to8(0, m_Inverted);
+            const uint8_t g = m_Colours == 3 ? to8(1, false) : r;
+            const uint8_t b = m_Colours == 3 ? to8(2, false) : r;
+            out[x] = PackPixel(r, g, b, alpha ? to8(m_AlphaSample, false) : uint8_t(255));
             continue;
         }
         uint32_t c[3] = {0, 0, 0};

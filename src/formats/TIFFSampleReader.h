@@ -1,5 +1,5 @@
 // Reads grey, RGB and Lab TIFFs of simple layouts through libtiff's strip and
-// tile interface, row by row: 1 to 16 bits per sample or 32-bit float grey,
+// tile interface, row by row: 1 to 16 bits per sample or 32-bit floats,
 // samples interleaved or in separate planes, with an optional alpha sample.
 // 16-bit samples are rounded to 8 bits; alpha comes out straight.
 #pragma once

@@ -3,7 +3,7 @@
 horizontal predictor with LZW and Deflate (8 and 16 bits, grey and RGB,
 strips and tiles), alpha (associated and unassociated, 8 and 16 bits, grey
 and RGB), BigTIFF, every orientation, CIELab and ICC Lab, separate planes,
-12-bit and 4-bit samples and 32-bit float grey.
+12-bit and 4-bit samples and 32-bit float grey and RGB.
 
 ImageMagick (Debian package imagemagick) makes the pictures, libtiff-tools'
 tiffcp and tiffset re-encode them and set tags; layouts neither writes are
@@ -117,6 +117,9 @@ def make_built():
     floats = struct.pack("<%df" % len(grey), *(v / 65535.0 for v in grey))
     with open(out("tiff-float-grey.tif"), "wb") as f:
         f.write(tiff(W, H, (32,), 1, [floats], sample_format=3))
+    with open(out("tiff-float-rgb.tif"), "wb") as f:
+        f.write(tiff(W, H, (32, 32, 32), 2, [struct.pack("<%df" % len(rgb16), *(v / 65535.0 for v in rgb16))],
+                     sample_format=3))
     run("tiffcp", "-c", "lzw:3", out("tiff-float-grey.tif"), out("tiff-lzw-predictor3-float-grey.tif"))
     rows4 = b"".join(pack_bits([v >> 12 for v in rgb16[3 * y * W:3 * (y + 1) * W]], 4) for y in range(H))
     with open(out("tiff-rgb4.tif"), "wb") as f:
