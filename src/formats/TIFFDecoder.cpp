@@ -260,9 +260,8 @@ void CTIFFDecoder::ReadTrueColor(CBmp& bitmap, tiff* tif, const char* lastError)
         raster = scratch.get();
     }
 
-    // Bands are whole strips or tiles, so none is decoded twice. The reader
-    // fills a band's rows bottom-up and flips the file's top row first: its
-    // first band is the top of the raster, which lies at its end.
+    // The reader fills each band bottom-up, so the file's first band, the top
+    // of the picture, lies at the end of the raster.
     const uint32_t rows = static_cast<uint32_t>(h);
     const uint32_t band = BandRows(tif, rows);
     for (uint32_t first = 0, n = 0; first < rows; first += n) {
