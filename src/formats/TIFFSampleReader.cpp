@@ -180,8 +180,62 @@ uint32_t CTIFFSampleReader::Sample(const uint8_t* const* rows, uint32_t x, int s
     }
 }
 
+namespace {
+
+// Grey or RGB of 8 or 16-bit samples, the common case, without the per-sample
+// dispatch; Sample is the sample type.
+template <class Sample>
+void ConvertWhole(const uint8_t* const* planes, bool separate, int samples, int colours, int alphaIndex,
+                  bool associated, bool inverted, uint32_t width, uint32_t* out)
+{
+    constexpr uint32_t max = (1u << (8 * sizeof(Sample))) - 1;
+    constexpr uint32_t half = max / 2;
+    const uint8_t* at[4] = {};
+    const int used = colours + (alphaIndex >= 0 ? 1 : 0);
+    for (int s = 0; s < used; ++s)
+        at[s] = separate ? planes[s] : planes[0] + size_t(s) * sizeof(Sample);
+    const size_t step = (separate ? 1 : size_t(samples)) * sizeof(Sample);
+    auto load = [](const uint8_t* p) {
+        Sample v;
+        std::memcpy(&v, p, sizeof(v));
+        return uint32_t(v);
+    };
+    auto to8 = [](uint32_t v) { return static_cast<uint8_t>((v * 255 + half) / max); };
+    for (uint32_t x = 0; x < width; ++x) {
+        const size_t i = size_t(x) * step;
+        uint32_t c0 = load(at[0] + i);
+        uint32_t c1 = c0;
+        uint32_t c2 = c0;
+        if (colours == 3) {
+            c1 = load(at[1] + i);
+            c2 = load(at[2] + i);
+        } else if (inverted) {
+            c0 = c1 = c2 = max - c0;
+        }
+        const uint32_t a = alphaIndex >= 0 ? load(at[colours] + i) : max;
+        if (associated && a != max) {
+            // Premultiplied samples are divided out at full precision.
+            c0 = a ? std::min(max, (c0 * max + a / 2) / a) : 0;
+            c1 = a ? std::min(max, (c1 * max + a / 2) / a) : 0;
+            c2 = a ? std::min(max, (c2 * max + a / 2) / a) : 0;
+        }
+        out[x] = PackPixel(to8(c0), to8(c1), to8(c2), to8(a));
+    }
+}
+
+} // namespace
+
 void CTIFFSampleReader::ConvertRow(const uint8_t* const* rows, uint32_t* out) const
 {
+    if (!m_Lab && !m_Float && (m_Bits == 8 || m_Bits == 16)) {
+        if (m_Bits == 8)
+            ConvertWhole<uint8_t>(rows, m_Separate, m_Samples, m_Colours, m_AlphaSample, m_Associated, m_Inverted,
+                                  m_Width, out);
+        else
+            ConvertWhole<uint16_t>(rows, m_Separate, m_Samples, m_Colours, m_AlphaSample, m_Associated, m_Inverted,
+                                   m_Width, out);
+        return;
+    }
     const uint32_t max = m_Max;
     const uint32_t half = max / 2;
     const bool alpha = m_AlphaSample >= 0;
