@@ -44,6 +44,21 @@ KNOWN = {
     "tga-map15.tga": (1, "the peer scales 5-bit values by 255/31, rounded; we repeat their bits"),
     "tga-map16.tga": (1, "the peer scales 5-bit values by 255/31, rounded; we repeat their bits"),
 }
+# TIFF: ImageMagick truncates samples wider than 8 bits (and so rounds its
+# opacity up); we round as tiff2rgba and pamdepth do, which read these only
+# partly (tiff2rgba keeps the high byte of 16-bit grey and premultiplies alpha;
+# tifftopnm reads neither tiles nor 12-bit samples).
+TIFF_ROUNDS = "the peer truncates samples wider than 8 bits; we round"
+KNOWN.update({
+    "tiff-float-grey.tif": (1, TIFF_ROUNDS),
+    "tiff-float-rgb.tif": (1, TIFF_ROUNDS),
+    "tiff-lzw-predictor3-float-grey.tif": (1, TIFF_ROUNDS),
+    "tiff-grey12.tif": (1, TIFF_ROUNDS),
+    "tiff-zip-predictor-grey16-tiles.tif": (1, TIFF_ROUNDS),
+    "tiff-rgba16-associated.tif": (1, TIFF_ROUNDS),
+    "tiff-rgba16-unassociated.tif": (1, TIFF_ROUNDS),
+    "tiff-rgba8-associated.tif": (1, "the peer truncates colour after dividing out alpha; we round"),
+})
 
 
 def read_pam(data):
@@ -146,6 +161,64 @@ def netpbm_peer(path):
         os.unlink(name)
 
 
+def tiff_as_cielab(path):
+    """An ICC Lab TIFF (uncompressed, little-endian, one 8-bit strip) as a
+    temporary CIELab TIFF: a and b signed instead of offset by 128. libtiff's
+    RGBA reader only converts CIELab; the colours are the same."""
+    with open(path, "rb") as f:
+        data = bytearray(f.read())
+    if data[:4] != b"II*\0":
+        return None
+    at = struct.unpack_from("<I", data, 4)[0]
+    fields, where = {}, {}
+    for i in range(struct.unpack_from("<H", data, at)[0]):
+        tag, kind, count, value = struct.unpack_from("<HHII", data, at + 2 + 12 * i)
+        fields[tag] = value & 0xFFFF if kind == 3 else value
+        where[tag] = at + 2 + 12 * i + 8
+    if fields.get(262) != 9 or fields.get(259, 1) != 1 or fields.get(277) != 3 or 273 not in fields:
+        return None
+    struct.pack_into("<H", data, where[262], 8)
+    start, size = fields[273], fields[279]
+    for i in range(start, start + size):
+        if (i - start) % 3:
+            data[i] = (data[i] - 128) & 0xFF
+    handle, name = tempfile.mkstemp(suffix=".tif")
+    with os.fdopen(handle, "wb") as out:
+        out.write(data)
+    return name
+
+
+def tiff2rgba_peer(path):
+    """libtiff's tiff2rgba (Debian package libtiff-tools), for TIFF files:
+    it rounds 16-bit samples and converts Lab as our reader does. Its output
+    is read back by Pillow."""
+    if not path.lower().endswith((".tif", ".tiff")):
+        return None
+    lab = tiff_as_cielab(path)
+    handle, name = tempfile.mkstemp(suffix=".tif")
+    os.close(handle)
+    try:
+        r = subprocess.run(["tiff2rgba", "-n", lab or path, name], capture_output=True)
+        return pillow_peer(name) if r.returncode == 0 else None
+    finally:
+        os.unlink(name)
+        if lab:
+            os.unlink(lab)
+
+
+def tiff_netpbm_peer(path):
+    """netpbm's tifftopnm, then pamdepth's rounding to 8 bits (see netpbm_peer)."""
+    if not path.lower().endswith((".tif", ".tiff")):
+        return None
+    handle, name = tempfile.mkstemp(suffix=".pnm")
+    try:
+        with os.fdopen(handle, "wb") as out:
+            r = subprocess.run(["tifftopnm", "-byrow", path], stdout=out, stderr=subprocess.DEVNULL)
+        return netpbm_peer(name) if r.returncode == 0 else None
+    finally:
+        os.unlink(name)
+
+
 def peer(path):
     embedded = bmp_embedded(path) if path.lower().endswith(".bmp") else None
     if embedded:
@@ -170,13 +243,13 @@ def peer(path):
             os.unlink(preview)
     # A GIF frame is placed on its logical screen only when coalesced.
     coalesce = ["-coalesce"] if path.lower().endswith(".gif") else []
-    size = subprocess.run(["convert-im6.q16", path + "[0]"] + coalesce + ["-format", "%w %h\n", "info:"],
+    # The peer leaves bottom-up TGA rows (and TIFF rows) as stored and only tags the orientation.
+    orient = ["-auto-orient"] if path.lower().endswith((".tga", ".tif", ".tiff")) else coalesce
+    size = subprocess.run(["convert-im6.q16", path + "[0]"] + orient + ["-format", "%w %h\n", "info:"],
                           capture_output=True)
     if size.returncode != 0:
         return None, size.stderr.decode(errors="replace").strip().splitlines()[-1:] or ["unreadable"]
     w, h = (int(v) for v in size.stdout.split()[:2])
-    # The peer leaves bottom-up TGA rows as stored and only tags the orientation.
-    orient = ["-auto-orient"] if path.lower().endswith(".tga") else coalesce
     r = subprocess.run(["convert-im6.q16"] + PEER_DEFINES + [path + "[0]"] + orient + ["-depth", "8", "rgba:-"],
                        capture_output=True)
     if r.returncode != 0 or len(r.stdout) != w * h * 4:
@@ -228,7 +301,8 @@ def main():
         theirs, their_err = peer(f)
         name = os.path.relpath(f, ROOT)
         # Further peers for files the first one misreads or does not read.
-        others = [("pillow", pillow_peer), ("netpbm", netpbm_peer)]
+        others = [("pillow", pillow_peer), ("netpbm", netpbm_peer), ("tiff2rgba", tiff2rgba_peer),
+                  ("tifftopnm", tiff_netpbm_peer)]
         if mine is None and theirs is None:
             print("both fail  %s" % name)
             continue

@@ -47,10 +47,13 @@ bool SniffTGA(const uint8_t* b, uint64_t)
            IsAnyOf(b[16], {8, 15, 16, 24, 32});
 }
 
+// Classic TIFF (version 42), or BigTIFF (version 43 with 8-byte offsets).
 bool SniffTIFF(const uint8_t* b, uint64_t)
 {
     return (b[0] == 0x49 && b[1] == 0x49 && b[2] == 0x2A && b[3] == 0x00) ||
-           (b[0] == 0x4D && b[1] == 0x4D && b[2] == 0x00 && b[3] == 0x2A);
+           (b[0] == 0x4D && b[1] == 0x4D && b[2] == 0x00 && b[3] == 0x2A) ||
+           (b[0] == 0x49 && b[1] == 0x49 && b[2] == 0x2B && b[3] == 0x00 && b[4] == 0x08 && b[5] == 0x00) ||
+           (b[0] == 0x4D && b[1] == 0x4D && b[2] == 0x00 && b[3] == 0x2B && b[4] == 0x00 && b[5] == 0x08);
 }
 
 // A PICT file starts with a 512-byte header the format leaves free; the

@@ -1,5 +1,8 @@
 #include "formats/TIFFDecoder.h"
 
+#include "formats/TIFFOrientation.h"
+#include "formats/TIFFSampleReader.h"
+
 #include "image/PackedPixels.h"
 
 #include "base/LittleEndian.h"
@@ -126,6 +129,23 @@ inline uint32_t AbgrToArgb(uint32_t p)
     return (p & 0xFF00FF00u) | ((p & 0xFFu) << 16) | ((p >> 16) & 0xFFu);
 }
 
+// The RGBA reader delivers premultiplied colour; bitmaps hold it straight.
+void Unpremultiply(uint32_t* row, int width)
+{
+    for (int x = 0; x < width; ++x) {
+        const uint32_t p = row[x];
+        const uint32_t a = p >> 24;
+        if (a == 255)
+            continue;
+        if (a == 0) {
+            row[x] = 0;
+            continue;
+        }
+        auto straight = [a](uint32_t c) { return std::min<uint32_t>(255, (c * 255 + a / 2) / a); };
+        row[x] = (a << 24) | (straight((p >> 16) & 0xFF) << 16) | (straight((p >> 8) & 0xFF) << 8) | straight(p & 0xFF);
+    }
+}
+
 // Scanline samples of any width up to 8 bits, most significant bits first,
 // to one index byte per pixel. line has one readable byte past its end.
 void ExpandSamples(const uint8_t* line, uint8_t* row, int width, int bits)
@@ -138,6 +158,20 @@ void ExpandSamples(const uint8_t* line, uint8_t* row, int width, int bits)
             row[x] = static_cast<uint8_t>((pair >> (16 - bits - (bit & 7))) & mask);
         }
     }
+}
+
+// Rows per call of the RGBA reader: whole strips or tiles, so none is decoded
+// twice, and at least kBandRows.
+uint32_t BandRows(TIFF* tif, uint32_t rows)
+{
+    uint32_t unit = 0;
+    if (TIFFIsTiled(tif))
+        TIFFGetField(tif, TIFFTAG_TILELENGTH, &unit);
+    else
+        TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &unit);
+    if (unit == 0 || unit > rows)
+        unit = rows;
+    return unit >= kBandRows ? unit : std::min(rows, unit * ((kBandRows + unit - 1) / unit));
 }
 
 } // namespace
@@ -176,8 +210,14 @@ void CTIFFDecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>& pale
     // scanlines to read and go through the RGBA reader as well.
     const bool lowColor = samplesPerPixel == 1 && bitsPerSample >= 1 && bitsPerSample <= 8 &&
                           (bitsPerPixel == 0 || bitsPerPixel == 1 || bitsPerPixel == 8) && !TIFFIsTiled(tif.get());
+    // Grey, RGB and Lab files of simple layouts are read sample by sample, so
+    // that 16-bit samples round, alpha stays straight and layouts the RGBA
+    // reader refuses still read; plain 8-bit files keep the faster RGBA reader.
+    CTIFFSampleReader samples;
     if (lowColor)
         DoLoColor(bitmap, paletteOut, bitsPerPixel, tif.get(), client.LastError);
+    else if (samples.Setup(tif.get()) && !samples.IsPlain())
+        ReadSamples(bitmap, samples, tif.get(), client.LastError);
     else
         ReadTrueColor(bitmap, tif.get(), client.LastError);
     bitmap.SourceBitsPerPixel = fileDepth;
@@ -196,6 +236,10 @@ void CTIFFDecoder::ReadTrueColor(CBmp& bitmap, tiff* tif, const char* lastError)
     } imageEnd{image};
 
     DecoderTrace(2, "Decoding TIFF through the RGBA reader.\n");
+    if (image.orientation != ORIENTATION_TOPLEFT) {
+        ReadTrueColorOriented(bitmap, tif, lastError, &image, image.orientation);
+        return;
+    }
     CreateBitmap(bitmap, image.width, image.height, 32, image.alpha != 0);
     const int w = bitmap.Width;
     const int h = bitmap.Height;
@@ -216,27 +260,15 @@ void CTIFFDecoder::ReadTrueColor(CBmp& bitmap, tiff* tif, const char* lastError)
         raster = scratch.get();
     }
 
-    // Bands are whole strips or tiles, so none is decoded twice. The reader
-    // fills a band's rows bottom-up and flips files stored top row first
-    // (orientation 1, 2, 5 and 6): such a file's first band is the top of the
-    // raster, which lies at its end.
-    uint32_t unit = 0;
-    if (TIFFIsTiled(tif))
-        TIFFGetField(tif, TIFFTAG_TILELENGTH, &unit);
-    else
-        TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &unit);
+    // The reader fills each band bottom-up, so the file's first band, the top
+    // of the picture, lies at the end of the raster.
     const uint32_t rows = static_cast<uint32_t>(h);
-    if (unit == 0 || unit > rows)
-        unit = rows;
-    const uint32_t band = unit >= kBandRows ? unit : unit * ((kBandRows + unit - 1) / unit);
-    const bool topRowFirst = image.orientation == ORIENTATION_TOPLEFT || image.orientation == ORIENTATION_TOPRIGHT ||
-                             image.orientation == ORIENTATION_LEFTTOP || image.orientation == ORIENTATION_RIGHTTOP;
+    const uint32_t band = BandRows(tif, rows);
     for (uint32_t first = 0, n = 0; first < rows; first += n) {
         CheckAbort();
         n = std::min(band, rows - first);
-        const uint32_t at = topRowFirst ? rows - first - n : first;
         image.row_offset = static_cast<int>(first);
-        if (!TIFFRGBAImageGet(&image, raster + size_t(at) * size_t(w), image.width, n))
+        if (!TIFFRGBAImageGet(&image, raster + size_t(rows - first - n) * size_t(w), image.width, n))
             RaiseLibraryError(lastError, "Reading TIFF image failed.");
     }
 
@@ -246,7 +278,57 @@ void CTIFFDecoder::ReadTrueColor(CBmp& bitmap, tiff* tif, const char* lastError)
         uint32_t* dst = bitmap.Row32(y);
         for (int x = 0; x < w; ++x)
             dst[x] = AbgrToArgb(src[x]);
+        if (image.alpha)
+            Unpremultiply(dst, w);
     }
+}
+
+void CTIFFDecoder::ReadTrueColorOriented(CBmp& bitmap, tiff* tif, const char* lastError, void* rgbaImage,
+                                         int orientation)
+{
+    TIFFRGBAImage& image = *static_cast<TIFFRGBAImage*>(rgbaImage);
+    // Asking for the file's own orientation gives the rows as stored, top
+    // first; they are then placed where the tag says.
+    image.req_orientation = static_cast<uint16_t>(orientation);
+    const CTIFFOrientedRows placer(orientation, image.width, image.height);
+    CreateBitmap(bitmap, placer.Width(), placer.Height(), 32, image.alpha != 0);
+
+    const uint32_t w = image.width;
+    const uint32_t rows = image.height;
+    const uint32_t band = BandRows(tif, rows);
+    std::unique_ptr<uint32_t[]> raster(new (std::nothrow) uint32_t[size_t(w) * size_t(band)]);
+    if (!raster)
+        RaiseDecoderError(ErrNoMemory, "Out of memory allocating TIFF buffer.");
+    for (uint32_t first = 0, n = 0; first < rows; first += n) {
+        CheckAbort();
+        n = std::min(band, rows - first);
+        image.row_offset = static_cast<int>(first);
+        if (!TIFFRGBAImageGet(&image, raster.get(), w, n))
+            RaiseLibraryError(lastError, "Reading TIFF image failed.");
+        for (uint32_t r = 0; r < n; ++r) {
+            uint32_t* row = raster.get() + size_t(r) * w;
+            for (uint32_t x = 0; x < w; ++x)
+                row[x] = AbgrToArgb(row[x]);
+            if (image.alpha)
+                Unpremultiply(row, static_cast<int>(w));
+            placer.Put32(bitmap, first + r, row);
+        }
+    }
+}
+
+void CTIFFDecoder::ReadSamples(CBmp& bitmap, CTIFFSampleReader& samples, tiff* tif, const char* lastError)
+{
+    uint32_t width = 0;
+    uint32_t height = 0;
+    uint16_t orientation = ORIENTATION_TOPLEFT;
+    TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width);
+    TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_ORIENTATION, &orientation);
+    DecoderTrace(2, "Decoding TIFF samples.\n");
+    const CTIFFOrientedRows placer(orientation, width, height);
+    CreateBitmap(bitmap, placer.Width(), placer.Height(), 32, samples.HasAlpha());
+    samples.Read(GetAbortFlag(), lastError,
+                 [&](uint32_t y, const uint32_t* pixels) { placer.Put32(bitmap, y, pixels); });
 }
 
 void CTIFFDecoder::DoLoColor(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>& paletteOut, int bitsPerPixel, tiff* tif,
@@ -260,11 +342,14 @@ void CTIFFDecoder::DoLoColor(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>& pale
     TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height);
     TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &bits);
     TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photometric);
+    uint16_t orientation = ORIENTATION_TOPLEFT;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_ORIENTATION, &orientation);
+    const CTIFFOrientedRows placer(orientation, width, height);
 
     // Bilevel files stay packed in a 1-bit bitmap unless 8 bits are asked for.
     const int depth = bits == 1 && bitsPerPixel != 8 ? 1 : 8;
     DecoderTrace(2, depth == 1 ? "Decoding bilevel TIFF.\n" : "Decoding palette or greyscale TIFF.\n");
-    CreateBitmap(bitmap, width, height, depth, false);
+    CreateBitmap(bitmap, placer.Width(), placer.Height(), depth, false);
 
     paletteOut.reset(new (std::nothrow) PaletteEntry[kPaletteCapacity]);
     if (!paletteOut)
@@ -305,15 +390,27 @@ void CTIFFDecoder::DoLoColor(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>& pale
         RaiseDecoderError(ErrNoMemory, "Out of memory allocating TIFF buffer.");
     line[static_cast<size_t>(lineSize)] = 0;
 
-    const int w = bitmap.Width;
-    for (int y = 0; y < bitmap.Height; ++y) {
+    const int w = static_cast<int>(width);
+    std::unique_ptr<uint8_t[]> turned;
+    if (!placer.IsIdentity() && depth == 8) {
+        turned.reset(new (std::nothrow) uint8_t[width]);
+        if (!turned)
+            RaiseDecoderError(ErrNoMemory, "Out of memory allocating TIFF buffer.");
+    }
+    for (uint32_t y = 0; y < height; ++y) {
         CheckAbort();
-        if (TIFFReadScanline(tif, line.get(), static_cast<uint32_t>(y), 0) < 0)
+        if (TIFFReadScanline(tif, line.get(), y, 0) < 0)
             RaiseLibraryError(lastError, "Reading TIFF scanline failed.");
-        if (depth == 1)
+        if (placer.IsIdentity() && depth == 1) {
             std::memcpy(bitmap.Lines[y], line.get(), static_cast<size_t>(needed));
-        else
+        } else if (placer.IsIdentity()) {
             ExpandSamples(line.get(), bitmap.Lines[y], w, bits);
+        } else if (depth == 1) {
+            placer.Put1(bitmap, y, line.get());
+        } else {
+            ExpandSamples(line.get(), turned.get(), w, bits);
+            placer.Put8(bitmap, y, turned.get());
+        }
     }
     bitmap.SetPalette(paletteOut.get());
 }

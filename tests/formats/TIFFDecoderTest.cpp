@@ -1,3 +1,4 @@
+#include "formats/FormatTable.h"
 #include "formats/TIFFDecoder.h"
 #include "image/WinBmp.h"
 
@@ -199,6 +200,8 @@ TEST(TIFFDecoderTest, TrueColourGoesThroughTheRgbaReader)
     alpha.Rows = {64, 32, 16, 128, 0, 0, 0, 0, 1, 2, 3, 255, 9, 9, 9, 9};
     TiffLayout grey16 = LowColour(16, PHOTOMETRIC_MINISBLACK, {0xFF, 0xFF, 0, 0, 0, 0, 0xFF, 0xFF});
     grey16.Width = 2;
+    TiffLayout grey16Round = grey16;
+    grey16Round.Rows = {0xF0, 0x2F, 0, 0, 0, 0, 0xFF, 0xFF}; // written in the machine's byte order
     TiffLayout palette = Palette4({0x01, 0x23, 0x40, 0xFE, 0xDC, 0xB0});
     const Case cases[] = {
         {"RGB", rgb, 32, false, {0xFF010203u, 0xFF040506u, 0xFF070809u, 0xFF0A0B0Cu}},
@@ -206,8 +209,11 @@ TEST(TIFFDecoderTest, TrueColourGoesThroughTheRgbaReader)
         {"RGB stored bottom-up", bottomUp, 0, false, {0xFF070809u, 0xFF0A0B0Cu, 0xFF010203u, 0xFF040506u}},
         {"RGB in separate planes", planar, 0, false, {0xFF010203u, 0xFF040506u, 0xFF070809u, 0xFF0A0B0Cu}},
         {"RGB in a tile", tiled, 0, false, {0xFF010203u, 0xFF040506u, 0xFF070809u, 0xFF0A0B0Cu}},
-        {"RGB with associated alpha", alpha, 0, true, {0x80402010u, 0x00000000u, 0xFF010203u, 0x09090909u}},
+        // Premultiplied colour is divided out: bitmaps hold straight alpha.
+        {"RGB with associated alpha", alpha, 0, true, {0x80804020u, 0x00000000u, 0xFF010203u, 0x09FFFFFFu}},
         {"16 bit grey", grey16, 0, false, {0xFFFFFFFFu, 0xFF000000u, 0xFF000000u, 0xFFFFFFFFu}},
+        // 0x2FF0 is 47.75 in 8 bits: rounded, not its high byte.
+        {"16 bit grey rounds", grey16Round, 0, false, {0xFF303030u, 0xFF000000u, 0xFF000000u, 0xFFFFFFFFu}},
         {"4 bit palette asked for at 32 bits", palette, 32, false,
          {0xFF00FF00u, 0xFF11EE00u, 0xFF22DD00u, 0xFF33CC00u, 0xFF44BB00u, 0xFFFF0000u, 0xFFEE1100u, 0xFFDD2200u,
           0xFFCC3300u, 0xFFBB4400u}},
@@ -246,7 +252,7 @@ TEST(TIFFDecoderTest, EpsPreviewIsReadFromItsOffsetToTheEnd)
 // A one-strip, 8-bit grey TIFF written by hand: the directory comes first,
 // so the strip can be cut off or placed anywhere.
 std::vector<uint8_t> HandTiff(uint32_t width, uint32_t height, uint32_t stripOffset, uint32_t stripBytes,
-                              size_t dataBytes)
+                              size_t dataBytes, uint16_t bits = 8)
 {
     ByteWriter w;
     w.Text("II").LE16(42).LE32(8).LE16(9);
@@ -259,7 +265,7 @@ std::vector<uint8_t> HandTiff(uint32_t width, uint32_t height, uint32_t stripOff
     };
     entry(256, 4, width);
     entry(257, 4, height);
-    entry(258, 3, 8);
+    entry(258, 3, bits);
     entry(259, 3, 1);
     entry(262, 3, 1);
     entry(273, 4, stripOffset);
@@ -293,6 +299,10 @@ TEST(TIFFDecoderTest, DamagedAndHostileFiles)
         {"strip past the end, low colour", HandTiff(4, 2, 5000, 8, 8), 0, 1, ""},
         {"size past the memory cap", HandTiff(100000, 100000, kData, 8, 8), 0, 10, "Out of memory."},
         {"size past the memory cap, RGBA reader", HandTiff(100000, 100000, kData, 8, 8), 32, 10, "Out of memory."},
+        {"strip cut off, 16-bit samples", HandTiff(4, 2, kData, 16, 5, 16), 32, 1, ""},
+        {"strip past the end, 16-bit samples", HandTiff(4, 2, 5000, 16, 16, 16), 32, 1, ""},
+        {"size past the memory cap, 16-bit samples", HandTiff(100000, 100000, kData, 8, 8, 16), 32, 10,
+         "Out of memory."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -307,6 +317,68 @@ TEST(TIFFDecoderTest, DamagedAndHostileFiles)
     const DecodeResult partial = DecodeBytes<CTIFFDecoder>(HandTiff(4, 2, kData, 8, 3), 32);
     EXPECT_EQ(partial.Code, 1);
     EXPECT_EQ(partial.Text, "Read error on strip 0; got 3 bytes, expected 8");
+}
+
+TEST(TIFFDecoderTest, OrientationPlacesTheStoredRows)
+{
+    // Stored 3 x 2: 1 2 3 / 4 5 6. Each case lists the rows as shown.
+    const std::vector<std::vector<uint8_t>> shown[8] = {
+        {{1, 2, 3}, {4, 5, 6}}, {{3, 2, 1}, {6, 5, 4}}, {{6, 5, 4}, {3, 2, 1}}, {{4, 5, 6}, {1, 2, 3}},
+        {{1, 4}, {2, 5}, {3, 6}}, {{4, 1}, {5, 2}, {6, 3}}, {{6, 3}, {5, 2}, {4, 1}}, {{3, 6}, {2, 5}, {1, 4}},
+    };
+    for (uint16_t orientation = 1; orientation <= 8; ++orientation) {
+        SCOPED_TRACE(orientation);
+        const auto& expected = shown[orientation - 1];
+        TiffLayout grey = LowColour(8, PHOTOMETRIC_MINISBLACK, {1, 2, 3, 4, 5, 6});
+        grey.Width = 3;
+        grey.Orientation = orientation;
+        TiffLayout grey16 = grey; // the same values in 16 bits (v x 257)
+        grey16.Bits = 16;
+        grey16.Rows.clear();
+        for (uint8_t v : grey.Rows)
+            grey16.Rows.insert(grey16.Rows.end(), {v, v});
+        // 1 bit: set where the value is 1, 4 or 5.
+        TiffLayout bilevel = LowColour(1, PHOTOMETRIC_MINISBLACK, {0x80, 0xC0});
+        bilevel.Width = 3;
+        bilevel.Orientation = orientation;
+
+        const DecodeResult indices = DecodeBytes<CTIFFDecoder>(WriteTiff(grey), 0);
+        const DecodeResult rgba = DecodeBytes<CTIFFDecoder>(WriteTiff(grey), 32);
+        const DecodeResult wide = DecodeBytes<CTIFFDecoder>(WriteTiff(grey16), 32);
+        const DecodeResult bits = DecodeBytes<CTIFFDecoder>(WriteTiff(bilevel), 0);
+        ASSERT_TRUE(indices.Ok() && rgba.Ok() && wide.Ok() && bits.Ok()) << indices.Text << rgba.Text << wide.Text
+                                                                          << bits.Text;
+        ASSERT_EQ(bits.Bitmap.BitsPerPixel, 1);
+        PixelRows greys;
+        std::vector<std::vector<bool>> set;
+        for (const auto& row : expected) {
+            greys.emplace_back();
+            set.emplace_back();
+            for (uint8_t v : row) {
+                greys.back().push_back(PackPixel(v, v, v));
+                set.back().push_back(v == 1 || v == 4 || v == 5);
+            }
+        }
+        EXPECT_EQ(Rows8(indices.Bitmap), expected);
+        EXPECT_EQ(Rows32(rgba.Bitmap), greys);
+        EXPECT_EQ(Rows32(wide.Bitmap), greys);
+        std::vector<std::vector<bool>> got;
+        for (int y = 0; y < bits.Bitmap.Height; ++y) {
+            got.emplace_back();
+            for (int x = 0; x < bits.Bitmap.Width; ++x)
+                got.back().push_back((bits.Bitmap.Lines[y][x >> 3] >> (7 - (x & 7))) & 1);
+        }
+        EXPECT_EQ(got, set);
+    }
+}
+
+TEST(TIFFDecoderTest, BigTiffIsRecognisedByContent)
+{
+    for (const char* magic : {"II\x2B\x00\x08\x00\x00\x00", "MM\x00\x2B\x00\x08\x00\x00"}) {
+        std::vector<uint8_t> header(magic, magic + 8);
+        header.resize(64, 0);
+        EXPECT_EQ(DetectFormat(header.data(), header.size(), header.size()), ImageFormat::TIFF) << magic;
+    }
 }
 
 } // namespace
