@@ -86,24 +86,37 @@ PictCanvasLayout PlanPictCanvas(const PictRect& frame, const std::vector<PictPla
     RaiseDecoderError(ErrFormat, "Illegal image size.");
 }
 
-void DrawPictBand(CBmp& canvas, const PictCanvasLayout& layout, const CBmp& band, const PictPlacement& place)
+uint64_t PictDrawBudget(const PictCanvasLayout& layout)
+{
+    return kCanvasPerBandPixel * uint64_t(layout.Width) * uint64_t(layout.Height) + kCanvasAllowance;
+}
+
+uint64_t DrawPictBand(CBmp& canvas, const PictCanvasLayout& layout, const CBmp& band, const PictPlacement& place,
+                      uint64_t budget)
 {
     const PictRect& src = place.Source;
     const PictRect& dst = place.Destination;
     if (src.IsEmpty() || dst.IsEmpty())
-        return;
+        return 0;
     const int64_t left = ToCanvas(dst.Left, layout.OriginLeft, layout.ScaleX);
     const int64_t right = ToCanvas(dst.Right, layout.OriginLeft, layout.ScaleX);
     const int64_t top = ToCanvas(dst.Top, layout.OriginTop, layout.ScaleY);
     const int64_t bottom = ToCanvas(dst.Bottom, layout.OriginTop, layout.ScaleY);
     if (right <= left || bottom <= top)
-        return;
+        return 0;
+    const int64_t clippedWidth = std::min<int64_t>(right, canvas.Width) - std::max<int64_t>(left, 0);
+    const int64_t clippedHeight = std::min<int64_t>(bottom, canvas.Height) - std::max<int64_t>(top, 0);
+    if (clippedWidth <= 0 || clippedHeight <= 0)
+        return 0;
+    const uint64_t cost = uint64_t(clippedWidth) * uint64_t(clippedHeight);
+    if (cost > budget)
+        return 0;
     const std::vector<int> columns = MapAxis(left, right, canvas.Width, int64_t(src.Left) - place.Bounds.Left,
                                              src.Width(), band.Width);
     const std::vector<int> rows = MapAxis(top, bottom, canvas.Height, int64_t(src.Top) - place.Bounds.Top,
                                           src.Height(), band.Height);
     if (columns.empty() || rows.empty())
-        return;
+        return 0;
     const int64_t firstColumn = std::max<int64_t>(left, 0);
     const int64_t firstRow = std::max<int64_t>(top, 0);
     uint32_t colours[256];
@@ -126,4 +139,5 @@ void DrawPictBand(CBmp& canvas, const PictCanvasLayout& layout, const CBmp& band
                     out[c] = in[columns[c]];
         }
     }
+    return cost;
 }

@@ -49,5 +49,11 @@ bool PictBandIsWholePicture(const PictRect& frame, const PictPlacement& band);
 PictCanvasLayout PlanPictCanvas(const PictRect& frame, const std::vector<PictPlacement>& bands);
 
 // Draws the band (8 bits with its palette, or 32 bits) into a 32-bit canvas,
-// scaled to its destination and clipped to the canvas.
-void DrawPictBand(CBmp& canvas, const PictCanvasLayout& layout, const CBmp& band, const PictPlacement& place);
+// scaled to its destination and clipped to the canvas, unless that would
+// take more than budget pixels. Returns the pixels it took (0 when skipped).
+uint64_t DrawPictBand(CBmp& canvas, const PictCanvasLayout& layout, const CBmp& band, const PictPlacement& place,
+                      uint64_t budget);
+
+// How many pixels all bands together may draw: enough to paint a canvas many
+// times over, little enough that a picture of endless stacked bands ends.
+uint64_t PictDrawBudget(const PictCanvasLayout& layout);

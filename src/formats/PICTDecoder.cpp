@@ -510,9 +510,13 @@ void CPICTDecoder::ComposeBands(Picture& pict)
     // What no band covers shows the white the picture is drawn on.
     for (int y = 0; y < layout.Height; ++y)
         std::fill_n(pict.Bitmap.Row32(y), layout.Width, 0xFFFFFFFFu);
+    uint64_t budget = PictDrawBudget(layout);
     for (const Band& b : pict.Bands) {
         CheckAbort();
-        DrawPictBand(pict.Bitmap, layout, *b.Pixels, b.Place);
+        const uint64_t drawn = DrawPictBand(pict.Bitmap, layout, *b.Pixels, b.Place, budget);
+        if (drawn == 0 && !b.Place.Destination.IsEmpty())
+            DecoderTrace(2, "Band left out.\n");
+        budget -= drawn;
     }
 }
 

@@ -620,6 +620,20 @@ TEST(PICTDecoderTest, OneBandFillingTheFrameKeepsItsOwnSize)
     EXPECT_EQ(d.Bitmap.Row32(1)[3], Code(3, 1, 6));
 }
 
+TEST(PICTDecoderTest, EndlessStackedBandsStopBeingDrawn)
+{
+    // Each 1 x 1 band is blown up over the whole 1000 x 1000 frame; the
+    // bands after the first 32 would only paint the canvas over and over.
+    PictWriter w = StartPict(2);
+    for (int tag = 0; tag < 40; ++tag)
+        AddPlaced(w, Coded32(1, 1, tag), {0, 0, 1, 1}, {0, 0, 1, 1}, {0, 0, 1000, 1000});
+    w.Frame(0, 0, 1000, 1000).End();
+    const DecodeResult d = DecodeBytes<CPICTDecoder>(w.Data());
+    ASSERT_EQ(d.Code, 0) << d.Text;
+    ASSERT_EQ(d.Bitmap.Width, 1000);
+    EXPECT_EQ(d.Bitmap.Row32(999)[999], Code(0, 0, 31));
+}
+
 TEST(PICTDecoderTest, DamageAfterABandLeavesTheBandsBeforeIt)
 {
     PictWriter w = StartPict(2);
