@@ -32,6 +32,7 @@ KNOWN = {
     "iff-ham6.iff": (15, "hold-and-modify values are scaled to 0-255; the peer only shifts them"),
     "iff-sham.iff": (15, "hold-and-modify values are scaled to 0-255; the peer only shifts them"),
     "iff-sham-interlaced.iff": (15, "hold-and-modify values are scaled to 0-255; the peer only shifts them"),
+    "iff-ctbl.iff": (15, "hold-and-modify values are scaled to 0-255; the peer only shifts them"),
     "psd-grey-16bit.psd": (1, "16-bit samples keep their high byte; the peer rounds"),
     "bmp-im-1555-alpha.bmp": (0, "the peer widens a 1-bit alpha to 128; we widen it to 255", "rgb"),
     "bmp-v3-56byte-1555-alpha.bmp": (0, "the peer widens a 1-bit alpha to 128; we widen it to 255", "rgb"),

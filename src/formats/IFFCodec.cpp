@@ -284,8 +284,9 @@ void CIFFDecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>&, int,
     uint32_t camg = 0;
     const uint8_t* bodyData = nullptr;
     size_t bodySize = 0;
-    const uint8_t* sham = nullptr;
-    size_t shamSize = 0;
+    const uint8_t* rowPalettes = nullptr; // SHAM or CTBL
+    size_t rowPalettesSize = 0;
+    bool shamRows = false;
     CIffLineColours lines;
     uint64_t offset = 12;
     while (offset < formSize && source.Remaining() >= kChunkHeader) {
@@ -319,9 +320,10 @@ void CIFFDecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>&, int,
             camg = GetBE32(data);
         } else if (std::memcmp(chunk, "PCHG", 4) == 0) {
             lines.ReadPchg(data, present);
-        } else if (std::memcmp(chunk, "SHAM", 4) == 0) {
-            sham = data; // its rows depend on the image height
-            shamSize = present;
+        } else if (std::memcmp(chunk, "SHAM", 4) == 0 || std::memcmp(chunk, "CTBL", 4) == 0) {
+            rowPalettes = data; // their rows depend on the image height
+            rowPalettesSize = present;
+            shamRows = chunk[0] == 'S';
         } else if (std::memcmp(chunk, "BODY", 4) == 0) {
             bodyData = data;
             bodySize = present;
@@ -337,8 +339,10 @@ void CIFFDecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>&, int,
         RaiseDecoderError(ErrFormat, "No BMHD chunk found.");
     if (!bodyData)
         RaiseDecoderError(ErrFormat, "No BODY chunk found.");
-    if (sham)
-        lines.ReadSham(sham, shamSize, header.Height);
+    if (rowPalettes && shamRows)
+        lines.ReadSham(rowPalettes, rowPalettesSize, header.Height);
+    else if (rowPalettes)
+        lines.ReadCtbl(rowPalettes, rowPalettesSize, header.Height);
 
     CByteSource body;
     body.Open(source.GetName(), bodyData, bodySize);

@@ -127,14 +127,25 @@ bool CIffLineColours::ReadPchg(const uint8_t* data, size_t size)
 
 bool CIffLineColours::ReadSham(const uint8_t* data, size_t size, int height)
 {
-    if (size < 2 || height <= 0)
+    // A version word, then the rows.
+    return size >= 2 && ReadRowPalettes(data + 2, size - 2, height);
+}
+
+bool CIffLineColours::ReadCtbl(const uint8_t* data, size_t size, int height)
+{
+    return ReadRowPalettes(data, size, height);
+}
+
+bool CIffLineColours::ReadRowPalettes(const uint8_t* data, size_t size, int height)
+{
+    if (height <= 0)
         return false;
-    const size_t palettes = (size - 2) / (2 * kShamRegisters);
+    const size_t palettes = size / (2 * kShamRegisters);
     if (palettes == 0)
         return false;
     // Half as many palettes as rows: each serves two rows.
     const int rowsPerPalette = palettes < size_t(height) && 2 * palettes >= size_t(height) ? 2 : 1;
-    const uint8_t* p = data + 2;
+    const uint8_t* p = data;
     std::vector<Change> changes;
     for (size_t i = 0; i < palettes && int64_t(i) * rowsPerPalette < height; ++i)
         for (size_t r = 0; r < kShamRegisters; ++r, p += 2) {

@@ -1,5 +1,5 @@
 // Colour registers an IFF image changes from one row to the next: the PCHG
-// chunk (small or big changes, plain or Huffman-packed) and the SHAM chunk.
+// chunk (small or big changes, plain or Huffman-packed), SHAM and CTBL.
 #pragma once
 
 #include <cstddef>
@@ -20,6 +20,8 @@ public:
     // Reads a SHAM chunk: 16 registers for every row (or every two rows of
     // an interlaced picture with half as many entries) of an image height rows high.
     bool ReadSham(const uint8_t* data, size_t size, int height);
+    // Reads a CTBL chunk: the rows of a SHAM chunk without its version word.
+    bool ReadCtbl(const uint8_t* data, size_t size, int height);
 
     bool Empty() const { return m_Changes.empty(); }
     const std::vector<Change>& Changes() const { return m_Changes; }
@@ -36,6 +38,8 @@ public:
     }
 
 private:
+    bool ReadRowPalettes(const uint8_t* data, size_t size, int height);
+
     std::vector<Change> m_Changes; // by row
     size_t m_Next = 0;
 };

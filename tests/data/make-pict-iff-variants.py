@@ -8,7 +8,7 @@ bitmaps all black, so those are left to the unit tests.
 
 IFF: chunky PBM images, RGB8 and RGBN run-length images, 24-plane ILBM, and
 ILBMs whose colour registers change from row to row (PCHG small and big
-changes, plain and Huffman-packed; SHAM). netpbm's ilbmtoppm reads them all
+changes, plain and Huffman-packed; SHAM and CTBL). netpbm's ilbmtoppm reads them all
 back; it takes 4-bit hold-and-modify values shifted, we spread them to 0-255.
 
 All files are built byte by byte here from the same 29 x 17 crop of
@@ -408,6 +408,12 @@ def make_iff():
         chunk, idx = sham_image(rgb, per)
         write(name, iff_form(b"ILBM", bmhd(6, 1), iff_chunk(b"CAMG", struct.pack(">I", camg)), chunk,
                              iff_chunk(b"BODY", planar_body(idx, 6, True))))
+    # CTBL: the rows of a SHAM chunk without its version word.
+    chunk, idx = sham_image(rgb, 1)
+    at = chunk.index(b"SHAM")
+    write("iff-ctbl.iff", iff_form(b"ILBM", bmhd(6, 1), iff_chunk(b"CAMG", struct.pack(">I", 0x800)), chunk[:at],
+                                   iff_chunk(b"CTBL", chunk[at + 10:at + 8 + 2 + 32 * H]),
+                                   iff_chunk(b"BODY", planar_body(idx, 6, True))))
 
 
 def sham_image(rows, rows_per_palette):

@@ -512,6 +512,24 @@ TEST(IFFCodecTest, ColoursChangedFromRowToRow)
                    return d;
                }())}),
          {{0, 0xFF0000}, {0, 0x00FF00}}},
+        {"CTBL: the rows of SHAM without its version word",
+         ilbm({Chunk("CTBL", [] {
+                   std::vector<uint8_t> d(2 * 32, 0);
+                   d[2] = 0x0F;      // row 0, register 1: red
+                   d[32 + 3] = 0xF0; // row 1, register 1: green
+                   return d;
+               }())}),
+         {{0, 0xFF0000}, {0, 0x00FF00}}},
+        {"SHAM with a palette for every two rows",
+         [] {
+             std::vector<uint8_t> sham(2 + 2 * 32, 0);
+             sham[2 + 2] = 0x0F;      // rows 0 and 1, register 1: red
+             sham[2 + 32 + 3] = 0xF0; // rows 2 and 3, register 1: green
+             const IndexRows rows(4, {0, 1});
+             return Form({Chunk("BMHD", Bmhd(2, 4, 1)), Chunk("CMAP", Cmap({0, 0xFFFFFF})), Chunk("SHAM", sham),
+                          Chunk("BODY", Flat(PlaneRows(rows, 2, 1, false)))});
+         }(),
+         {{0, 0xFF0000}, {0, 0xFF0000}, {0, 0x00FF00}, {0, 0x00FF00}}},
     };
     for (const auto& c : cases)
         ExpectDecodes(c.Name, c.File, c.Expected, c.Name[0] == 'e' ? 6 : 1);
