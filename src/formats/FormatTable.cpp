@@ -95,7 +95,7 @@ bool SniffPCX(const uint8_t* b, uint64_t)
 
 bool SniffIFF(const uint8_t* b, uint64_t)
 {
-    return Is(b, "FORM") && Is(b + 8, "ILBM");
+    return Is(b, "FORM") && (Is(b + 8, "ILBM") || Is(b + 8, "PBM ") || Is(b + 8, "RGB8") || Is(b + 8, "RGBN"));
 }
 
 bool SniffPNM(const uint8_t* b, uint64_t)

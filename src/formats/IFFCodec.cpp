@@ -1,5 +1,7 @@
 #include "formats/IFFCodec.h"
 
+#include "formats/IFFChunky.h"
+#include "formats/IFFLineColours.h"
 #include "base/LittleEndian.h"
 
 #include <algorithm>
@@ -67,28 +69,6 @@ void AddPlane(uint16_t* indices, const uint8_t* plane, size_t bytes, int bit)
     }
 }
 
-void UnpackByteRun1(CByteSource& body, uint8_t* dst, size_t size)
-{
-    size_t x = 0;
-    while (x < size) {
-        const uint8_t control = body.ReadByte();
-        if (control < 128) {
-            const size_t n = size_t(control) + 1;
-            if (n > size - x)
-                RaiseDecoderError(ErrUnsupported, "Error doing ByteRun decompression");
-            std::memcpy(dst + x, body.ReadBytes(n), n);
-            x += n;
-        } else if (control > 128) {
-            const size_t n = 257 - size_t(control);
-            if (n > size - x)
-                RaiseDecoderError(ErrUnsupported, "Error doing ByteRun decompression");
-            std::memset(dst + x, body.ReadByte(), n);
-            x += n;
-        }
-        // 128 is a no-op.
-    }
-}
-
 // Maps 0…range onto 0…255.
 uint8_t Scale(int value, int range)
 {
@@ -148,11 +128,26 @@ private:
     std::vector<Index> m_Row;
 };
 
-template <typename Index>
-void DecodeLookup(CBmp& bitmap, IndexRows<Index>& rows, const std::vector<uint32_t>& lut)
+// Colour-map entries changed from a row on (PCHG, SHAM) land in the map,
+// and the lookup is rebuilt from it.
+void ApplyChange(ColourMap& colours, const CIffLineColours::Change& c)
 {
+    if (c.Register >= kMaxColours)
+        return;
+    colours.Red[c.Register] = c.Red;
+    colours.Green[c.Register] = c.Green;
+    colours.Blue[c.Register] = c.Blue;
+    colours.Count = std::max(colours.Count, int(c.Register) + 1);
+}
+
+template <typename Rows, typename Build>
+void DecodeLookup(CBmp& bitmap, Rows& rows, ColourMap& colours, CIffLineColours& lines, Build&& build)
+{
+    std::vector<uint32_t> lut = build(colours);
     for (int y = 0; y < bitmap.Height; ++y) {
-        const Index* index = rows.Next();
+        if (lines.AdvanceTo(y, [&](const CIffLineColours::Change& c) { ApplyChange(colours, c); }))
+            lut = build(colours);
+        const auto* index = rows.Next();
         uint32_t* dst = bitmap.Row32(y);
         for (int x = 0; x < bitmap.Width; ++x)
             dst[x] = lut[index[x]];
@@ -165,10 +160,13 @@ struct HamStep {
     uint32_t Set;
 };
 
-template <typename Index>
-void DecodeHam(CBmp& bitmap, IndexRows<Index>& rows, const std::vector<HamStep>& steps)
+template <typename Index, typename Build>
+void DecodeHam(CBmp& bitmap, IndexRows<Index>& rows, ColourMap& colours, CIffLineColours& lines, Build&& build)
 {
+    std::vector<HamStep> steps = build(colours);
     for (int y = 0; y < bitmap.Height; ++y) {
+        if (lines.AdvanceTo(y, [&](const CIffLineColours::Change& c) { ApplyChange(colours, c); }))
+            steps = build(colours);
         const Index* index = rows.Next();
         uint32_t* dst = bitmap.Row32(y);
         uint32_t previous = PackPixel(0, 0, 0);
@@ -201,10 +199,81 @@ void DecodeTrueColour(CBmp& bitmap, PlaneReader& planes, size_t bytesPerPlane, i
 
 } // namespace
 
+namespace {
+
+enum class FormKind { Planar, Chunky, Rgb8, Rgbn };
+
+bool ReadFormKind(const uint8_t* id, FormKind& kind)
+{
+    static const struct {
+        const char* Id;
+        FormKind Kind;
+    } kForms[] = {{"ILBM", FormKind::Planar}, {"PBM ", FormKind::Chunky}, {"RGB8", FormKind::Rgb8},
+                  {"RGBN", FormKind::Rgbn}};
+    for (const auto& f : kForms)
+        if (std::memcmp(id, f.Id, 4) == 0) {
+            kind = f.Kind;
+            return true;
+        }
+    return false;
+}
+
+// The colours of a colour-mapped image: half-bright copies of the map
+// after it, or a grey ramp without a map.
+std::vector<uint32_t> BuildLookup(const ColourMap& map, int entries, bool halfBrite)
+{
+    ColourMap colours = map;
+    if (halfBrite && colours.Count > 0) {
+        const int n = colours.Count;
+        for (int i = 0; i < n && n + i < kMaxColours; ++i) {
+            colours.Red[n + i] = colours.Red[i] >> 1;
+            colours.Green[n + i] = colours.Green[i] >> 1;
+            colours.Blue[n + i] = colours.Blue[i] >> 1;
+        }
+        colours.Count = std::min(2 * n, kMaxColours);
+    }
+    const int range = entries - 1;
+    std::vector<uint32_t> lut(static_cast<size_t>(entries));
+    for (int i = 0; i < entries; ++i)
+        lut[i] = colours.Count > 0 ? PackPixel(colours.Red[i], colours.Green[i], colours.Blue[i])
+                                   : PackPixel(Scale(i, range), Scale(i, range), Scale(i, range));
+    return lut;
+}
+
+// Hold-and-modify steps for valueBits value bits. Values and the colour map
+// are cut to the value bits, then spread over 0…255 so that 4-bit guns still
+// reach full intensity.
+std::vector<HamStep> BuildHamSteps(const ColourMap& colours, int valueBits)
+{
+    const int mask = (1 << valueBits) - 1;
+    std::vector<uint8_t> scale(size_t(mask) + 1);
+    for (int v = 0; v <= mask; ++v)
+        scale[v] = Scale(v, mask);
+    // More than eight value bits: the entry's top bits repeat below it, so 255 stays full.
+    auto cut = [&](uint8_t c) {
+        return valueBits <= 8 ? c >> (8 - valueBits) : (c << (valueBits - 8)) | (c >> (16 - valueBits));
+    };
+    // The two top index bits pick the step: 0 a base colour, 1 blue, 2 red, 3 green.
+    std::vector<HamStep> steps(size_t(4) << valueBits);
+    for (int v = 0; v <= mask; ++v) {
+        const uint32_t level = scale[v];
+        steps[v] = {0, colours.Count < mask ? PackPixel(scale[v], scale[v], scale[v])
+                                            : PackPixel(scale[cut(colours.Red[v])], scale[cut(colours.Green[v])],
+                                                        scale[cut(colours.Blue[v])])};
+        steps[(1 << valueBits) + v] = {0xFFFFFF00u, level};
+        steps[(2 << valueBits) + v] = {0xFF00FFFFu, level << 16};
+        steps[(3 << valueBits) + v] = {0xFFFF00FFu, level << 8};
+    }
+    return steps;
+}
+
+} // namespace
+
 void CIFFDecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>&, int, CByteSource& source)
 {
     const uint8_t* form = source.ReadBytes(12);
-    if (std::memcmp(form, "FORM", 4) != 0 || std::memcmp(form + 8, "ILBM", 4) != 0)
+    FormKind kind = FormKind::Planar;
+    if (std::memcmp(form, "FORM", 4) != 0 || !ReadFormKind(form + 8, kind))
         RaiseDecoderError(ErrWrongSignature, "IFF decoder: This isn't an ILBM file.");
     const uint64_t formSize = GetBE32(form + 4);
 
@@ -215,6 +284,10 @@ void CIFFDecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>&, int,
     uint32_t camg = 0;
     const uint8_t* bodyData = nullptr;
     size_t bodySize = 0;
+    const uint8_t* rowPalettes = nullptr; // SHAM or CTBL
+    size_t rowPalettesSize = 0;
+    bool shamRows = false;
+    CIffLineColours lines;
     uint64_t offset = 12;
     while (offset < formSize && source.Remaining() >= kChunkHeader) {
         const uint8_t* chunk = source.ReadBytes(kChunkHeader);
@@ -245,6 +318,12 @@ void CIFFDecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>&, int,
             if (available < 4)
                 source.ReadBytes(available + 1);
             camg = GetBE32(data);
+        } else if (std::memcmp(chunk, "PCHG", 4) == 0) {
+            lines.ReadPchg(data, present);
+        } else if (std::memcmp(chunk, "SHAM", 4) == 0 || std::memcmp(chunk, "CTBL", 4) == 0) {
+            rowPalettes = data; // their rows depend on the image height
+            rowPalettesSize = present;
+            shamRows = chunk[0] == 'S';
         } else if (std::memcmp(chunk, "BODY", 4) == 0) {
             bodyData = data;
             bodySize = present;
@@ -260,8 +339,49 @@ void CIFFDecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>&, int,
         RaiseDecoderError(ErrFormat, "No BMHD chunk found.");
     if (!bodyData)
         RaiseDecoderError(ErrFormat, "No BODY chunk found.");
+    if (rowPalettes && shamRows)
+        lines.ReadSham(rowPalettes, rowPalettesSize, header.Height);
+    else if (rowPalettes)
+        lines.ReadCtbl(rowPalettes, rowPalettesSize, header.Height);
+
+    CByteSource body;
+    body.Open(source.GetName(), bodyData, bodySize);
+    if (kind == FormKind::Rgb8 || kind == FormKind::Rgbn) {
+        if (header.Compression != 4)
+            RaiseDecoderError(ErrUnsupported, "Unknown compression type.");
+        const bool nibbles = kind == FormKind::Rgbn;
+        if (LeastRgbPacketBody(uint64_t(header.Width) * uint64_t(header.Height), nibbles) > bodySize)
+            body.ReadBytes(bodySize + 1);
+        CreateBitmap(bitmap, header.Width, header.Height, 32, false);
+        bitmap.SourceBitsPerPixel = nibbles ? 12 : 24;
+        DecodeIffRgbPackets(bitmap, body, nibbles, GetAbortFlag());
+        DecoderTrace(3, "Decoding finished.\n");
+        return;
+    }
 
     const int planes = header.Planes;
+    if (kind == FormKind::Chunky) {
+        // One byte a pixel, whatever the plane count says.
+        if (planes > 8)
+            RaiseDecoderError(ErrUnsupported, "nPlanes is too large");
+        if (header.Compression > 1)
+            RaiseDecoderError(ErrUnsupported, "Unknown compression type.");
+        if (CIffPbmRows::LeastBody(header.Width, header.Height, header.Compression == 1) > bodySize)
+            body.ReadBytes(bodySize + 1);
+        CreateBitmap(bitmap, header.Width, header.Height, 32, false);
+        bitmap.SourceBitsPerPixel = 8;
+        CIffPbmRows rows(body, header.Width, header.Height, header.Compression == 1, GetAbortFlag());
+        // Indices past the planes' range still find their colour-map entries.
+        const int entries = colours.Count > 0 || planes == 0 ? 256 : 1 << planes;
+        DecodeLookup(bitmap, rows, colours, lines, [&](const ColourMap& map) {
+            std::vector<uint32_t> lut = BuildLookup(map, entries, false);
+            lut.resize(256, lut.empty() ? PackPixel(0, 0, 0) : lut.back());
+            return lut;
+        });
+        DecoderTrace(3, "Decoding finished.\n");
+        return;
+    }
+
     bool ham = (camg & kCamgHam) && planes != kTrueColourPlanes;
     if (ham && planes < 2)
         ham = false; // no room for the two control bits
@@ -272,8 +392,6 @@ void CIFFDecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>&, int,
 
     const size_t bytesPerPlane = 2 * ((size_t(header.Width) + 15) / 16);
     const int planeRows = planes + (header.Masking == 1 ? 1 : 0);
-    CByteSource body;
-    body.Open(source.GetName(), bodyData, bodySize);
     // Even fully compressed, each plane row takes two bytes per 128; a body
     // that cannot hold that much fails before memory is taken for the image.
     const uint64_t perPlaneRow = header.Compression ? 2 * ((bytesPerPlane + 127) / 128) : bytesPerPlane;
@@ -287,57 +405,25 @@ void CIFFDecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>&, int,
     if (planes == kTrueColourPlanes) {
         DecodeTrueColour(bitmap, planeReader, bytesPerPlane, planeRows);
     } else if (ham) {
-        // Values and the colour map are cut to the value bits, then spread
-        // over 0…255 so that 4-bit guns still reach full intensity.
         const int valueBits = planes - 2;
-        const int mask = (1 << valueBits) - 1;
-        std::vector<uint8_t> scale(size_t(mask) + 1);
-        for (int v = 0; v <= mask; ++v)
-            scale[v] = Scale(v, mask);
-        // More than eight value bits: the entry's top bits repeat below it, so 255 stays full.
-        auto cut = [&](uint8_t c) {
-            return valueBits <= 8 ? c >> (8 - valueBits) : (c << (valueBits - 8)) | (c >> (16 - valueBits));
-        };
-        // The two top index bits pick the step: 0 a base colour, 1 blue, 2 red, 3 green.
-        std::vector<HamStep> steps(size_t(4) << valueBits);
-        for (int v = 0; v <= mask; ++v) {
-            const uint32_t level = scale[v];
-            steps[v] = {0, colours.Count < mask ? PackPixel(scale[v], scale[v], scale[v])
-                                                : PackPixel(scale[cut(colours.Red[v])], scale[cut(colours.Green[v])],
-                                                            scale[cut(colours.Blue[v])])};
-            steps[(1 << valueBits) + v] = {0xFFFFFF00u, level};
-            steps[(2 << valueBits) + v] = {0xFF00FFFFu, level << 16};
-            steps[(3 << valueBits) + v] = {0xFFFF00FFu, level << 8};
-        }
+        auto build = [valueBits](const ColourMap& map) { return BuildHamSteps(map, valueBits); };
         if (planes <= 8) {
             IndexRows<uint8_t> rows(planeReader, bytesPerPlane, planes, planeRows);
-            DecodeHam(bitmap, rows, steps);
+            DecodeHam(bitmap, rows, colours, lines, build);
         } else {
             IndexRows<uint16_t> rows(planeReader, bytesPerPlane, planes, planeRows);
-            DecodeHam(bitmap, rows, steps);
+            DecodeHam(bitmap, rows, colours, lines, build);
         }
     } else {
-        if ((camg & kCamgHalfBrite) && colours.Count > 0) {
-            const int n = colours.Count;
-            for (int i = 0; i < n && n + i < kMaxColours; ++i) {
-                colours.Red[n + i] = colours.Red[i] >> 1;
-                colours.Green[n + i] = colours.Green[i] >> 1;
-                colours.Blue[n + i] = colours.Blue[i] >> 1;
-            }
-            colours.Count = std::min(2 * n, kMaxColours);
-        }
+        const bool halfBrite = camg & kCamgHalfBrite;
         const int entries = 1 << planes;
-        const int range = entries - 1;
-        std::vector<uint32_t> lut(static_cast<size_t>(entries));
-        for (int i = 0; i < entries; ++i)
-            lut[i] = colours.Count > 0 ? PackPixel(colours.Red[i], colours.Green[i], colours.Blue[i])
-                                       : PackPixel(Scale(i, range), Scale(i, range), Scale(i, range));
+        auto build = [entries, halfBrite](const ColourMap& map) { return BuildLookup(map, entries, halfBrite); };
         if (planes <= 8) {
             IndexRows<uint8_t> rows(planeReader, bytesPerPlane, planes, planeRows);
-            DecodeLookup(bitmap, rows, lut);
+            DecodeLookup(bitmap, rows, colours, lines, build);
         } else {
             IndexRows<uint16_t> rows(planeReader, bytesPerPlane, planes, planeRows);
-            DecodeLookup(bitmap, rows, lut);
+            DecodeLookup(bitmap, rows, colours, lines, build);
         }
     }
     DecoderTrace(3, "Decoding finished.\n");

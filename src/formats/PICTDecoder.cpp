@@ -1,13 +1,16 @@
 #include "formats/PICTDecoder.h"
 
 #include "formats/JPEGDecoder.h"
+#include "formats/PICTCanvas.h"
 #include "formats/PICTPixmap.h"
 #include "base/LittleEndian.h"
+#include "image/WinBmp.h"
 
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -94,14 +97,7 @@ void Trace(int level, const char* format, ...)
     DecoderTrace(level, text);
 }
 
-struct Rect {
-    int Top = 0;
-    int Left = 0;
-    int Bottom = 0;
-    int Right = 0;
-    int64_t Width() const { return int64_t(Right) - Left; }
-    int64_t Height() const { return int64_t(Bottom) - Top; }
-};
+using Rect = PictRect;
 
 Rect ReadRect(CByteSource& source)
 {
@@ -220,17 +216,25 @@ void SkipText(CByteSource& source, size_t before)
 
 } // namespace
 
+struct CPICTDecoder::Band {
+    PictPlacement Place;
+    std::unique_ptr<CWinBmp> Pixels; // null for the first band: it is decoded into the image itself
+};
+
 struct CPICTDecoder::Picture {
     CByteSource& Source;
     CBmp& Bitmap;
     PaletteEntry* Palette;
     int BitsPerPixel;
     int Version;
+    Rect Frame;
+    std::vector<Band> Bands;
 };
 
 struct CPICTDecoder::RasterInfo {
     PictRowLayout Layout;
     const PaletteEntry* Palette;
+    PictPlacement Place;
 };
 
 CPICTDecoder::CPICTDecoder(CJPEGDecoder* jpegDecoder) : m_JpegDecoder(jpegDecoder) {}
@@ -242,20 +246,31 @@ void CPICTDecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>& pale
 {
     DecoderTrace(2, "Decoding mac pict.\n");
     source.SkipBytes(kFileHeaderSize);
-    const int version = ReadVersion(source);
+    Rect frame;
+    const int version = ReadVersion(source, frame);
     paletteOut = std::make_unique<PaletteEntry[]>(kPaletteCapacity);
     std::fill_n(paletteOut.get(), kPaletteCapacity, PaletteEntry{0, 0, 0, 255});
-    Picture pict{source, bitmap, paletteOut.get(), bitsPerPixel, version};
+    Picture pict{source, bitmap, paletteOut.get(), bitsPerPixel, version, frame, {}};
     // Every opcode takes at least one byte, so the end of the data ends the loop.
-    while (!DoOpcode(pict, ReadOpcode(pict)))
-        CheckAbort();
+    try {
+        while (!DoOpcode(pict, ReadOpcode(pict)))
+            CheckAbort();
+    } catch (const CTextException& e) {
+        // Once a band has been drawn, a damaged or cut-off rest of the picture
+        // leaves what came before it.
+        if (pict.Bands.empty() || e.GetCode() == ErrAbandoned || e.GetCode() == ErrNoMemory)
+            throw;
+        Trace(1, "Picture ends early: %s\n", e.GetText().c_str());
+    }
+    if (!pict.Bands.empty())
+        ComposeBands(pict);
     DecoderTrace(3, "Decoding finished.\n");
 }
 
-int CPICTDecoder::ReadVersion(CByteSource& source)
+int CPICTDecoder::ReadVersion(CByteSource& source, PictRect& frame)
 {
     source.SkipBytes(2);
-    const Rect frame = ReadRect(source);
+    frame = ReadRect(source);
     TraceRect("  Frame:", frame);
     uint8_t b = source.ReadByte();
     while (b == 0)
@@ -288,6 +303,8 @@ bool CPICTDecoder::DoOpcode(Picture& pict, unsigned opcode)
     CByteSource& source = pict.Source;
     if (opcode == 0x00FF || opcode == 0xFFFF) {
         DecoderTrace(3, "Opcode: End of pict.\n");
+        if (!pict.Bands.empty())
+            return true;
         RaiseDecoderError(ErrUnsupported, "PICT contained only vector data!\n");
     }
     if (opcode < std::size(kOpcodes))
@@ -297,7 +314,7 @@ bool CPICTDecoder::DoOpcode(Picture& pict, unsigned opcode)
         source.SkipBytes(kHeaderOpcodeBytes);
         return false;
     }
-    if (opcode == 0x8200) {
+    if (opcode == 0x8200 && pict.Bands.empty()) {
         ReadQuickTime(pict);
         return true;
     }
@@ -349,11 +366,11 @@ bool CPICTDecoder::DoTableOpcode(Picture& pict, unsigned opcode)
             ReadPixMap(pict, rowBytes & ~unsigned(kPixMapFlag), region);
         else
             ReadBitMap(pict, rowBytes, region);
-        return true;
+        return false;
     }
     case kDirect:
         ReadDirectBits(pict, opcode & 1);
-        return true;
+        return false;
     case kLongComment:
         source.SkipBytes(2);
         source.SkipBytes(source.ReadBE16());
@@ -373,15 +390,30 @@ bool CPICTDecoder::DoTableOpcode(Picture& pict, unsigned opcode)
     }
 }
 
+namespace {
+
+// The source and destination rectangles and the transfer mode after a
+// raster's header, and the region of the Rgn forms.
+PictPlacement ReadPlacement(CByteSource& source, const Rect& bounds, bool region)
+{
+    PictPlacement place;
+    place.Bounds = bounds;
+    place.Source = ReadRect(source);
+    place.Destination = ReadRect(source);
+    source.SkipBytes(2);
+    if (region)
+        SkipRegion(source);
+    return place;
+}
+
+} // namespace
+
 void CPICTDecoder::ReadBitMap(Picture& pict, unsigned rowBytes, bool region)
 {
     DecoderTrace(2, "Reading version 1 bitmap.\n");
     CByteSource& source = pict.Source;
     const Rect bounds = ReadRect(source);
     TraceRect("  Bounds", bounds);
-    source.SkipBytes(16 + 2); // source and destination rectangles, transfer mode
-    if (region)
-        SkipRegion(source);
 
     // A bitmap's set bits are black on white.
     PaletteEntry blackOnWhite[kPaletteCapacity];
@@ -393,6 +425,7 @@ void CPICTDecoder::ReadBitMap(Picture& pict, unsigned rowBytes, bool region)
     raster.Layout.RowBytes = rowBytes;
     raster.Layout.PixelSize = 1;
     raster.Palette = blackOnWhite;
+    raster.Place = ReadPlacement(source, bounds, region);
     DecodeRaster(pict, raster);
 }
 
@@ -401,12 +434,9 @@ void CPICTDecoder::ReadPixMap(Picture& pict, unsigned rowBytes, bool region)
     CByteSource& source = pict.Source;
     const PixMapHeader h = ReadPixMapHeader(source);
     ReadColorTable(source, pict.Palette);
-    source.SkipBytes(16 + 2);
-    if (region)
-        SkipRegion(source);
     RasterInfo raster{{static_cast<int>(h.Bounds.Width()), static_cast<int>(h.Bounds.Height()), rowBytes,
                        h.PixelSize, h.PackType, h.CmpCount},
-                      pict.Palette};
+                      pict.Palette, ReadPlacement(source, h.Bounds, region)};
     DecodeRaster(pict, raster);
 }
 
@@ -417,12 +447,9 @@ void CPICTDecoder::ReadDirectBits(Picture& pict, bool region)
     // The stored row length decides the size of each packed row's length field.
     const unsigned rowBytes = source.ReadBE16() & ~unsigned(kPixMapFlag);
     const PixMapHeader h = ReadPixMapHeader(source);
-    source.SkipBytes(16 + 2);
-    if (region)
-        SkipRegion(source);
     RasterInfo raster{{static_cast<int>(h.Bounds.Width()), static_cast<int>(h.Bounds.Height()), rowBytes,
                        h.PixelSize, h.PackType, h.CmpCount},
-                      pict.Palette};
+                      pict.Palette, ReadPlacement(source, h.Bounds, region)};
     DecodeRaster(pict, raster);
 }
 
@@ -433,19 +460,64 @@ void CPICTDecoder::DecodeRaster(Picture& pict, const RasterInfo& raster)
         RaiseDecoderError(ErrFormat, "Illegal image size.");
     CheckPictRows(layout, pict.Source);
 
+    // The first band is decoded into the image: a picture of one band is
+    // that band. Later ones wait in their own bitmaps to be composed.
+    Band band{raster.Place, nullptr};
+    CBmp* target = &pict.Bitmap;
+    int bitsPerPixel = pict.BitsPerPixel;
+    if (!pict.Bands.empty()) {
+        band.Pixels = std::make_unique<CWinBmp>();
+        target = band.Pixels.get();
+        bitsPerPixel = 32;
+    }
     // A 32-bit target gets colours; any other target of an indexed image gets
     // 8-bit indices. Direct-colour pixels always decode to 32 bits.
-    int depth = ChooseDepth(layout.PixelSize, pict.BitsPerPixel);
+    int depth = ChooseDepth(layout.PixelSize, bitsPerPixel);
     if (depth != 32)
         depth = layout.PixelSize > 8 ? 32 : 8;
-    CreateBitmap(pict.Bitmap, layout.Width, layout.Height, depth, depth == 32 && layout.CmpCount == 4);
-    pict.Bitmap.SourceBitsPerPixel = layout.PixelSize;
+    CreateBitmap(*target, layout.Width, layout.Height, depth, depth == 32 && layout.CmpCount == 4);
+    target->SourceBitsPerPixel = layout.PixelSize;
     if (depth == 8)
-        pict.Bitmap.SetPalette(raster.Palette);
+        target->SetPalette(raster.Palette);
     if (layout.PixelSize == 32)
-        UnpackDirectRows(layout, pict.Bitmap, pict.Source, GetAbortFlag());
+        UnpackDirectRows(layout, *target, pict.Source, GetAbortFlag());
     else
-        unpackbits(layout, pict.Bitmap, pict.Source, raster.Palette, GetAbortFlag());
+        unpackbits(layout, *target, pict.Source, raster.Palette, GetAbortFlag());
+    pict.Bands.push_back(std::move(band));
+}
+
+void CPICTDecoder::ComposeBands(Picture& pict)
+{
+    if (pict.Bands.size() == 1 && PictBandIsWholePicture(pict.Frame, pict.Bands.front().Place))
+        return;
+    std::vector<PictPlacement> places;
+    bool alpha = false;
+    int sourceBits = 0;
+    for (const Band& b : pict.Bands) {
+        places.push_back(b.Place);
+        const CBmp& pixels = b.Pixels ? *b.Pixels : pict.Bitmap;
+        alpha = alpha || pixels.HasAlpha;
+        sourceBits = std::max(sourceBits, int(pixels.SourceBitsPerPixel));
+    }
+    const PictCanvasLayout layout = PlanPictCanvas(pict.Frame, places);
+    Trace(2, "Composing %d bands on %d x %d.\n", int(pict.Bands.size()), layout.Width, layout.Height);
+
+    pict.Bands.front().Pixels = std::make_unique<CWinBmp>();
+    CWinBmp& first = *pict.Bands.front().Pixels;
+    first.CopyFrom(pict.Bitmap);
+    CreateBitmap(pict.Bitmap, layout.Width, layout.Height, 32, alpha);
+    pict.Bitmap.SourceBitsPerPixel = sourceBits;
+    // What no band covers shows the white the picture is drawn on.
+    for (int y = 0; y < layout.Height; ++y)
+        std::fill_n(pict.Bitmap.Row32(y), layout.Width, 0xFFFFFFFFu);
+    uint64_t budget = PictDrawBudget(layout);
+    for (const Band& b : pict.Bands) {
+        CheckAbort();
+        const uint64_t drawn = DrawPictBand(pict.Bitmap, layout, *b.Pixels, b.Place, budget);
+        if (drawn == 0 && !b.Place.Destination.IsEmpty())
+            DecoderTrace(2, "Band left out.\n");
+        budget -= drawn;
+    }
 }
 
 void CPICTDecoder::ReadQuickTime(Picture& pict)

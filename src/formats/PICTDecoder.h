@@ -1,6 +1,6 @@
 // Macintosh PICT files, versions 1 and 2. Vector drawing is not rendered:
-// the opcode stream is walked up to its first bitmap, pixel map or embedded
-// QuickTime JPEG, and that raster becomes the image.
+// the bitmaps and pixel maps of the opcode stream are drawn at their places
+// in the picture frame, or an embedded QuickTime JPEG becomes the image.
 #pragma once
 
 #include "formats/ImageDecoder.h"
@@ -8,6 +8,7 @@
 #include <memory>
 
 class CJPEGDecoder;
+struct PictRect;
 
 class CPICTDecoder : public CImageDecoder {
 public:
@@ -21,18 +22,20 @@ protected:
                    CByteSource& source) override;
 
 private:
+    struct Band;
     struct Picture;
     struct RasterInfo;
 
-    int ReadVersion(CByteSource& source);
+    int ReadVersion(CByteSource& source, PictRect& frame);
     unsigned ReadOpcode(Picture& pict);
-    // Handles one opcode; true once a raster has been decoded.
+    // Handles one opcode; true once the picture is complete.
     bool DoOpcode(Picture& pict, unsigned opcode);
     bool DoTableOpcode(Picture& pict, unsigned opcode);
     void ReadBitMap(Picture& pict, unsigned rowBytes, bool region);
     void ReadPixMap(Picture& pict, unsigned rowBytes, bool region);
     void ReadDirectBits(Picture& pict, bool region);
     void DecodeRaster(Picture& pict, const RasterInfo& raster);
+    void ComposeBands(Picture& pict);
     void ReadQuickTime(Picture& pict);
 
     CJPEGDecoder* m_JpegDecoder;

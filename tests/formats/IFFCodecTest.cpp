@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <string>
 
@@ -392,6 +393,148 @@ TEST(IFFCodecTest, ChunkWalk)
         ExpectDecodes(c.Name, c.File, expected, 1);
 }
 
+std::vector<uint8_t> FormOf(const char* kind, const std::vector<std::vector<uint8_t>>& chunks)
+{
+    std::vector<uint8_t> out = Form(chunks);
+    std::memcpy(out.data() + 8, kind, 4);
+    return out;
+}
+
+std::vector<uint8_t> Bytes(std::initializer_list<int> values)
+{
+    std::vector<uint8_t> out;
+    for (int v : values)
+        out.push_back(uint8_t(v));
+    return out;
+}
+
+TEST(IFFCodecTest, ChunkyAndPacketForms)
+{
+    const std::vector<uint32_t> colours = {0x000000, 0x112233, 0x445566, 0x778899, 0xAABBCC};
+    const struct {
+        const char* Name;
+        std::vector<uint8_t> File;
+        PixelRows Expected;
+        int SourceBits;
+    } cases[] = {
+        {"PBM rows padded to an even length",
+         FormOf("PBM ", {Chunk("BMHD", Bmhd(3, 2, 8)), Chunk("CMAP", Cmap(colours)),
+                         Chunk("BODY", Bytes({1, 2, 3, 9, 4, 0, 1, 9}))}),
+         {{0x112233, 0x445566, 0x778899}, {0xAABBCC, 0x000000, 0x112233}}, 8},
+        {"PBM rows unpadded when the body holds just the pixels",
+         FormOf("PBM ", {Chunk("BMHD", Bmhd(3, 2, 8)), Chunk("CMAP", Cmap(colours)),
+                         Chunk("BODY", Bytes({1, 2, 3, 4, 0, 1}))}),
+         {{0x112233, 0x445566, 0x778899}, {0xAABBCC, 0x000000, 0x112233}}, 8},
+        {"PBM ByteRun1 rows",
+         FormOf("PBM ", {Chunk("BMHD", Bmhd(3, 2, 8, 0, 1)), Chunk("CMAP", Cmap(colours)),
+                         Chunk("BODY", Bytes({0xFD, 4, 0x03, 1, 2, 3, 0}))}),
+         {{0xAABBCC, 0xAABBCC, 0xAABBCC}, {0x112233, 0x445566, 0x778899}}, 8},
+        {"PBM without a colour map is grey",
+         FormOf("PBM ", {Chunk("BMHD", Bmhd(2, 1, 8)), Chunk("BODY", Bytes({0x10, 0xF0}))}), {{0x101010, 0xF0F0F0}}, 8},
+        {"RGB8: counts in the packet, in a byte and in a word; runs go on across rows",
+         FormOf("RGB8", {Chunk("BMHD", Bmhd(3, 3, 25, 0, 4)),
+                         Chunk("BODY", Bytes({0x10, 0x20, 0x30, 0x82, 0x40, 0x50, 0x60, 0x00, 4,
+                                              0x70, 0x80, 0x90, 0x00, 0x00, 0x00, 0x03}))}),
+         {{0x102030, 0x102030, 0x405060}, {0x405060, 0x405060, 0x405060}, {0x708090, 0x708090, 0x708090}}, 24},
+        {"RGBN: 4-bit guns, 3-bit counts after the genlock bit",
+         FormOf("RGBN", {Chunk("BMHD", Bmhd(2, 2, 13, 0, 4)), Chunk("BODY", Bytes({0xF8, 0x1A, 0x12, 0x30, 2}))}),
+         {{0xFF8811, 0xFF8811}, {0x112233, 0x112233}}, 12},
+    };
+    for (const auto& c : cases)
+        ExpectDecodes(c.Name, c.File, c.Expected, c.SourceBits);
+}
+
+// A PCHG chunk: compression, small (1) or big (2) changes, first line, line count, then the data.
+std::vector<uint8_t> Pchg(int compression, int flags, int startLine, int lineCount, const std::vector<uint8_t>& data)
+{
+    std::vector<uint8_t> d;
+    for (int v : {compression, flags, startLine, lineCount, 1, 0, 31, 1})
+        BE16(d, uint16_t(v));
+    BE32(d, 1);
+    d.insert(d.end(), data.begin(), data.end());
+    return Chunk("PCHG", d);
+}
+
+TEST(IFFCodecTest, ColoursChangedFromRowToRow)
+{
+    // Two rows of indices 0, 1 over a black and white map; changes land on the second row.
+    const IndexRows pixels = {{0, 1}, {0, 1}};
+    auto ilbm = [&](std::vector<std::vector<uint8_t>> extra, uint32_t mode = 0, int planes = 1) {
+        std::vector<std::vector<uint8_t>> chunks = {Chunk("BMHD", Bmhd(2, 2, planes)),
+                                                    Chunk("CMAP", Cmap({0x000000, 0xFFFFFF}))};
+        if (mode)
+            chunks.push_back(Chunk("CAMG", Camg(mode)));
+        chunks.insert(chunks.end(), extra.begin(), extra.end());
+        chunks.push_back(Chunk("BODY", Flat(PlaneRows(pixels, 2, planes, false))));
+        return Form(chunks);
+    };
+    // Mask: line 0 of the lines counted from the start line changes; register 1 becomes red.
+    const std::vector<uint8_t> small = Bytes({0x80, 0, 0, 0, 1, 0, 0x1F, 0x00});
+    // A Huffman code for the bytes of small: 0x00 = 00, 0x80 = 01, 0x01 = 10, 0x1F = 11.
+    const std::vector<uint8_t> huffman = Bytes({0, 0, 0, 10, 0, 0, 0, 8, 0x01, 0x01, 0x00, 0x1F, 0x01, 0x00,
+                                                0x00, 0x80, 0xFF, 0xFA, 0x40, 0x8C});
+    std::vector<uint8_t> brokenTree = huffman;
+    brokenTree[17] = 0xF0; // the root points before the tree
+    const uint32_t white = 0xFFFFFF;
+    const struct {
+        const char* Name;
+        std::vector<uint8_t> File;
+        PixelRows Expected;
+    } cases[] = {
+        {"small changes", ilbm({Pchg(0, 1, 1, 1, small)}), {{0, white}, {0, 0xFF0000}}},
+        {"a change before the first row holds from it",
+         ilbm({Pchg(0, 1, -1, 1, small)}), {{0, 0xFF0000}, {0, 0xFF0000}}},
+        {"registers 16 and up follow the first 16", ilbm({Pchg(0, 1, 1, 1, Bytes({0x80, 0, 0, 0, 0, 1, 0x10, 0x0F}))}),
+         {{0, white}, {0, white}}},
+        {"big changes: alpha, red, blue, green",
+         ilbm({Pchg(0, 2, 1, 1, Bytes({0x80, 0, 0, 0, 0, 1, 0, 1, 0xEE, 0x12, 0x34, 0x56}))}),
+         {{0, white}, {0, 0x125634}}},
+        {"Huffman-packed changes", ilbm({Pchg(1, 1, 1, 1, huffman)}), {{0, white}, {0, 0xFF0000}}},
+        {"a broken Huffman tree leaves the colour map", ilbm({Pchg(1, 1, 1, 1, brokenTree)}),
+         {{0, white}, {0, white}}},
+        {"changes cut short leave the colour map", ilbm({Pchg(0, 1, 1, 1, Bytes({0x80, 0, 0, 0, 1, 0, 0x1F}))}),
+         {{0, white}, {0, white}}},
+        {"extra half-brite copies follow the change",
+         [&] {
+             IndexRows rows = {{0, 33}, {0, 33}};
+             std::vector<std::vector<uint8_t>> chunks = {Chunk("BMHD", Bmhd(2, 2, 6)),
+                                                         Chunk("CMAP", Cmap(std::vector<uint32_t>(32, 0xFFFFFF))),
+                                                         Chunk("CAMG", Camg(0x80)), Pchg(0, 1, 1, 1, small),
+                                                         Chunk("BODY", Flat(PlaneRows(rows, 2, 6, false)))};
+             return Form(chunks);
+         }(),
+         {{white, 0x7F7F7F}, {white, 0x7F0000}}},
+        {"SHAM: 16 registers a row",
+         ilbm({Chunk("SHAM", [] {
+                   std::vector<uint8_t> d(2 + 2 * 32, 0);
+                   d[2 + 2] = 0x0F;       // row 0, register 1: red
+                   d[2 + 32 + 3] = 0xF0;  // row 1, register 1: green
+                   return d;
+               }())}),
+         {{0, 0xFF0000}, {0, 0x00FF00}}},
+        {"CTBL: the rows of SHAM without its version word",
+         ilbm({Chunk("CTBL", [] {
+                   std::vector<uint8_t> d(2 * 32, 0);
+                   d[2] = 0x0F;      // row 0, register 1: red
+                   d[32 + 3] = 0xF0; // row 1, register 1: green
+                   return d;
+               }())}),
+         {{0, 0xFF0000}, {0, 0x00FF00}}},
+        {"SHAM with a palette for every two rows",
+         [] {
+             std::vector<uint8_t> sham(2 + 2 * 32, 0);
+             sham[2 + 2] = 0x0F;      // rows 0 and 1, register 1: red
+             sham[2 + 32 + 3] = 0xF0; // rows 2 and 3, register 1: green
+             const IndexRows rows(4, {0, 1});
+             return Form({Chunk("BMHD", Bmhd(2, 4, 1)), Chunk("CMAP", Cmap({0, 0xFFFFFF})), Chunk("SHAM", sham),
+                          Chunk("BODY", Flat(PlaneRows(rows, 2, 1, false)))});
+         }(),
+         {{0, 0xFF0000}, {0, 0xFF0000}, {0, 0x00FF00}, {0, 0x00FF00}}},
+    };
+    for (const auto& c : cases)
+        ExpectDecodes(c.Name, c.File, c.Expected, c.Name[0] == 'e' ? 6 : 1);
+}
+
 TEST(IFFCodecTest, Errors)
 {
     const auto bmhd = Chunk("BMHD", Bmhd(4, 2, 2));
@@ -437,6 +580,16 @@ TEST(IFFCodecTest, Errors)
          "Unexpected end of file."},
         {"BMHD cut", cutHeader, 7, "Unexpected end of file."},
         {"not ILBM", notIlbm, 1, "IFF decoder: This isn't an ILBM file."},
+        {"RGB8 without packets", FormOf("RGB8", {bmhd, body}), 6, "Unknown compression type."},
+        {"RGB8 body cannot fill the image", FormOf("RGB8", {Chunk("BMHD", Bmhd(65535, 65535, 25, 0, 4)),
+                                                              Chunk("BODY", {1, 2, 3, 0, 0, 0xFF, 0xFF})}),
+         7, "Unexpected end of file."},
+        {"RGBN packets run out", FormOf("RGBN", {Chunk("BMHD", Bmhd(4, 2, 13, 0, 4)),
+                                                 Chunk("BODY", {0x12, 0x37, 0x12, 0x30, 0})}),
+         7, "Unexpected end of file."},
+        {"PBM of 9 planes", FormOf("PBM ", {Chunk("BMHD", Bmhd(4, 2, 9)), body}), 6, "nPlanes is too large"},
+        {"PBM body too short", FormOf("PBM ", {Chunk("BMHD", Bmhd(4, 2, 8)), Chunk("BODY", {1, 2, 3})}), 7,
+         "Unexpected end of file."},
         {"too short for a FORM", {'F', 'O', 'R', 'M'}, 7, "Unexpected end of file."},
     };
     for (const auto& c : cases) {

@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
+#include <functional>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -51,6 +53,16 @@ public:
         return BE16(op);
     }
     PictWriter& End() { return Opcode(0x00FF); }
+    // Rewrites the picture frame of the file header.
+    PictWriter& Frame(int top, int left, int bottom, int right)
+    {
+        const int values[4] = {top, left, bottom, right};
+        for (int i = 0; i < 4; ++i) {
+            m_Bytes[514 + 2 * i] = uint8_t(uint16_t(values[i]) >> 8);
+            m_Bytes[515 + 2 * i] = uint8_t(values[i]);
+        }
+        return *this;
+    }
     int Version() const { return m_Version; }
     size_t Size() const { return m_Bytes.size(); }
     const Bytes& Data() const { return m_Bytes; }
@@ -103,8 +115,10 @@ void ColorTable(PictWriter& w, const PixMap& p)
     }
 }
 
+// A picture of one raster: the frame is the raster's rectangle.
 void Tail(PictWriter& w, const PixMap& p)
 {
+    w.Frame(0, 0, p.Height, p.Width);
     w.Rect(0, 0, p.Height, p.Width).Rect(0, 0, p.Height, p.Width).BE16(0);
     if (p.RegionSize)
         w.BE16(p.RegionSize).Rect(0, 0, p.Height, p.Width).Fill(0x7F, p.RegionSize - 10u);
@@ -461,6 +475,179 @@ TEST(PICTDecoderTest, SkipsDrawingOpcodes)
         const DecodeResult d = DecodeBytes<CPICTDecoder>(w.Data());
         ASSERT_EQ(d.Code, 0) << d.Text;
         EXPECT_EQ(Rows32(d.Bitmap), (PixelRows{Indexed({1, 2})}));
+    }
+}
+
+// A pixel map drawn from source (in its bounds' coordinates) into
+// destination, for pictures of several bands.
+void AddPlaced(PictWriter& w, const PixMap& p, const std::array<int, 4>& bounds, const std::array<int, 4>& source,
+               const std::array<int, 4>& destination)
+{
+    w.Opcode(p.PixelSize == 32 ? 0x9A : 0x98);
+    if (p.PixelSize == 32)
+        w.BE32(0xFF);
+    w.BE16(uint16_t(p.RowBytes | 0x8000));
+    PictWriter header(2);
+    PixMapHeader(header, p);
+    Bytes fields = header.Data();
+    w.Rect(bounds[0], bounds[1], bounds[2], bounds[3]).Raw(Bytes(fields.begin() + 8, fields.end()));
+    if (p.PixelSize != 32)
+        ColorTable(w, p);
+    w.Rect(source[0], source[1], source[2], source[3]).Rect(destination[0], destination[1], destination[2],
+                                                            destination[3]);
+    w.BE16(0).Raw(p.Rows);
+}
+
+// A w × h 8-bit band of one colour index, stored unpacked.
+PixMap Flat8(int width, int height, int index)
+{
+    PixMap p;
+    p.Width = width;
+    p.Height = height;
+    p.RowBytes = uint16_t(width < 8 ? 8 : width);
+    p.Colors = kColors;
+    p.Rows = Bytes(size_t(p.RowBytes) * size_t(height), uint8_t(index));
+    if (p.RowBytes >= 8) {
+        p.Rows.clear();
+        for (int y = 0; y < height; ++y) // one repeat run per row
+            p.Rows.insert(p.Rows.end(), {0x02, uint8_t(257 - p.RowBytes), uint8_t(index)});
+    }
+    return p;
+}
+
+// A 32-bit band whose pixel (x, y) is 0xFF(x)(y)(tag), planes packed as literals.
+PixMap Coded32(int width, int height, int tag)
+{
+    PixMap p;
+    p.Width = width;
+    p.Height = height;
+    p.PixelSize = 32;
+    p.PackType = 4;
+    p.CmpCount = 3;
+    p.RowBytes = uint16_t(4 * width);
+    for (int y = 0; y < height; ++y) {
+        Bytes planes;
+        for (int x = 0; x < width; ++x)
+            planes.push_back(uint8_t(x));
+        planes.insert(planes.end(), size_t(width), uint8_t(y));
+        planes.insert(planes.end(), size_t(width), uint8_t(tag));
+        p.Rows.push_back(uint8_t(planes.size() + 1));
+        p.Rows.push_back(uint8_t(planes.size() - 1));
+        p.Rows.insert(p.Rows.end(), planes.begin(), planes.end());
+    }
+    return p;
+}
+
+uint32_t Code(int x, int y, int tag)
+{
+    return PackPixel(uint8_t(x), uint8_t(y), uint8_t(tag));
+}
+
+TEST(PICTDecoderTest, BandsAreComposedOnTheFrame)
+{
+    const uint32_t white = 0xFFFFFFFFu;
+    const uint32_t red = Opaque(kColors[1]);
+    struct Case {
+        const char* Name;
+        std::function<void(PictWriter&)> Bands;
+        std::array<int, 4> Frame;
+        int Width, Height;
+        std::function<uint32_t(int, int)> Expected;
+    };
+    const Case cases[] = {
+        {"8-bit band above a 32-bit band",
+         [](PictWriter& w) {
+             AddPlaced(w, Flat8(6, 2, 1), {0, 0, 2, 6}, {0, 0, 2, 6}, {0, 0, 2, 6});
+             AddPlaced(w, Coded32(6, 3, 9), {2, 0, 5, 6}, {2, 0, 5, 6}, {2, 0, 5, 6});
+         },
+         {0, 0, 5, 6}, 6, 5, [&](int x, int y) { return y < 2 ? red : Code(x, y - 2, 9); }},
+        {"the destination places a band, not its bounds; the rest is white",
+         [](PictWriter& w) { AddPlaced(w, Coded32(3, 2, 7), {0, 0, 2, 3}, {0, 0, 2, 3}, {1, 2, 3, 5}); },
+         {0, 0, 4, 6}, 6, 4,
+         [&](int x, int y) { return x >= 2 && x < 5 && y >= 1 && y < 3 ? Code(x - 2, y - 1, 7) : white; }},
+        {"a frame away from the origin",
+         [](PictWriter& w) {
+             AddPlaced(w, Coded32(4, 1, 1), {0, 0, 1, 4}, {0, 0, 1, 4}, {100, 200, 101, 204});
+             AddPlaced(w, Coded32(4, 1, 2), {0, 0, 1, 4}, {0, 0, 1, 4}, {101, 200, 102, 204});
+         },
+         {100, 200, 102, 204}, 4, 2, [&](int x, int y) { return Code(x, 0, y + 1); }},
+        {"part of a band, scaled twice", 
+         [](PictWriter& w) { AddPlaced(w, Coded32(4, 3, 5), {0, 0, 3, 4}, {1, 1, 2, 3}, {0, 0, 2, 4}); },
+         {0, 0, 2, 4}, 4, 2, [&](int x, int) { return Code(1 + x / 2, 1, 5); }},
+        {"bands finer than the frame keep their pixels",
+         [](PictWriter& w) {
+             AddPlaced(w, Coded32(4, 2, 1), {0, 0, 2, 4}, {0, 0, 2, 4}, {0, 0, 1, 2});
+             AddPlaced(w, Coded32(4, 2, 2), {0, 0, 2, 4}, {0, 0, 2, 4}, {1, 0, 2, 2});
+         },
+         {0, 0, 2, 2}, 4, 4, [&](int x, int y) { return Code(x, y % 2, 1 + y / 2); }},
+        {"a band reaching out of the frame is cut",
+         [](PictWriter& w) { AddPlaced(w, Coded32(4, 2, 3), {0, 0, 2, 4}, {0, 0, 2, 4}, {-1, -2, 1, 2}); },
+         {0, 0, 2, 3}, 3, 2, [&](int x, int y) { return x < 2 && y < 1 ? Code(x + 2, y + 1, 3) : white; }},
+        {"a frame the bands cannot justify is cut to what they cover",
+         [](PictWriter& w) { AddPlaced(w, Coded32(2, 1, 4), {0, 0, 1, 2}, {0, 0, 1, 2}, {10, 20, 11, 22}); },
+         {0, 0, 30000, 30000}, 2, 1, [&](int x, int) { return Code(x, 0, 4); }},
+    };
+    for (const Case& c : cases) {
+        for (int depth : {32, 8}) {
+            SCOPED_TRACE(testing::Message() << c.Name << ", depth " << depth);
+            PictWriter w = StartPict(2);
+            c.Bands(w);
+            w.Frame(c.Frame[0], c.Frame[1], c.Frame[2], c.Frame[3]).End();
+            const DecodeResult d = DecodeBytes<CPICTDecoder>(w.Data(), depth);
+            ASSERT_EQ(d.Code, 0) << d.Text;
+            ASSERT_EQ(d.Bitmap.BitsPerPixel, 32);
+            ASSERT_EQ(d.Bitmap.Width, c.Width);
+            ASSERT_EQ(d.Bitmap.Height, c.Height);
+            PixelRows expected(size_t(c.Height));
+            for (int y = 0; y < c.Height; ++y)
+                for (int x = 0; x < c.Width; ++x)
+                    expected[size_t(y)].push_back(c.Expected(x, y));
+            EXPECT_EQ(Rows32(d.Bitmap), expected);
+        }
+    }
+}
+
+TEST(PICTDecoderTest, OneBandFillingTheFrameKeepsItsOwnSize)
+{
+    // Twice the frame's resolution: the band's pixels, not the frame's units.
+    PictWriter w = StartPict(2);
+    AddPlaced(w, Coded32(4, 2, 6), {0, 0, 2, 4}, {0, 0, 2, 4}, {0, 0, 1, 2});
+    w.Frame(0, 0, 1, 2).End();
+    const DecodeResult d = DecodeBytes<CPICTDecoder>(w.Data());
+    ASSERT_EQ(d.Code, 0) << d.Text;
+    EXPECT_EQ(d.Bitmap.Width, 4);
+    EXPECT_EQ(d.Bitmap.Height, 2);
+    EXPECT_EQ(d.Bitmap.Row32(1)[3], Code(3, 1, 6));
+}
+
+TEST(PICTDecoderTest, EndlessStackedBandsStopBeingDrawn)
+{
+    // Each 1 x 1 band is blown up over the whole 1000 x 1000 frame; the
+    // bands after the first 32 would only paint the canvas over and over.
+    PictWriter w = StartPict(2);
+    for (int tag = 0; tag < 40; ++tag)
+        AddPlaced(w, Coded32(1, 1, tag), {0, 0, 1, 1}, {0, 0, 1, 1}, {0, 0, 1000, 1000});
+    w.Frame(0, 0, 1000, 1000).End();
+    const DecodeResult d = DecodeBytes<CPICTDecoder>(w.Data());
+    ASSERT_EQ(d.Code, 0) << d.Text;
+    ASSERT_EQ(d.Bitmap.Width, 1000);
+    EXPECT_EQ(d.Bitmap.Row32(999)[999], Code(0, 0, 31));
+}
+
+TEST(PICTDecoderTest, DamageAfterABandLeavesTheBandsBeforeIt)
+{
+    PictWriter w = StartPict(2);
+    AddPlaced(w, Coded32(3, 1, 1), {0, 0, 1, 3}, {0, 0, 1, 3}, {0, 0, 1, 3});
+    const size_t firstEnd = w.Size();
+    AddPlaced(w, Coded32(3, 1, 2), {0, 0, 1, 3}, {0, 0, 1, 3}, {1, 0, 2, 3});
+    w.Frame(0, 0, 2, 3);
+    const Bytes file = w.End().Data();
+    for (size_t size : {firstEnd, firstEnd + 5, file.size() - 4}) {
+        SCOPED_TRACE(size);
+        const DecodeResult d = DecodeBytes<CPICTDecoder>(Bytes(file.begin(), file.begin() + ptrdiff_t(size)));
+        ASSERT_EQ(d.Code, 0) << d.Text;
+        EXPECT_EQ(Rows32(d.Bitmap), (PixelRows{{Code(0, 0, 1), Code(1, 0, 1), Code(2, 0, 1)},
+                                                {0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu}}));
     }
 }
 
