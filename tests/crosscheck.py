@@ -45,6 +45,40 @@ KNOWN = {
     "tga-map16.tga": (1, "the peer scales 5-bit values by 255/31, rounded; we repeat their bits"),
 }
 
+# DDS files no peer reads (or reads rightly) -> a file a peer reads that holds
+# the same picture: the same blocks under the legacy header, or the same
+# values unsigned.
+DDS_TWINS = {
+    "dds-dx10-bc1.dds": "dds-im-dxt1.dds",
+    "dds-dx10-bc1-srgb.dds": "dds-im-dxt1.dds",
+    "dds-dx10-bc2.dds": "dds-dxt3.dds",
+    "dds-dx10-bc3.dds": "dds-im-dxt5.dds",
+    "dds-dx10-bc3-srgb.dds": "dds-im-dxt5.dds",
+    "dds-dx10-bc3-typeless.dds": "dds-im-dxt5.dds",
+    "dds-bc4u.dds": "dds-ati1.dds",
+    "dds-bc4s.dds": "dds-ati1.dds",
+    "dds-dx10-bc4.dds": "dds-ati1.dds",
+    "dds-dx10-bc4-snorm.dds": "dds-ati1.dds",
+    "dds-bc5u.dds": "dds-ati2.dds",
+    "dds-bc5s.dds": "dds-ati2.dds",
+    "dds-dx10-bc5-snorm.dds": "dds-ati2.dds",
+    "dds-dx10-bgra8.dds": "dds-a8r8g8b8.dds",
+    "dds-dx10-bgrx8.dds": "dds-x8r8g8b8.dds",
+    "dds-x8b8g8r8.dds": "dds-x8r8g8b8.dds",
+}
+_SIGNED = "signed values are shown from -1 (0) to 1 (255); the unsigned twin holds them offset by 128"
+KNOWN.update({name: (2, _SIGNED) for name in ("dds-bc4s.dds", "dds-dx10-bc4-snorm.dds", "dds-bc5s.dds",
+                                              "dds-dx10-bc5-snorm.dds")})
+
+
+def dds_twin_peer(path):
+    """The peer's reading of the file's twin (DDS_TWINS), or None."""
+    twin = DDS_TWINS.get(os.path.basename(path))
+    if not twin:
+        return None
+    result, _ = peer(os.path.join(os.path.dirname(path), twin))
+    return result or pillow_peer(os.path.join(os.path.dirname(path), twin))
+
 
 def read_pam(data):
     """Returns (width, height, rgba bytes) of a P7 RGB_ALPHA file."""
@@ -228,7 +262,7 @@ def main():
         theirs, their_err = peer(f)
         name = os.path.relpath(f, ROOT)
         # Further peers for files the first one misreads or does not read.
-        others = [("pillow", pillow_peer), ("netpbm", netpbm_peer)]
+        others = [("pillow", pillow_peer), ("netpbm", netpbm_peer), ("twin", dds_twin_peer)]
         if mine is None and theirs is None:
             print("both fail  %s" % name)
             continue
