@@ -45,10 +45,11 @@ KNOWN = {
     "tga-map16.tga": (1, "the peer scales 5-bit values by 255/31, rounded; we repeat their bits"),
 }
 
-# DDS files no peer reads (or reads rightly) -> a file a peer reads that holds
-# the same picture: the same blocks under the legacy header, or the same
-# values unsigned.
-DDS_TWINS = {
+# Files no peer reads (or reads rightly) -> a file a peer reads that holds
+# the same picture: the same DDS blocks under the legacy header, the same
+# values unsigned, or the one layer of a PSD that holds its merged picture.
+TWINS = {
+    "psd-grey-alpha.psd": "psd-grey-alpha-layer.png",
     "dds-dx10-bc1.dds": "dds-im-dxt1.dds",
     "dds-dx10-bc1-srgb.dds": "dds-im-dxt1.dds",
     "dds-dx10-bc2.dds": "dds-dxt3.dds",
@@ -69,11 +70,13 @@ DDS_TWINS = {
 _SIGNED = "signed values are shown from -1 (0) to 1 (255); the unsigned twin holds them offset by 128"
 KNOWN.update({name: (2, _SIGNED) for name in ("dds-bc4s.dds", "dds-dx10-bc4-snorm.dds", "dds-bc5s.dds",
                                               "dds-dx10-bc5-snorm.dds")})
+KNOWN["psd-cmyk16-rle.psd"] = (1, "16-bit inks are multiplied whole and then brought to 8 bits; the peer rounds "
+                                  "on the way")
 
 
-def dds_twin_peer(path):
-    """The peer's reading of the file's twin (DDS_TWINS), or None."""
-    twin = DDS_TWINS.get(os.path.basename(path))
+def twin_peer(path):
+    """The peer's reading of the file's twin (TWINS), or None."""
+    twin = TWINS.get(os.path.basename(path))
     if not twin:
         return None
     result, _ = peer(os.path.join(os.path.dirname(path), twin))
@@ -154,6 +157,22 @@ sys.stdout.buffer.write(b"%d %d\\n" % im.size + im.tobytes())
 def pillow_peer(path):
     """Pillow (Debian's python3-pil) as a second peer: (w, h, rgba) or None."""
     r = subprocess.run(["/usr/bin/python3", "-c", PILLOW, path], capture_output=True)
+    if r.returncode != 0:
+        return None
+    head, _, pixels = r.stdout.partition(b"\n")
+    w, h = (int(v) for v in head.split())
+    return (w, h, pixels) if len(pixels) == w * h * 4 else None
+
+
+PSD_PILLOW = PILLOW.replace("im.seek(0)\n", "")
+
+
+def psd_pillow_peer(path):
+    """Pillow's merged image of a PSD: it numbers layers from 1 and refuses
+    seek(0), so the merged image is the one it opens with."""
+    if not path.lower().endswith(".psd"):
+        return None
+    r = subprocess.run(["/usr/bin/python3", "-c", PSD_PILLOW, path], capture_output=True)
     if r.returncode != 0:
         return None
     head, _, pixels = r.stdout.partition(b"\n")
@@ -262,7 +281,7 @@ def main():
         theirs, their_err = peer(f)
         name = os.path.relpath(f, ROOT)
         # Further peers for files the first one misreads or does not read.
-        others = [("pillow", pillow_peer), ("netpbm", netpbm_peer), ("twin", dds_twin_peer)]
+        others = [("pillow", pillow_peer), ("netpbm", netpbm_peer), ("pillow", psd_pillow_peer), ("twin", twin_peer)]
         if mine is None and theirs is None:
             print("both fail  %s" % name)
             continue
