@@ -63,6 +63,43 @@ KNOWN.update({
     "tiff-rgba8-associated.tif": (1, "the peer truncates colour after dividing out alpha; we round"),
 })
 
+# Files no peer reads (or reads rightly) -> a file a peer reads that holds
+# the same picture: the same DDS blocks under the legacy header, the same
+# values unsigned, or the one layer of a PSD that holds its merged picture.
+TWINS = {
+    "psd-grey-alpha.psd": "psd-grey-alpha-layer.png",
+    "dds-dx10-bc1.dds": "dds-im-dxt1.dds",
+    "dds-dx10-bc1-srgb.dds": "dds-im-dxt1.dds",
+    "dds-dx10-bc2.dds": "dds-dxt3.dds",
+    "dds-dx10-bc3.dds": "dds-im-dxt5.dds",
+    "dds-dx10-bc3-srgb.dds": "dds-im-dxt5.dds",
+    "dds-dx10-bc3-typeless.dds": "dds-im-dxt5.dds",
+    "dds-bc4u.dds": "dds-ati1.dds",
+    "dds-bc4s.dds": "dds-ati1.dds",
+    "dds-dx10-bc4.dds": "dds-ati1.dds",
+    "dds-dx10-bc4-snorm.dds": "dds-ati1.dds",
+    "dds-bc5u.dds": "dds-ati2.dds",
+    "dds-bc5s.dds": "dds-ati2.dds",
+    "dds-dx10-bc5-snorm.dds": "dds-ati2.dds",
+    "dds-dx10-bgra8.dds": "dds-a8r8g8b8.dds",
+    "dds-dx10-bgrx8.dds": "dds-x8r8g8b8.dds",
+    "dds-x8b8g8r8.dds": "dds-x8r8g8b8.dds",
+}
+_SIGNED = "signed values are shown from -1 (0) to 1 (255); the unsigned twin holds them offset by 128"
+KNOWN.update({name: (2, _SIGNED) for name in ("dds-bc4s.dds", "dds-dx10-bc4-snorm.dds", "dds-bc5s.dds",
+                                              "dds-dx10-bc5-snorm.dds")})
+KNOWN["psd-cmyk16-rle.psd"] = (1, "16-bit inks are multiplied whole and then brought to 8 bits; the peer rounds "
+                                  "on the way")
+
+
+def twin_peer(path):
+    """The peer's reading of the file's twin (TWINS), or None."""
+    twin = TWINS.get(os.path.basename(path))
+    if not twin:
+        return None
+    result, _ = peer(os.path.join(os.path.dirname(path), twin))
+    return result or pillow_peer(os.path.join(os.path.dirname(path), twin))
+
 
 def read_pam(data):
     """Returns (width, height, rgba bytes) of a P7 RGB_ALPHA file."""
@@ -138,6 +175,22 @@ sys.stdout.buffer.write(b"%d %d\\n" % im.size + im.tobytes())
 def pillow_peer(path):
     """Pillow (Debian's python3-pil) as a second peer: (w, h, rgba) or None."""
     r = subprocess.run(["/usr/bin/python3", "-c", PILLOW, path], capture_output=True)
+    if r.returncode != 0:
+        return None
+    head, _, pixels = r.stdout.partition(b"\n")
+    w, h = (int(v) for v in head.split())
+    return (w, h, pixels) if len(pixels) == w * h * 4 else None
+
+
+PSD_PILLOW = PILLOW.replace("im.seek(0)\n", "")
+
+
+def psd_pillow_peer(path):
+    """Pillow's merged image of a PSD: it numbers layers from 1 and refuses
+    seek(0), so the merged image is the one it opens with."""
+    if not path.lower().endswith(".psd"):
+        return None
+    r = subprocess.run(["/usr/bin/python3", "-c", PSD_PILLOW, path], capture_output=True)
     if r.returncode != 0:
         return None
     head, _, pixels = r.stdout.partition(b"\n")
@@ -305,7 +358,7 @@ def main():
         name = os.path.relpath(f, ROOT)
         # Further peers for files the first one misreads or does not read.
         others = [("pillow", pillow_peer), ("netpbm", netpbm_peer), ("tiff2rgba", tiff2rgba_peer),
-                  ("tifftopnm", tiff_netpbm_peer)]
+                  ("tifftopnm", tiff_netpbm_peer), ("pillow", psd_pillow_peer), ("twin", twin_peer)]
         if mine is None and theirs is None:
             print("both fail  %s" % name)
             continue

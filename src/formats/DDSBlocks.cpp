@@ -1,5 +1,6 @@
 #include "formats/DDSBlocks.h"
 
+#include "formats/DDSBc7.h"
 #include "formats/ImageDecoder.h"
 #include "base/LittleEndian.h"
 
@@ -80,7 +81,94 @@ void DecodeInterpolatedAlpha(const uint8_t* block, uint32_t out[16])
         SetAlpha(out[i], palette[(bits >> (3 * i)) & 7]);
 }
 
+// A signed value num / den (-127 to 127) shown from 0 to 255, rounded.
+uint8_t ShowSigned(int num, int den)
+{
+    return static_cast<uint8_t>(((num + 127 * den) * 255 + 127 * den) / (254 * den));
+}
+
+void DecodeBcBlock(const uint8_t* block, BcFormat format, uint32_t out[16])
+{
+    uint8_t first[16], second[16];
+    switch (format) {
+    case BcFormat::Bc4:
+    case BcFormat::Bc4Signed:
+        DecodeBc4Channel(block, format == BcFormat::Bc4Signed, first);
+        for (int i = 0; i < 16; ++i)
+            out[i] = Pack(first[i], first[i], first[i], 255);
+        break;
+    case BcFormat::Bc5:
+    case BcFormat::Bc5Signed:
+        DecodeBc4Channel(block, format == BcFormat::Bc5Signed, first);
+        DecodeBc4Channel(block + 8, format == BcFormat::Bc5Signed, second);
+        for (int i = 0; i < 16; ++i)
+            out[i] = Pack(first[i], second[i], 0, 255);
+        break;
+    case BcFormat::Bc7:
+        DecodeBc7Block(block, out);
+        break;
+    }
+}
+
 } // namespace
+
+void DecodeBc4Channel(const uint8_t* block, bool isSigned, uint8_t out[16])
+{
+    uint8_t palette[8];
+    if (!isSigned) {
+        // Interpolated values are truncated, as for DXT5 alpha.
+        const uint32_t a0 = block[0];
+        const uint32_t a1 = block[1];
+        palette[0] = uint8_t(a0);
+        palette[1] = uint8_t(a1);
+        if (a0 > a1) {
+            for (uint32_t k = 2; k < 8; ++k)
+                palette[k] = uint8_t(((8 - k) * a0 + (k - 1) * a1) / 7);
+        } else {
+            for (uint32_t k = 2; k < 6; ++k)
+                palette[k] = uint8_t(((6 - k) * a0 + (k - 1) * a1) / 5);
+            palette[6] = 0;
+            palette[7] = 255;
+        }
+    } else {
+        // -128 means -1 as -127 does.
+        const int s0 = std::max<int>(static_cast<int8_t>(block[0]), -127);
+        const int s1 = std::max<int>(static_cast<int8_t>(block[1]), -127);
+        palette[0] = ShowSigned(s0, 1);
+        palette[1] = ShowSigned(s1, 1);
+        if (s0 > s1) {
+            for (int k = 2; k < 8; ++k)
+                palette[k] = ShowSigned((8 - k) * s0 + (k - 1) * s1, 7);
+        } else {
+            for (int k = 2; k < 6; ++k)
+                palette[k] = ShowSigned((6 - k) * s0 + (k - 1) * s1, 5);
+            palette[6] = 0;
+            palette[7] = 255;
+        }
+    }
+    uint64_t bits = 0;
+    for (int i = 0; i < 6; ++i)
+        bits |= uint64_t(block[2 + i]) << (8 * i);
+    for (int i = 0; i < 16; ++i)
+        out[i] = palette[(bits >> (3 * i)) & 7];
+}
+
+void DecodeBcSurface(const uint8_t* data, BcFormat format, int width, int height, CBmp& bitmap, int left,
+                     const std::atomic<bool>* abort)
+{
+    const int blockBytes = BcBlockBytes(format);
+    uint32_t pixels[16];
+    for (int by = 0; by < height; by += 4) {
+        CheckAbandoned(abort);
+        const int rows = std::min(4, height - by);
+        for (int bx = 0; bx < width; bx += 4, data += blockBytes) {
+            DecodeBcBlock(data, format, pixels);
+            const int columns = std::min(4, width - bx);
+            for (int y = 0; y < rows; ++y)
+                std::copy(pixels + 4 * y, pixels + 4 * y + columns, bitmap.Row32(by + y) + left + bx);
+        }
+    }
+}
 
 void DecodeDxtBlock(const uint8_t* block, DxtAlpha alpha, uint32_t out[16])
 {

@@ -1,4 +1,5 @@
-// Decoding of the 4 x 4 block formats of DirectDraw surfaces (DXT1 to DXT5).
+// Decoding of the 4 x 4 block formats of DirectDraw surfaces (DXT1 to DXT5,
+// one- and two-channel BC4 and BC5, and BC7).
 #pragma once
 
 #include "image/Bmp.h"
@@ -25,6 +26,24 @@ void DecodeDxtBlock(const uint8_t* block, DxtAlpha alpha, uint32_t out[16]);
 // CDecodeAbandoned between rows of blocks once abort (may be null) is set.
 void DecodeDxtSurface(const uint8_t* data, DxtAlpha alpha, int width, int height, CBmp& bitmap, int left,
                       const std::atomic<bool>* abort);
+
+// The block formats after DXT5. Signed channels run from -1 to 1 and are
+// shown from 0 to 255, 0 at 127.5.
+enum class BcFormat { Bc4, Bc4Signed, Bc5, Bc5Signed, Bc7 };
+
+// Bytes of one block: 8 for BC4, 16 for the others.
+inline int BcBlockBytes(BcFormat format)
+{
+    return format == BcFormat::Bc4 || format == BcFormat::Bc4Signed ? 8 : 16;
+}
+
+// Decodes the 16 values of one BC4 channel block (8 bytes) to 0-255.
+void DecodeBc4Channel(const uint8_t* block, bool isSigned, uint8_t out[16]);
+
+// As DecodeDxtSurface, for the later block formats. BC4 shows grey; BC5
+// puts its two channels in red and green, blue 0; both are opaque.
+void DecodeBcSurface(const uint8_t* data, BcFormat format, int width, int height, CBmp& bitmap, int left,
+                     const std::atomic<bool>* abort);
 
 // Turns premultiplied colours back into plain ones in the given columns:
 // each channel becomes channel * 255 / alpha, rounded, at most 255.

@@ -16,10 +16,22 @@ constexpr uint32_t kFlagPitch = 0x8;
 constexpr uint32_t kFlagLinearSize = 0x80000;
 constexpr uint32_t kFormatAlphaPixels = 0x1;
 constexpr uint32_t kFormatFourCC = 0x4;
+constexpr uint32_t kFormatLuminance = 0x20000;
 constexpr uint32_t kCapsComplex = 0x8;
 constexpr uint32_t kCaps2CubeMap = 0x200;
 constexpr uint32_t kCaps2Volume = 0x200000;
 constexpr uint32_t kCubeFaces[6] = {0x400, 0x800, 0x1000, 0x2000, 0x4000, 0x8000}; // +X −X +Y −Y +Z −Z
+constexpr uint32_t kCaps2AllFaces = 0xFC00;
+
+// The extended header: format, resource dimension, flags, array size, alpha mode.
+constexpr size_t kExtendedHeaderBytes = 20;
+constexpr uint32_t kDimensionTexture3D = 4;
+constexpr uint32_t kMiscTextureCube = 0x4;
+
+bool FourCCIs(const uint8_t* code, const char* text)
+{
+    return std::memcmp(code, text, 4) == 0;
+}
 
 uint64_t MulSat(uint64_t a, uint64_t b)
 {
@@ -110,11 +122,130 @@ void CDDSDecoder::ReadHeader(CByteSource& source)
         RaiseDecoderError(ErrUnsupported, "DDS decoder: This isn't a DDS file.");
 }
 
+void CDDSDecoder::ReadExtendedHeader(CByteSource& source)
+{
+    const uint8_t* x = source.ReadBytes(kExtendedHeaderBytes);
+    const uint32_t format = GetLE32(x);
+    const uint32_t dimension = GetLE32(x + 4);
+    const uint32_t misc = GetLE32(x + 8);
+    // Arrays show their first element: it comes first in the file.
+    const auto masks = [this](uint32_t r, uint32_t g, uint32_t b, uint32_t a) {
+        m_Header.RgbBitCount = 32;
+        m_Header.RedMask = r;
+        m_Header.GreenMask = g;
+        m_Header.BlueMask = b;
+        m_Header.AlphaMask = a;
+    };
+    switch (format) {
+    case 27: // R8G8B8A8: typeless, unorm, sRGB
+    case 28:
+    case 29:
+        masks(0x000000FF, 0x0000FF00, 0x00FF0000, 0xFF000000u);
+        m_Kind = KindRgba;
+        break;
+    case 87: // B8G8R8A8: unorm, typeless, sRGB
+    case 90:
+    case 91:
+        masks(0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000u);
+        m_Kind = KindRgba;
+        break;
+    case 88: // B8G8R8X8: unorm, typeless, sRGB
+    case 92:
+    case 93:
+        masks(0x00FF0000, 0x0000FF00, 0x000000FF, 0);
+        m_Kind = KindRgb;
+        break;
+    case 70: // BC1: typeless, unorm, sRGB
+    case 71:
+    case 72:
+        m_Kind = KindDxt1;
+        break;
+    case 73: // BC2
+    case 74:
+    case 75:
+        m_Kind = KindDxt3;
+        break;
+    case 76: // BC3
+    case 77:
+    case 78:
+        m_Kind = KindDxt5;
+        break;
+    case 79: // BC4: typeless, unorm, snorm
+    case 80:
+        m_Kind = KindBc4;
+        break;
+    case 81:
+        m_Kind = KindBc4Signed;
+        break;
+    case 82: // BC5: typeless, unorm, snorm
+    case 83:
+        m_Kind = KindBc5;
+        break;
+    case 84:
+        m_Kind = KindBc5Signed;
+        break;
+    case 94: // BC6H: half floats need a tone mapping we do not make
+    case 95:
+    case 96:
+        RaiseDecoderError(ErrUnsupported, "DDS decoder: BC6H not supported.");
+    case 97: // BC7: typeless, unorm, sRGB
+    case 98:
+    case 99:
+        m_Kind = KindBc7;
+        break;
+    default:
+        m_Kind = KindUnsupported;
+        break;
+    }
+    if (dimension == kDimensionTexture3D) {
+        m_Header.Caps |= kCapsComplex;
+        m_Header.Caps2 |= kCaps2Volume;
+    } else if (misc & kMiscTextureCube) {
+        m_Header.Caps |= kCapsComplex;
+        m_Header.Caps2 |= kCaps2CubeMap;
+        // The extended header's cube always has all six faces.
+        if (!(m_Header.Caps2 & kCaps2AllFaces))
+            m_Header.Caps2 |= kCaps2AllFaces;
+    }
+}
+
+CDDSDecoder::Kind CDDSDecoder::KindOfFourCC() const
+{
+    const uint8_t* c = m_Header.FourCC;
+    if (c[0] == 'D' && c[1] == 'X' && c[2] == 'T' && c[3] >= '1' && c[3] <= '5')
+        return static_cast<Kind>(KindDxt1 + (c[3] - '1'));
+    if (FourCCIs(c, "ATI1") || FourCCIs(c, "BC4U"))
+        return KindBc4;
+    if (FourCCIs(c, "BC4S"))
+        return KindBc4Signed;
+    if (FourCCIs(c, "ATI2") || FourCCIs(c, "BC5U"))
+        return KindBc5;
+    if (FourCCIs(c, "BC5S"))
+        return KindBc5Signed;
+    return KindUnsupported;
+}
+
+int CDDSDecoder::SourceBits() const
+{
+    switch (m_Kind) {
+    case KindRgb:
+    case KindBc5:
+    case KindBc5Signed:
+        return 24;
+    case KindBc4:
+    case KindBc4Signed:
+        return 8;
+    default:
+        return 32;
+    }
+}
+
 uint64_t CDDSDecoder::SurfaceSize(uint64_t width, uint64_t height, uint64_t depth) const
 {
-    if (m_Kind >= KindDxt1) {
+    if (IsBlockKind()) {
         const uint64_t blocks = MulSat(MulSat((width + 3) / 4, (height + 3) / 4), (depth + 3) / 4);
-        return MulSat(blocks, m_Kind == KindDxt1 ? 8 : 16);
+        const bool small = m_Kind == KindDxt1 || m_Kind == KindBc4 || m_Kind == KindBc4Signed;
+        return MulSat(blocks, small ? 8 : 16);
     }
     return MulSat(MulSat(MulSat(height, m_Header.RgbBitCount / 8), depth), width);
 }
@@ -198,6 +329,21 @@ void CDDSDecoder::DecodeSurface(CBmp& bitmap, const uint8_t* data, int left) con
     case KindDxt5:
         DecodeDxtSurface(data, DxtAlpha::Interpolated, width, height, bitmap, left, GetAbortFlag());
         break;
+    case KindBc4:
+        DecodeBcSurface(data, BcFormat::Bc4, width, height, bitmap, left, GetAbortFlag());
+        break;
+    case KindBc4Signed:
+        DecodeBcSurface(data, BcFormat::Bc4Signed, width, height, bitmap, left, GetAbortFlag());
+        break;
+    case KindBc5:
+        DecodeBcSurface(data, BcFormat::Bc5, width, height, bitmap, left, GetAbortFlag());
+        break;
+    case KindBc5Signed:
+        DecodeBcSurface(data, BcFormat::Bc5Signed, width, height, bitmap, left, GetAbortFlag());
+        break;
+    case KindBc7:
+        DecodeBcSurface(data, BcFormat::Bc7, width, height, bitmap, left, GetAbortFlag());
+        break;
     case KindUnsupported:
         RaiseDecoderError(ErrFormat, "Invalid file header.");
     }
@@ -227,10 +373,10 @@ void CDDSDecoder::ReadCubeMap(CBmp& bitmap, CByteSource& source)
     if (needed > source.Remaining())
         RaiseDecoderError(ErrInternal, "Unexpected end of file.");
 
-    CreateBitmap(bitmap, int64_t(m_Width) * 6, m_Height, 32, m_Kind != KindRgb);
-    bitmap.SourceBitsPerPixel = m_Kind == KindRgb ? 24 : 32;
+    CreateBitmap(bitmap, int64_t(m_Width) * 6, m_Height, 32, KindHasAlpha());
+    bitmap.SourceBitsPerPixel = SourceBits();
     // Faces the file leaves out show as empty (transparent black) columns.
-    const uint32_t empty = m_Kind == KindRgb ? 0xFF000000u : 0;
+    const uint32_t empty = KindHasAlpha() ? 0 : 0xFF000000u;
     for (int y = 0; y < bitmap.Height; ++y)
         std::fill(bitmap.Row32(y), bitmap.Row32(y) + bitmap.Width, empty);
 
@@ -254,13 +400,15 @@ void CDDSDecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>&, int,
     m_Depth = m_Header.Depth > kMaxDepth ? 1 : m_Header.Depth;
     m_Face = 0;
 
-    if (m_Header.FormatFlags & kFormatFourCC) {
-        const uint8_t* c = m_Header.FourCC;
-        m_Kind = KindUnsupported;
-        if (c[0] == 'D' && c[1] == 'X' && c[2] == 'T' && c[3] >= '1' && c[3] <= '5')
-            m_Kind = static_cast<Kind>(KindDxt1 + (c[3] - '1'));
+    if ((m_Header.FormatFlags & kFormatFourCC) && FourCCIs(m_Header.FourCC, "DX10")) {
+        ReadExtendedHeader(source);
+    } else if (m_Header.FormatFlags & kFormatFourCC) {
+        m_Kind = KindOfFourCC();
     } else {
         m_Kind = (m_Header.FormatFlags & kFormatAlphaPixels) ? KindRgba : KindRgb;
+        // Luminance is one value for all three colours.
+        if (m_Header.FormatFlags & kFormatLuminance)
+            m_Header.GreenMask = m_Header.BlueMask = m_Header.RedMask;
         // Pixels are whole bytes, one to four of them.
         const uint32_t bits = m_Header.RgbBitCount;
         if (bits != 8 && bits != 16 && bits != 24 && bits != 32)
@@ -294,7 +442,7 @@ void CDDSDecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>&, int,
     if (m_DataSize > source.Remaining())
         RaiseDecoderError(ErrInternal, "Unexpected end of file.");
     const uint8_t* data = source.ReadBytes(static_cast<size_t>(m_DataSize));
-    CreateBitmap(bitmap, m_Width, m_Height, 32, m_Kind != KindRgb);
-    bitmap.SourceBitsPerPixel = m_Kind == KindRgb ? 24 : 32;
+    CreateBitmap(bitmap, m_Width, m_Height, 32, KindHasAlpha());
+    bitmap.SourceBitsPerPixel = SourceBits();
     DecodeSurface(bitmap, data, 0);
 }

@@ -1,5 +1,6 @@
-// DirectDraw surfaces: uncompressed RGB/RGBA with any channel masks and the
-// block formats DXT1 to DXT5, including cube maps laid out side by side.
+// DirectDraw surfaces: uncompressed RGB/RGBA with any channel masks,
+// luminance, and the block formats DXT1 to DXT5, BC4, BC5 and BC7 (also under
+// the extended header), including cube maps laid out side by side.
 #pragma once
 
 #include "formats/ImageDecoder.h"
@@ -9,7 +10,21 @@
 class CDDSDecoder : public CImageDecoder {
 public:
     // Surface kinds.
-    enum Kind { KindRgba = 0, KindRgb = 1, KindDxt1, KindDxt2, KindDxt3, KindDxt4, KindDxt5, KindUnsupported };
+    enum Kind {
+        KindRgba = 0,
+        KindRgb = 1,
+        KindDxt1,
+        KindDxt2,
+        KindDxt3,
+        KindDxt4,
+        KindDxt5,
+        KindUnsupported,
+        KindBc4,
+        KindBc4Signed,
+        KindBc5,
+        KindBc5Signed,
+        KindBc7,
+    };
 
 protected:
     void ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>& paletteOut, int bitsPerPixel,
@@ -37,6 +52,13 @@ private:
     };
 
     void ReadHeader(CByteSource& source);
+    // The extended header after the "DX10" code: its format becomes the kind
+    // (uncompressed ones as channel masks), its cube and volume flags the caps.
+    void ReadExtendedHeader(CByteSource& source);
+    Kind KindOfFourCC() const;
+    bool IsBlockKind() const { return m_Kind >= KindDxt1 && m_Kind != KindUnsupported; }
+    bool KindHasAlpha() const { return m_Kind != KindRgb && (m_Kind < KindBc4 || m_Kind == KindBc7); }
+    int SourceBits() const;
     // Bytes of one surface of the given size in the file's layout; saturates
     // instead of overflowing.
     uint64_t SurfaceSize(uint64_t width, uint64_t height, uint64_t depth) const;

@@ -12,7 +12,15 @@ namespace {
 constexpr size_t kColorTableBytes = 768;
 constexpr uint32_t kLengthUnset = 0x80000000u; // a section length with this bit means "no section"
 
-enum ColorMode { ModeGreyscale = 1, ModeIndexed = 2, ModeRgb = 3 };
+enum ColorMode {
+    ModeBitmap = 0,
+    ModeGreyscale = 1,
+    ModeIndexed = 2,
+    ModeRgb = 3,
+    ModeCmyk = 4,
+    ModeMultichannel = 7,
+    ModeDuotone = 8
+};
 enum Compression { CompressionNone = 0, CompressionPackBits = 1, CompressionZip = 2, CompressionZipPrediction = 3 };
 
 bool ProductFits(uint64_t a, uint64_t b, uint64_t limit)
@@ -43,46 +51,6 @@ void UnpackBits(const uint8_t* in, size_t inSize, uint8_t* out, size_t outSize)
     }
     if (o < outSize)
         std::memset(out + o, 0, outSize - o);
-}
-
-// Planes hold samples of Step bytes; the high byte comes first.
-template <int Step>
-void PutRgbRow(uint32_t* dst, const uint8_t* const* planes, const uint32_t*, int width)
-{
-    const uint8_t* r = planes[0];
-    const uint8_t* g = planes[1];
-    const uint8_t* b = planes[2];
-    for (int x = 0; x < width; ++x)
-        dst[x] = PackPixel(r[Step * x], g[Step * x], b[Step * x]);
-}
-
-template <int Step>
-void PutRgbaRow(uint32_t* dst, const uint8_t* const* planes, const uint32_t*, int width)
-{
-    const uint8_t* r = planes[0];
-    const uint8_t* g = planes[1];
-    const uint8_t* b = planes[2];
-    const uint8_t* a = planes[3];
-    for (int x = 0; x < width; ++x)
-        dst[x] = PackPixel(r[Step * x], g[Step * x], b[Step * x], a[Step * x]);
-}
-
-template <int Step>
-void PutTableRow(uint32_t* dst, const uint8_t* const* planes, const uint32_t* colors, int width)
-{
-    const uint8_t* v = planes[0];
-    for (int x = 0; x < width; ++x)
-        dst[x] = colors[v[Step * x]];
-}
-
-using RowPutter = void (*)(uint32_t*, const uint8_t* const*, const uint32_t*, int);
-
-template <int Step>
-RowPutter ChoosePutter(int mode, int planes)
-{
-    if (mode != ModeRgb)
-        return PutTableRow<Step>;
-    return planes >= 4 ? PutRgbaRow<Step> : PutRgbRow<Step>;
 }
 
 } // namespace
@@ -153,8 +121,14 @@ uint32_t CPSDDecoder::ReadLayers(CByteSource& source)
     const int32_t infoLength = static_cast<int32_t>(section.ReadBE32());
     if (infoLength <= 0)
         return length;
-    // A negative count says the first alpha channel holds the merged transparency.
-    const int count = std::abs(int(static_cast<int16_t>(section.ReadBE16())));
+    // A negative count says the first alpha channel holds the merged
+    // transparency. That is the only sign of it: a fourth RGB channel (or a
+    // fifth CMYK, a second grey one) is otherwise a saved selection or a spot
+    // colour, and the resources that name alpha channels do not tell them
+    // apart. Other readers decide the same way.
+    const int16_t signedCount = static_cast<int16_t>(section.ReadBE16());
+    m_MergedAlpha = signedCount < 0;
+    const int count = std::abs(int(signedCount));
     DecoderTrace(2, "Number of layers: " + std::to_string(count) + "\n");
     m_Layers.reserve(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) {
@@ -210,7 +184,7 @@ CPSDDecoder::Composite CPSDDecoder::LocateComposite(CByteSource& source, uint32_
 
     c.Used = usedPlanes;
     const uint64_t rows = m_Header.Rows;
-    const uint64_t rowBytes = uint64_t(m_Header.Columns) * (m_Header.Depth / 8);
+    const uint64_t rowBytes = (uint64_t(m_Header.Columns) * m_Header.Depth + 7) / 8;
     c.RowBytes = static_cast<size_t>(rowBytes);
     if (c.Compression == CompressionNone) {
         // Planes past the used ones may be missing from the file: nothing reads them.
@@ -236,12 +210,10 @@ CPSDDecoder::Composite CPSDDecoder::LocateComposite(CByteSource& source, uint32_
     return c;
 }
 
-void CPSDDecoder::DecodeComposite(CBmp& bitmap, const Composite& c) const
+void CPSDDecoder::DecodeComposite(CBmp& bitmap, const Composite& c, PsdRowPutter put) const
 {
-    const bool wide = m_Header.Depth == 16;
-    const RowPutter put = wide ? ChoosePutter<2>(m_Header.Mode, c.Used) : ChoosePutter<1>(m_Header.Mode, c.Used);
     const int width = bitmap.Width;
-    const uint8_t* planes[4] = {};
+    const uint8_t* planes[5] = {};
 
     if (c.Compression == CompressionNone) {
         for (int y = 0; y < bitmap.Height; ++y) {
@@ -254,7 +226,7 @@ void CPSDDecoder::DecodeComposite(CBmp& bitmap, const Composite& c) const
     }
 
     std::vector<uint8_t> scratch(c.RowBytes * c.Used);
-    const uint8_t* packed[4];
+    const uint8_t* packed[5];
     for (int p = 0; p < c.Used; ++p) {
         packed[p] = c.Planes[p];
         planes[p] = scratch.data() + p * c.RowBytes;
@@ -286,14 +258,24 @@ void CPSDDecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>&, int,
     ReadColorModeData(source);
     ReadResources(source);
 
-    int usedPlanes = 1;
+    // The row kind without alpha, and the one with it where the file gives
+    // the merged image transparency.
+    PsdRowKind kind = PsdRowKind::Table;
+    PsdRowKind withAlpha = PsdRowKind::Table;
     int minChannels = 1;
-    int sourceBits = m_Header.Depth;
-    bool hasAlpha = false;
     switch (m_Header.Mode) {
+    case ModeBitmap:
     case ModeGreyscale:
+    case ModeDuotone:
+    case ModeMultichannel:
+        // Duotone planes are the grey the inks are printed from; multichannel
+        // documents show their first channel; one-bit bitmaps are black on white.
         for (int i = 0; i < 256; ++i)
             m_Colors[i] = PackPixel(uint8_t(i), uint8_t(i), uint8_t(i));
+        if (m_Header.Mode == ModeBitmap && m_Header.Depth == 1)
+            kind = withAlpha = PsdRowKind::Bits;
+        else if (m_Header.Mode != ModeMultichannel)
+            withAlpha = PsdRowKind::TableAlpha;
         break;
     case ModeIndexed:
         if (!m_HasColorTable)
@@ -301,22 +283,39 @@ void CPSDDecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>&, int,
         break;
     case ModeRgb:
         minChannels = 3;
-        hasAlpha = m_Header.Channels >= 4;
-        usedPlanes = hasAlpha ? 4 : 3;
+        kind = PsdRowKind::Rgb;
+        withAlpha = PsdRowKind::Rgba;
+        break;
+    case ModeCmyk:
+        minChannels = 4;
+        kind = PsdRowKind::Cmyk;
+        withAlpha = PsdRowKind::Cmyka;
         break;
     default:
         RaiseDecoderError(ErrUnsupported, "This PSD color mode is not supported.");
     }
-    // 16-bit samples are shown by their high byte; indices are always 8 bits.
-    if (m_Header.Depth != 8 && (m_Header.Depth != 16 || m_Header.Mode == ModeIndexed))
+    // 16-bit samples are shown by their high byte; indices are always 8
+    // bits; single bits only in bitmap documents, which have nothing else.
+    const bool depthFits = m_Header.Depth == 8 ||
+                           (m_Header.Depth == 16 && m_Header.Mode != ModeIndexed && m_Header.Mode != ModeBitmap) ||
+                           (m_Header.Depth == 1 && m_Header.Mode == ModeBitmap);
+    if (!depthFits)
         RaiseDecoderError(ErrUnsupported,
                           "PSD decoder: " + std::to_string(m_Header.Depth) + " bits per channel not supported.");
     if (m_Header.Channels < minChannels)
         RaiseDecoderError(ErrFormat, "PSD decoder: Too few channels for the color mode.");
-    if (m_Header.Mode == ModeRgb)
-        sourceBits = m_Header.Depth * m_Header.Channels;
 
+    m_MergedAlpha = false;
     const uint32_t layerSectionLength = ReadLayers(source);
+    if (m_MergedAlpha && m_Header.Channels >= PsdRowPlanes(withAlpha))
+        kind = withAlpha;
+    const bool hasAlpha = kind == PsdRowKind::TableAlpha || kind == PsdRowKind::Rgba || kind == PsdRowKind::Cmyka;
+    const int usedPlanes = PsdRowPlanes(kind);
+    int sourceBits = m_Header.Depth * (hasAlpha ? 2 : 1);
+    if (kind == PsdRowKind::Rgb || kind == PsdRowKind::Rgba)
+        sourceBits = m_Header.Depth * m_Header.Channels;
+    else if (kind == PsdRowKind::Cmyk || kind == PsdRowKind::Cmyka)
+        sourceBits = m_Header.Depth * usedPlanes;
 
     // Every failure inside the merged image reads the same to the caller;
     // an abandoned decode stays one.
@@ -339,5 +338,6 @@ void CPSDDecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>&, int,
     // Memory is taken only once the file is known to hold the merged image.
     CreateBitmap(bitmap, m_Header.Columns, m_Header.Rows, 32, hasAlpha);
     bitmap.SourceBitsPerPixel = sourceBits;
-    inComposite([&] { DecodeComposite(bitmap, composite); });
+    const PsdRowPutter put = ChoosePsdRowPutter(kind, m_Header.Depth);
+    inComposite([&] { DecodeComposite(bitmap, composite, put); });
 }

@@ -1,10 +1,12 @@
 // Photoshop documents ("8BPS"): the merged image stored after the layer
-// section, greyscale, indexed or RGB (with alpha from a fourth channel),
-// 8 or 16 bits per channel, raw or PackBits. Layers are read only to be
-// checked and counted.
+// section — bitmap, greyscale, duotone, multichannel, indexed, RGB or CMYK,
+// with alpha where the file gives the merged image transparency — 1, 8 or
+// 16 bits per channel, raw or PackBits. Layers are read only to be checked
+// and counted.
 #pragma once
 
 #include "formats/ImageDecoder.h"
+#include "formats/PSDRows.h"
 
 #include <array>
 #include <cstdint>
@@ -44,7 +46,7 @@ private:
         int Compression = 0;
         int Used = 0;              // planes that reach the pixels
         size_t RowBytes = 0;       // one unpacked row of one plane
-        const uint8_t* Planes[4] = {}; // raw: plane starts; PackBits: first packed row of each plane
+        const uint8_t* Planes[5] = {}; // raw: plane starts; PackBits: first packed row of each plane
         const uint8_t* Counts = nullptr; // PackBits: the byte-count table
     };
 
@@ -54,10 +56,11 @@ private:
     // Returns the layer section's length when the merged image lies behind it, else 0.
     uint32_t ReadLayers(CByteSource& source);
     Composite LocateComposite(CByteSource& source, uint32_t layerSectionLength, int usedPlanes) const;
-    void DecodeComposite(CBmp& bitmap, const Composite& composite) const;
+    void DecodeComposite(CBmp& bitmap, const Composite& composite, PsdRowPutter put) const;
 
     Header m_Header;
     bool m_HasColorTable = false;
     std::array<uint32_t, 256> m_Colors{}; // colour table as pixel words
     std::vector<Layer> m_Layers;
+    bool m_MergedAlpha = false; // the first extra channel is the merged image's transparency
 };

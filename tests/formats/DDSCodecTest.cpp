@@ -80,6 +80,17 @@ DdsLayout Blocks(const char* fourCC, uint32_t width, uint32_t height, std::vecto
     return s;
 }
 
+// Blocks or pixels under the extended header: format, resource dimension, flags.
+DdsLayout Dx10(uint32_t format, uint32_t width, uint32_t height, std::vector<uint8_t> data, uint32_t dimension = 3,
+               uint32_t misc = 0)
+{
+    ByteWriter w;
+    w.LE32(format).LE32(dimension).LE32(misc).LE32(1).LE32(0).Append(data);
+    DdsLayout s = Blocks("DX10", width, height, w.Bytes());
+    s.PitchOrLinearSize = uint32_t(data.size());
+    return s;
+}
+
 uint16_t To565(uint8_t r, uint8_t g, uint8_t b)
 {
     return uint16_t(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3));
@@ -418,7 +429,16 @@ TEST(DDSCodecTest, Errors)
 
     const Case cases[] = {
         {"wrong magic", MakeDds(notDds), 6, "DDS decoder: This isn't a DDS file."},
-        {"DX10 header", MakeDds(Blocks("DX10", 1, 1, std::vector<uint8_t>(8))), 2, "Invalid file header."},
+        {"extended header cut short", MakeDds(Blocks("DX10", 1, 1, std::vector<uint8_t>(8))), 7,
+         "Unexpected end of file."},
+        {"unknown extended format", MakeDds(Dx10(2, 1, 1, std::vector<uint8_t>(16))), 2, "Invalid file header."},
+        {"BC6H", MakeDds(Dx10(95, 4, 4, std::vector<uint8_t>(16))), 6, "DDS decoder: BC6H not supported."},
+        {"extended volume", MakeDds(Dx10(71, 4, 4, std::vector<uint8_t>(8), 4)), 6,
+         "DDS decoder: Volume textures not supported."},
+        {"BC7 huge sizes, tiny file", MakeDds(Dx10(98, 0xFFFFFFFFu, 0xFFFFFFFFu, std::vector<uint8_t>(16))), 7,
+         "Unexpected end of file."},
+        {"BC4 blocks cut short", Cut(MakeDds(Blocks("ATI1", 8, 4, std::vector<uint8_t>(16))), 1), 7,
+         "Unexpected end of file."},
         {"DXT6", MakeDds(Blocks("DXT6", 1, 1, std::vector<uint8_t>(8))), 2, "Invalid file header."},
         {"12 bits per pixel", MakeDds(Masked(2, 1, 12, {0xF00, 0xF0, 0xF, 0}, false, {0, 0, 0})), 2,
          "Invalid file header."},
@@ -509,3 +529,48 @@ TEST(DDSCodecTest, ImageMagickFiles)
 }
 
 } // namespace
+
+TEST(DDSCodecTest, SignedChannelsRunFromMinusOneToOne)
+{
+    // One BC4 block: endpoints -128 (read as -127) and 127, so eight steps
+    // from -1 to 1, pixel i taking index i % 8.
+    ByteWriter w;
+    w.U8(0x7F).U8(0x80);
+    uint64_t bits = 0;
+    for (int i = 0; i < 16; ++i)
+        bits |= uint64_t(i % 8) << (3 * i);
+    for (int i = 0; i < 6; ++i)
+        w.U8(uint8_t(bits >> (8 * i)));
+    const uint8_t expected[8] = {255, 0, 219, 182, 146, 109, 73, 36};
+    for (const char* code : {"BC4S", "DX10"}) {
+        const DdsLayout layout = std::string(code) == "DX10" ? Dx10(81, 4, 4, w.Bytes()) : Blocks(code, 4, 4, w.Bytes());
+        const DecodeResult d = DecodeBytes<CDDSDecoder>(MakeDds(layout));
+        ASSERT_EQ(d.Code, 0) << code << ": " << d.Text;
+        EXPECT_FALSE(d.Bitmap.HasAlpha) << code;
+        for (int i = 0; i < 16; ++i) {
+            const uint8_t v = expected[i % 8];
+            EXPECT_EQ(d.Bitmap.Row32(i / 4)[i % 4], Argb(255, v, v, v)) << code << " pixel " << i;
+        }
+    }
+}
+
+TEST(DDSCodecTest, ExtendedCubeFlagMakesSixFaces)
+{
+    // Six BC7 faces of 4 x 4, each one mode 6 block of a single colour.
+    std::vector<uint8_t> faces;
+    for (int f = 0; f < 6; ++f) {
+        std::vector<uint8_t> block(16, 0);
+        block[0] = 0x40; // mode 6; all endpoints and indices 0 but red of endpoint 0
+        block[1] = uint8_t(f * 20);
+        faces.insert(faces.end(), block.begin(), block.end());
+    }
+    const DecodeResult d = DecodeBytes<CDDSDecoder>(MakeDds(Dx10(98, 4, 4, faces, 3, 0x4)));
+    ASSERT_EQ(d.Code, 0) << d.Text;
+    ASSERT_EQ(d.Bitmap.Width, 24);
+    EXPECT_TRUE(d.Bitmap.HasAlpha);
+    for (int f = 0; f < 6; ++f) {
+        // Endpoint 0's red is bits 7 to 13, then a p-bit of 0.
+        const uint32_t red = ((uint32_t(f * 20) << 1) & 0x7F) << 1;
+        EXPECT_EQ(d.Bitmap.Row32(2)[4 * f + 1], Argb(0, red, 0, 0)) << "face " << f;
+    }
+}

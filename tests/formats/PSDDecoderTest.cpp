@@ -149,8 +149,28 @@ TEST(PSDDecoderTest, ModesDepthsAndCompression)
         int SourceBits;
     };
     PsdLayout rgb = Psd(3, 3, 1, 2, 8, 0, {10, 11, 20, 21, 30, 31});
+    // Only a negative layer count makes the first extra channel transparency.
     PsdLayout rgba = Psd(3, 4, 1, 2, 8, 0, {10, 11, 20, 21, 30, 31, 0, 200});
+    rgba.Layers = LayerSection(-1);
+    PsdLayout selection = rgba;
+    selection.Layers = LayerSection(1);
+    PsdLayout noLayers = rgba;
+    noLayers.Layers.clear();
     PsdLayout extraChannel = Psd(3, 5, 1, 1, 8, 0, {1, 2, 3, 4, 99});
+    PsdLayout extraAlpha = extraChannel;
+    extraAlpha.Layers = LayerSection(-2);
+    PsdLayout greyAlphaNegative = Psd(1, 2, 1, 2, 8, 0, {7, 8, 0, 90});
+    greyAlphaNegative.Layers = LayerSection(-1, 2);
+    // Colours and black stored as 255 - ink; the inks multiply.
+    PsdLayout cmyk = Psd(4, 4, 1, 2, 8, 0, {200, 255, 100, 255, 50, 255, 64, 255});
+    PsdLayout cmykAlpha = Psd(4, 5, 1, 1, 8, 0, {200, 100, 50, 64, 77});
+    cmykAlpha.Layers = LayerSection(-1, 5);
+    PsdLayout cmyk16 = Psd(4, 4, 1, 1, 16, 0, {0xC8, 0xC8, 0x64, 0x64, 0x32, 0x32, 0x40, 0x40});
+    // Bitmap rows are whole bytes, 1 black; 10 columns take two bytes a row.
+    PsdLayout bitmap = Psd(0, 1, 2, 10, 1, 0, {0xA0, 0x40, 0x00, 0xFF});
+    PsdLayout bitmapRle = Psd(0, 1, 1, 10, 1, 1, Concat({Counts({2}), {0xFF, 0xF0}}));
+    PsdLayout duotone = Psd(8, 1, 1, 2, 8, 0, {30, 220}, std::vector<uint8_t>(40, 7));
+    PsdLayout multichannel = Psd(7, 3, 1, 1, 8, 0, {30, 99, 98});
     PsdLayout grey = Psd(1, 1, 2, 2, 8, 0, {0, 50, 128, 255});
     PsdLayout greyAlpha = Psd(1, 2, 1, 2, 8, 0, {7, 8, 0, 0});
     PsdLayout indexed = Psd(2, 1, 1, 3, 8, 0, {0, 1, 200}, ColorTable());
@@ -163,7 +183,23 @@ TEST(PSDDecoderTest, ModesDepthsAndCompression)
     const Case cases[] = {
         {"RGB, three planes", rgb, {{Rgb(10, 20, 30), Rgb(11, 21, 31)}}, false, 24},
         {"RGB, fourth plane is alpha", rgba, {{Argb(0, 10, 20, 30), Argb(200, 11, 21, 31)}}, true, 32},
-        {"RGB, planes past the fourth are ignored", extraChannel, {{Argb(4, 1, 2, 3)}}, true, 40},
+        {"RGB, fourth plane behind a positive layer count", selection, {{Rgb(10, 20, 30), Rgb(11, 21, 31)}}, false,
+         32},
+        {"RGB, fourth plane without layers", noLayers, {{Rgb(10, 20, 30), Rgb(11, 21, 31)}}, false, 32},
+        {"RGB, planes past the fourth are ignored", extraChannel, {{Rgb(1, 2, 3)}}, false, 40},
+        {"RGB, fourth of five planes is alpha", extraAlpha, {{Argb(4, 1, 2, 3)}}, true, 40},
+        {"greyscale with alpha", greyAlphaNegative, {{Argb(0, 7, 7, 7), Argb(90, 8, 8, 8)}}, true, 16},
+        {"CMYK", cmyk, {{Rgb(50, 25, 13), Rgb(255, 255, 255)}}, false, 32},
+        {"CMYK with alpha", cmykAlpha, {{Argb(77, 50, 25, 13)}}, true, 40},
+        {"16-bit CMYK", cmyk16, {{Rgb(50, 25, 13)}}, false, 64},
+        {"bitmap", bitmap,
+         {{Grey(0), Grey(255), Grey(0), Grey(255), Grey(255), Grey(255), Grey(255), Grey(255), Grey(255), Grey(0)},
+          {Grey(255), Grey(255), Grey(255), Grey(255), Grey(255), Grey(255), Grey(255), Grey(255), Grey(0), Grey(0)}},
+         false, 1},
+        {"bitmap PackBits", bitmapRle,
+         {{Grey(0), Grey(0), Grey(0), Grey(0), Grey(255), Grey(255), Grey(255), Grey(255), Grey(0), Grey(0)}}, false, 1},
+        {"duotone shows its grey", duotone, {{Grey(30), Grey(220)}}, false, 8},
+        {"multichannel shows its first channel", multichannel, {{Grey(30)}}, false, 8},
         {"greyscale", grey, {{Grey(0), Grey(50)}, {Grey(128), Grey(255)}}, false, 8},
         {"greyscale, second plane ignored", greyAlpha, {{Grey(7), Grey(8)}}, false, 8},
         {"indexed through the colour table", indexed, {{Rgb(0, 255, 0x55), Rgb(1, 254, 0x54), Rgb(200, 55, 200 ^ 0x55)}},
@@ -320,8 +356,9 @@ TEST(PSDDecoderTest, Errors)
     const Case cases[] = {
         {"wrong signature", MakePsd(notPsd), 6, "PSD decoder: This isn't a photoshop file."},
         {"large document format", MakePsd(psb), 6, "PSD decoder: Large document format (PSB) not supported."},
-        {"bitmap mode", MakePsd(Psd(0, 1, 1, 8, 1, 0, {0})), 6, "This PSD color mode is not supported."},
-        {"CMYK", MakePsd(Psd(4, 4, 1, 1, 8, 0, {1, 2, 3, 4})), 6, "This PSD color mode is not supported."},
+        {"16-bit bitmap", MakePsd(Psd(0, 1, 1, 1, 16, 0, {0, 0})), 6, "PSD decoder: 16 bits per channel not supported."},
+        {"CMYK with three planes", MakePsd(Psd(4, 3, 1, 1, 8, 0, {1, 2, 3})), 2,
+         "PSD decoder: Too few channels for the color mode."},
         {"Lab", MakePsd(Psd(9, 3, 1, 1, 8, 0, {1, 2, 3})), 6, "This PSD color mode is not supported."},
         {"32 bits per channel", MakePsd(Psd(3, 3, 1, 1, 32, 0, std::vector<uint8_t>(12))), 6,
          "PSD decoder: 32 bits per channel not supported."},
@@ -424,9 +461,19 @@ TEST(PSDDecoderTest, ImageMagickFiles)
         EXPECT_EQ(differences, 0) << c.File;
     }
 
+    // The CMYK copy comes back to the RGB picture within the rounding of the trip.
     const DecodeResult cmyk = DecodePath<CPSDDecoder>(TestDataPath("psd", "cmyk.psd"));
-    EXPECT_EQ(cmyk.Code, 6);
-    EXPECT_EQ(cmyk.Text, "This PSD color mode is not supported.");
+    ASSERT_EQ(cmyk.Code, 0) << cmyk.Text;
+    EXPECT_FALSE(cmyk.Bitmap.HasAlpha);
+    const std::vector<uint8_t> rgb = ReadWholeFile(TestDataPath("psd", "rgb.rgba"));
+    int worst = 0;
+    for (int y = 0; y < 17; ++y)
+        for (int x = 0; x < 23; ++x)
+            for (int c = 0; c < 3; ++c) {
+                const int ours = int(cmyk.Bitmap.Row32(y)[x] >> (16 - 8 * c)) & 0xFF;
+                worst = std::max(worst, std::abs(ours - int(rgb[size_t(y * 23 + x) * 4 + c])));
+            }
+    EXPECT_LE(worst, 1);
 }
 
 } // namespace
