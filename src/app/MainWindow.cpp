@@ -304,6 +304,8 @@ void CMainWindow::setViewerMode(bool viewer)
     m_BrowserBar->setVisible(!viewer && m_ToolbarOn);
     m_ViewerBar->setVisible(viewer && m_ToolbarOn);
     buildMenuBar();
+    if (!viewer)
+        preloadNeighbours();  // the browser holds nothing ahead
 }
 
 void CMainWindow::setPane(int pane, const QString& text)
@@ -324,7 +326,8 @@ QString CMainWindow::paneText(int pane) const
 void CMainWindow::updateTitle()
 {
     const bool full = m_ViewerMode ? m_Settings.ViewerFullPathInTitle != 0 : m_Settings.BrowserFullPathInTitle != 0;
-    const bool shows = m_Preview->hasImage() && !m_ShownName.empty();
+    // A file that could not be shown is named too, so the window says which.
+    const bool shows = (m_Preview->hasImage() || !m_Preview->failureReason().isEmpty()) && !m_ShownName.empty();
     if (shows && !full)
         setWindowTitle(QStringLiteral("Oculane - [%1]").arg(QString::fromStdString(m_ShownName)));
     else
