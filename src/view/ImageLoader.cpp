@@ -1,6 +1,7 @@
 #include "view/ImageLoader.h"
 
 #include "formats/AutoDecoder.h"
+#include "image/AreaScale.h"
 #include "view/DisplayOrientation.h"
 #include "base/TextException.h"
 
@@ -24,6 +25,14 @@ CImageLoader::~CImageLoader()
         m_Thread.join();
 }
 
+bool ShrunkCopyWorthIt(int width, int height, int displayWidth, int displayHeight)
+{
+    constexpr int64_t kScaledCopyShare = 4;
+    const bool shrunk = displayWidth > 0 && displayHeight > 0 && displayWidth <= width && displayHeight <= height &&
+                        (displayWidth < width || displayHeight < height);
+    return shrunk && int64_t(displayWidth) * displayHeight * kScaledCopyShare <= int64_t(width) * height;
+}
+
 namespace {
 
 struct FileStamp {
@@ -41,6 +50,23 @@ FileStamp StampOf(const std::string& path)
 }
 
 } // namespace
+
+void CImageLoader::PrepareScaled(ImageLoadResult& result, const DisplaySizer& sizer)
+{
+    const CWinBmp& image = *result.Image;
+    int width = 0, height = 0;
+    sizer(image.Width, image.Height, width, height);
+    if (!ShrunkCopyWorthIt(image.Width, image.Height, width, height))
+        return;
+    const int64_t stride = int64_t(width) * 4;
+    std::unique_ptr<uint8_t[]> pixels(new (std::nothrow) uint8_t[size_t(stride) * size_t(height)]);
+    if (!pixels)
+        return;  // the view shrinks it itself when shown
+    AreaDownscale(image, width, height, pixels.get(), stride, image.HasAlpha);
+    result.Scaled = std::move(pixels);
+    result.ScaledWidth = width;
+    result.ScaledHeight = height;
+}
 
 void CImageLoader::StartThread()
 {
@@ -126,11 +152,12 @@ bool CImageLoader::IsBusy()
     return m_Decoding || m_HasQueued;
 }
 
-void CImageLoader::Preload(const std::vector<std::string>& paths)
+void CImageLoader::Preload(const std::vector<std::string>& paths, DisplaySizer sizer)
 {
     std::vector<PreloadSlot> old;
     {
         std::lock_guard lock(m_Mutex);
+        m_Sizer = std::move(sizer);
         std::vector<PreloadSlot> wanted;
         for (const std::string& path : paths) {
             if (wanted.size() == kMaxPreloads)
@@ -208,6 +235,7 @@ void CImageLoader::Run()
         if (m_Stop)
             return;
         std::string path;
+        DisplaySizer sizer;
         if (m_HasQueued) {
             path = std::move(m_QueuedPath);
             m_DecodingGeneration = m_QueuedGeneration;
@@ -215,6 +243,7 @@ void CImageLoader::Run()
         } else {
             path = m_Preloads[size_t(NextPreload())].Path;
             m_DecodingGeneration = 0;
+            sizer = m_Sizer;
         }
         m_DecodingPath = path;
         m_Decoding = true;
@@ -230,6 +259,13 @@ void CImageLoader::Run()
         } catch (...) {
             // Not even the result could be allocated; the receiver takes a
             // null result as a failed load.
+        }
+        if (sizer && result && result->Image && !m_Abandon) {
+            try {
+                PrepareScaled(*result, sizer);
+            } catch (...) {
+                // Without the copy the view shrinks the image when it shows it.
+            }
         }
 
         lock.lock();

@@ -28,7 +28,22 @@ struct ImageLoadResult {
     int Code = 0;                     // the decoder's error code of a failure; 0 none
     std::vector<std::string> Notices; // reservations of a decode that worked
     int64_t Milliseconds = 0;         // time spent decoding
+    // A decode ahead also brings the image to the size it will be shown at
+    // (rows top-down, 4 bytes a pixel, premultiplied when the image has
+    // alpha); empty when it is shown at its own size.
+    std::unique_ptr<uint8_t[]> Scaled;
+    int ScaledWidth = 0, ScaledHeight = 0;
 };
+
+// The display size a decoded width x height image will be shown at; the
+// decoder ahead prepares the shrunk copy of that size when it is worth one.
+using DisplaySizer = std::function<void(int width, int height, int& displayWidth, int& displayHeight)>;
+
+// True when an image of width x height shown at displayWidth x displayHeight
+// is drawn from a shrunk copy: when it shrinks to a quarter of its area or less.
+// Milder reductions are drawn from the image itself, where bilinear filtering
+// is still free of aliasing.
+bool ShrunkCopyWorthIt(int width, int height, int displayWidth, int displayHeight);
 
 class CImageLoader {
 public:
@@ -61,7 +76,7 @@ public:
     // kMaxPreloads are kept; empty frees them all). Images decoded ahead of
     // files not named any more are freed at once, and such a decode under way
     // is abandoned.
-    void Preload(const std::vector<std::string>& paths);
+    void Preload(const std::vector<std::string>& paths, DisplaySizer sizer = {});
     // The finished decode ahead of path, taken out of the loader; null when
     // there is none or the file changed on disk since it was read. A result
     // taken supersedes every request made before (none of them is delivered).
@@ -88,6 +103,7 @@ private:
 
     void Run();
     void StartThread();
+    static void PrepareScaled(ImageLoadResult& result, const DisplaySizer& sizer);
     // The slot of path, or -1. The mutex is held.
     long FindSlot(const std::string& path) const;
     // The first slot still to be decoded, or -1. The mutex is held.
@@ -112,5 +128,6 @@ private:
     std::string m_DecodingPath;
     uint64_t m_DecodingGeneration = 0;
     std::vector<PreloadSlot> m_Preloads;
+    DisplaySizer m_Sizer;
     std::atomic<uint64_t> m_DecodeCount{0};
 };

@@ -109,6 +109,14 @@ void CPreview::loadDone(uint64_t generation, const std::shared_ptr<ImageLoadResu
         return;
     }
     m_LoadMs = result->Milliseconds;
+    if (result->Scaled) {
+        // Shrunk ahead on the decoding thread; taken if the display size still fits.
+        uint8_t* pixels = result->Scaled.release();
+        m_Prepared = QImage(
+            pixels, result->ScaledWidth, result->ScaledHeight, int64_t(result->ScaledWidth) * 4,
+            result->Image->HasAlpha ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32,
+            [](void* block) { delete[] static_cast<uint8_t*>(block); }, pixels);
+    }
     for (const std::string& notice : result->Notices)
         m_Notices << QString::fromStdString(notice);
     showImage(std::move(result->Image), result->Path, false, m_LoadPlacement, m_LoadShrink, m_LoadEnlarge);
@@ -132,7 +140,17 @@ void CPreview::showImage(std::unique_ptr<CWinBmp> image, std::string path, bool 
 
 void CPreview::preload(const std::vector<std::string>& paths)
 {
-    m_Loader->Preload(paths);
+    // Shown by the fit options of the last load in a window of today's size.
+    const int windowWidth = width(), windowHeight = height();
+    const int placement = m_LoadPlacement;
+    const bool shrink = m_LoadShrink, enlarge = m_LoadEnlarge;
+    m_Loader->Preload(paths, [=](int w, int h, int& displayWidth, int& displayHeight) {
+        CViewGeometry geometry;
+        geometry.SetWindowSize(windowWidth, windowHeight);
+        geometry.SetImage(w, h, placement, shrink, enlarge);
+        displayWidth = geometry.Display().Width();
+        displayHeight = geometry.Display().Height();
+    });
 }
 
 size_t CPreview::preloadedCount() const
@@ -299,8 +317,17 @@ void CPreview::rescale(bool pixelsChanged)
         return;
     m_ScaledWidth = dw;
     m_ScaledHeight = dh;
+    QImage prepared = std::move(m_Prepared);
+    m_Prepared = QImage();
     if (!m_HasImage || !Drawable(m_Document.image())) {
         m_Scaled = QImage();
+        return;
+    }
+    const QImage::Format preparedFormat =
+        m_Document.image().HasAlpha ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
+    if (pixelsChanged && !prepared.isNull() && prepared.width() == dw && prepared.height() == dh &&
+        prepared.format() == preparedFormat) {
+        m_Scaled = std::move(prepared);
         return;
     }
     const CWinBmp& image = m_Document.image();

@@ -127,6 +127,7 @@ private:
     int m_SlideWidth = 0, m_SlideHeight = 0;
     CViewGeometry m_Geometry;
     QImage m_Scaled;  // the image at display size when shrunk a lot; null otherwise
+    QImage m_Prepared;  // a shrunk copy made ahead with the image being shown
     int m_ScaledWidth = 0, m_ScaledHeight = 0;  // display size m_Scaled was made for
     int64_t m_LoadMs = 0;
     QStringList m_Notices;
