@@ -1,10 +1,12 @@
 #include "view/ImageLoader.h"
 
+#include "image/AreaScale.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <fstream>
@@ -192,4 +194,36 @@ TEST(ImageLoaderTest, DecodesAheadAtMostTwoOnce)
 
     loader.Preload({});
     EXPECT_EQ(loader.PreloadedCount(), 0u);
+}
+
+// A decode ahead brings a large image to its display size as well, so showing
+// it costs no shrinking; one shown near its own size gets no copy.
+TEST(ImageLoaderTest, DecodesAheadShrinkToTheDisplaySize)
+{
+    TempFolder folder;
+    const std::string path = folder.Write("mid.png", LargePng(1200, 800));
+    CImageLoader loader([](uint64_t, std::shared_ptr<ImageLoadResult>) {});
+    const struct {
+        int Width, Height;
+        bool Copy;
+    } cases[] = {{300, 200, true}, {1000, 666, false}, {1200, 800, false}};
+    for (const auto& c : cases) {
+        loader.Preload({path}, [&](int w, int h, int& dw, int& dh) {
+            EXPECT_EQ(w, 1200);
+            EXPECT_EQ(h, 800);
+            dw = c.Width;
+            dh = c.Height;
+        });
+        ASSERT_TRUE(WaitFor([&] { return loader.PreloadedCount() == 1; }));
+        auto result = loader.TakePreloaded(path);
+        ASSERT_TRUE(result && result->Image);
+        EXPECT_EQ(result->Scaled != nullptr, c.Copy) << c.Width;
+        if (!c.Copy)
+            continue;
+        EXPECT_EQ(result->ScaledWidth, c.Width);
+        EXPECT_EQ(result->ScaledHeight, c.Height);
+        std::vector<uint8_t> expected(size_t(c.Width) * c.Height * 4);
+        AreaDownscale(*result->Image, c.Width, c.Height, expected.data(), int64_t(c.Width) * 4);
+        EXPECT_TRUE(std::equal(expected.begin(), expected.end(), result->Scaled.get()));
+    }
 }
