@@ -314,6 +314,8 @@ void CMainWindow::setViewerMode(bool viewer)
     buildMenuBar();
     if (m_Comfort)
         m_Comfort->modeChanged(viewer);
+    if (!viewer)
+        preloadNeighbours();  // the browser holds nothing ahead
 }
 
 void CMainWindow::setPane(int pane, const QString& text)
@@ -334,7 +336,8 @@ QString CMainWindow::paneText(int pane) const
 void CMainWindow::updateTitle()
 {
     const bool full = m_ViewerMode ? m_Settings.ViewerFullPathInTitle != 0 : m_Settings.BrowserFullPathInTitle != 0;
-    const bool shows = m_Preview->hasImage() && !m_ShownName.empty();
+    // A file that could not be shown is named too, so the window says which.
+    const bool shows = (m_Preview->hasImage() || !m_Preview->failureReason().isEmpty()) && !m_ShownName.empty();
     if (shows && !full)
         setWindowTitle(QStringLiteral("Oculane - [%1]").arg(QString::fromStdString(m_ShownName)));
     else

@@ -165,6 +165,21 @@ private:
     // An image is shown and no other is being loaded: the image commands may run.
     bool imageReady() const;
 
+    // Decoding ahead in the viewer (MainWindowPreload.cpp).
+    // The files before and after the current one, decoded ahead while the
+    // viewer shows an image; none elsewhere.
+    void preloadNeighbours();
+
+    // Showing an opened file before its folder is listed (MainWindowFirstImage.cpp).
+    void openImageFirst(const std::string& folder, const std::string& name);
+    // After each finished load: starts the listing once the image is painted.
+    void firstImageShown();
+    void listAfterFirstImage();
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    std::string m_FirstImageFolder, m_FirstImageName;
+    bool m_FirstImagePending = false;  // the folder is listed when it is shown
+    bool m_FirstImagePainted = false;  // its outcome is on its way to the screen
+
     CSettings m_Settings;
     CFolderListing m_Listing;
     CNavigator m_Navigator;

@@ -55,6 +55,7 @@ void CMainWindow::listFolder()
     setPane(kMessagePane, messageText());
     m_FileList->rebuild();
     m_CurrentFile.clear();
+    preloadNeighbours();  // another folder, or the same one read again: nothing held ahead
     if (m_Timing) {
         m_FileList->currentView()->viewport()->repaint();
         std::fprintf(stderr, "listed %zu rows and showed them in %.3f s\n", m_Listing.RowCount(),

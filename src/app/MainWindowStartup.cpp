@@ -77,7 +77,7 @@ bool CMainWindow::startUp(const std::string& commandLinePath)
             return false;
         }
         const std::string name = isFolder ? std::string() : FileNamePart(path);
-        goToFolder(folder, name);
+        openImageFirst(folder, name);
         return true;
     }
 
@@ -135,5 +135,5 @@ void CMainWindow::changeEvent(QEvent* event)
 
 bool CMainWindow::isIdle() const
 {
-    return !m_Preview->isLoading() && !m_SlideShow->starting();
+    return !m_Preview->isLoading() && !m_SlideShow->starting() && !m_FirstImagePending;
 }

@@ -134,6 +134,8 @@ void CMainWindow::onLoadFinished(bool ok, const QString& error)
     setPane(kMessagePane, messageText());
     updateTitle();
     updateActions();
+    preloadNeighbours();
+    firstImageShown();
     // What a decoder had to say about a damaged file, once it is shown.
     // A copy: the boxes run their own event loops, in which another load may
     // finish and replace the list.
@@ -258,7 +260,5 @@ void CMainWindow::openFile()
     if (path.isEmpty())
         return;
     const QFileInfo info(path);
-    goToFolder(info.absolutePath().toStdString(), info.fileName().toStdString());
-    if (m_ViewerMode)
-        loadCurrent(true);
+    openImageFirst(info.absolutePath().toStdString(), info.fileName().toStdString());
 }

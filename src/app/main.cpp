@@ -7,6 +7,14 @@
 //   (for the benchmark) runs a slide show without delay over the folder in a
 //   viewer whose image area is 1920 x 1080 until N images were shown, prints
 //   the rate and the user-interface time of each step, and exits.
+// oculane --step-bench N FOLDER
+//   (for the benchmark) shows the folder's first image in a viewer whose image
+//   area is 1920 x 1080 and steps N times with Next, each once the images
+//   around the shown one are decoded ahead; prints the time from the command
+//   to the painted image.
+// oculane --first-paint-bench FILE
+//   (for the benchmark) opens FILE as from the command line and prints the
+//   time from the start of the program to the first paint of its image.
 // oculane --associate EXT[,EXT...] | --unassociate EXT[,EXT...]
 //   makes the program the desktop's opener of those file types, or gives them
 //   up, and exits without opening a window.
@@ -29,9 +37,11 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 #include <QPixmap>
+#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
+#include <memory>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -52,6 +62,8 @@ struct Arguments {
     std::vector<int> Commands;  // run by id after start-up, as from the menu
     QStringList Associate, Unassociate;  // extensions, without a window
     int SlideBench = 0;  // images to show
+    int StepBench = 0;   // steps to time
+    bool FirstPaintBench = false;
 };
 
 int Usage(const char* message)
@@ -123,10 +135,83 @@ int RunSlideShowBench(QApplication& app, CMainWindow& window, int images)
     return 0;
 }
 
+// Next, as a user steps through photos: each step once the neighbours are
+// decoded ahead, timed from the command to the end of the synchronous paint.
+int RunStepBench(CMainWindow& window, int steps)
+{
+    if (!window.viewerMode())
+        window.runCommand(ID_VIEWER);
+    window.resize(window.size() + (QSize(1920, 1080) - window.preview()->size()));
+    CPreview& view = *window.preview();
+    if (window.currentFile().empty())
+        window.runCommand(ID_FIRST);  // a folder was given: its first image
+    const auto settle = [&](size_t preloads) {
+        while (!window.isIdle() || view.preloadedCount() < preloads) {
+            QApplication::processEvents(QEventLoop::AllEvents, 10);
+            QThread::msleep(2);  // the decoder posts nothing when it is done ahead
+        }
+        QApplication::processEvents();
+    };
+    settle(1);
+    std::vector<double> times;
+    for (int i = 0; i < steps; ++i) {
+        const std::string before = view.imagePath();
+        QElapsedTimer clock;
+        clock.start();
+        window.runCommand(ID_NEXT);
+        if (view.isLoading()) {
+            std::fprintf(stderr, "oculane: step %d was not decoded ahead\n", i + 1);
+            return 1;
+        }
+        view.repaint();
+        times.push_back(clock.nsecsElapsed() / 1e6);
+        if (view.imagePath() == before) {
+            std::fprintf(stderr, "oculane: the folder has too few images for %d steps\n", steps);
+            return 1;
+        }
+        settle(2);
+    }
+    double total = 0, longest = 0;
+    for (double ms : times) {
+        total += ms;
+        longest = std::max(longest, ms);
+    }
+    const QSize area = view.size();
+    std::printf("step %d images %dx%d mean %.3f ms max %.3f ms\n", steps, area.width(), area.height(),
+                total / steps, longest);
+    return 0;
+}
+
+// Times the first paint of the opened image: the paint is run from here so
+// the clock stops when it is done, before anything queued behind it.
+class CFirstPaintTimer : public QObject {
+public:
+    CFirstPaintTimer(CPreview& view, const QElapsedTimer& sinceStart) : m_View(view), m_Clock(sinceStart) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched != &m_View || event->type() != QEvent::Paint || !m_View.hasImage())
+            return false;
+        m_View.removeEventFilter(this);
+        QCoreApplication::sendEvent(&m_View, event);
+        std::printf("first paint %dx%d after %.3f ms\n", m_View.image().Width, m_View.image().Height,
+                    m_Clock.nsecsElapsed() / 1e6);
+        std::fflush(stdout);
+        // The listing that follows is not part of the measure.
+        std::_Exit(0);
+    }
+
+private:
+    CPreview& m_View;
+    const QElapsedTimer& m_Clock;
+};
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    QElapsedTimer programStart;
+    programStart.start();
     Arguments args;
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
@@ -177,6 +262,14 @@ int main(int argc, char** argv)
             if (images <= 0 || images > 100000 || *end != 0)
                 return Usage("--slideshow-bench needs a number of images");
             args.SlideBench = static_cast<int>(images);
+        } else if (std::strcmp(arg, "--step-bench") == 0) {
+            char* end = nullptr;
+            const long steps = ++i < argc ? std::strtol(argv[i], &end, 10) : 0;
+            if (steps <= 0 || steps > 100000 || *end != 0)
+                return Usage("--step-bench needs a number of steps");
+            args.StepBench = static_cast<int>(steps);
+        } else if (std::strcmp(arg, "--first-paint-bench") == 0) {
+            args.FirstPaintBench = true;
         } else if (std::strcmp(arg, "--size") == 0) {
             if (++i >= argc || !ParseSize(argv[i], args.Size))
                 return Usage("--size needs WxH (200x150 to 10000x10000)");
@@ -229,13 +322,14 @@ int main(int argc, char** argv)
     QTemporaryFile screens(QDir::tempPath() + QStringLiteral("/oculane-screens-XXXXXX.json"));
     const char* platform = std::getenv("QT_QPA_PLATFORM");
     const bool noDisplay = !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY");
-    if ((!args.Screenshot.isEmpty() || args.SlideBench > 0) &&
+    const bool bench = args.SlideBench > 0 || args.StepBench > 0 || args.FirstPaintBench;
+    if ((!args.Screenshot.isEmpty() || bench) &&
         ((!platform && noDisplay) || (platform && std::strcmp(platform, "offscreen") == 0)) && screens.open()) {
         screens.write(QStringLiteral("{\"screens\": [{\"name\": \"screenshot\", \"x\": 0, \"y\": 0, "
                                      "\"width\": %1, \"height\": %2, \"logicalDpi\": 96, "
                                      "\"logicalBaseDpi\": 96, \"dpr\": 1}]}")
-                          .arg(std::max(args.Size.width(), args.SlideBench > 0 ? 2400 : 1920))
-                          .arg(std::max(args.Size.height(), args.SlideBench > 0 ? 1500 : 1080))
+                          .arg(std::max(args.Size.width(), bench ? 2400 : 1920))
+                          .arg(std::max(args.Size.height(), bench ? 1500 : 1080))
                           .toUtf8());
         screens.flush();
         setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + screens.fileName()).toLocal8Bit().constData(), 1);
@@ -246,7 +340,7 @@ int main(int argc, char** argv)
     QApplication::setOrganizationName(QStringLiteral("Varnosk Software"));
     QApplication::setApplicationName(QStringLiteral("Oculane"));
 
-    if (!args.Screenshot.isEmpty() || args.SlideBench > 0) {
+    if (!args.Screenshot.isEmpty() || bench) {
         // Nobody is there to answer: messages go to stderr, questions get "No".
         MessageBox::SetHook([](QWidget*, const QString& text, int) {
             std::fprintf(stderr, "oculane: %s\n", text.toLocal8Bit().constData());
@@ -257,16 +351,25 @@ int main(int argc, char** argv)
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/viewer.svg")));
     window.setTimingOutput(args.Timing);
     // A screenshot leaves the user's settings, favourites and layout alone.
-    window.setSaveOnClose(args.Screenshot.isEmpty() && args.SlideBench == 0);
+    window.setSaveOnClose(args.Screenshot.isEmpty() && !bench);
     if (!args.Screenshot.isEmpty())
         window.resize(args.Size);
     QElapsedTimer started;
     started.start();
+    std::unique_ptr<CFirstPaintTimer> firstPaint;
+    if (args.FirstPaintBench) {
+        firstPaint = std::make_unique<CFirstPaintTimer>(*window.preview(), programStart);
+        window.preview()->installEventFilter(firstPaint.get());
+    }
     window.show();
     if (!window.startUp(args.Path))
         return 1;
     if (args.SlideBench > 0)
         return RunSlideShowBench(app, window, args.SlideBench);
+    if (args.StepBench > 0)
+        return RunStepBench(window, args.StepBench);
+    if (args.FirstPaintBench)
+        return app.exec();
     if (args.Viewer && !window.viewerMode())
         window.runCommand(ID_VIEWER);
     size_t nextCommand = 0;

@@ -83,6 +83,11 @@ void TransposeKernel(const CBmp& source, CBmp& target)
     TurnInTiles<false, false>(source, target);
 }
 
+void TransverseKernel(const CBmp& source, CBmp& target)
+{
+    TurnInTiles<true, true>(source, target);
+}
+
 void QuarterTurnKernel(const CBmp& source, CBmp& target, int quarters)
 {
     switch (quarters & 3) {

@@ -18,6 +18,8 @@ void FlipColumnsKernel(const CBmp& source, CBmp& target);
 void FlipBothKernel(const CBmp& source, CBmp& target);
 // Target pixel (x, y) is source pixel (y, x). Target is H × W.
 void TransposeKernel(const CBmp& source, CBmp& target);
+// Target pixel (x, y) is source pixel (W - 1 - y, H - 1 - x). Target is H × W.
+void TransverseKernel(const CBmp& source, CBmp& target);
 // Quarter turns clockwise: 1 (H × W), 2 (W × H) or 3 (H × W).
 void QuarterTurnKernel(const CBmp& source, CBmp& target, int quarters);
 

@@ -1,7 +1,9 @@
 #include "view/Preview.h"
 
 #include "image/AreaScale.h"
+#include "base/FileName.h"
 #include "view/ImageLoader.h"
+#include "view/LoadFailure.h"
 
 #include <QContextMenuEvent>
 #include <QMenu>
@@ -77,6 +79,13 @@ void CPreview::load(const std::string& path, int placement, bool shrinkToFit, bo
     m_LoadPlacement = placement;
     m_LoadShrink = shrinkToFit;
     m_LoadEnlarge = enlargeToFit;
+    if (std::shared_ptr<ImageLoadResult> ready = m_Loader->TakePreloaded(path)) {
+        // Decoded ahead: shown now, without a round trip through the worker.
+        emit loadStarted();
+        m_Waiting = UINT64_MAX;
+        loadDone(m_Waiting, ready);
+        return;
+    }
     try {
         m_Waiting = m_Loader->Request(path);
     } catch (const std::system_error&) {
@@ -100,12 +109,24 @@ void CPreview::loadDone(uint64_t generation, const std::shared_ptr<ImageLoadResu
     m_Notices.clear();
     if (!result || !result->Image) {
         dropImage();
+        // Rather than an empty window: which file, and why.
+        m_FailedName = result ? QString::fromStdString(FileNamePart(result->Path)) : QString();
+        m_FailureReason = QString::fromStdString(
+            result ? LoadFailureReason(result->Path, result->Code, result->Error) : std::string("Out of memory."));
         m_LoadMs = result ? result->Milliseconds : 0;
         update();
         emit loadFinished(false, QString::fromStdString(result ? result->Error : std::string("Out of memory.")));
         return;
     }
     m_LoadMs = result->Milliseconds;
+    if (result->Scaled) {
+        // Shrunk ahead on the decoding thread; taken if the display size still fits.
+        uint8_t* pixels = result->Scaled.release();
+        m_Prepared = QImage(
+            pixels, result->ScaledWidth, result->ScaledHeight, int64_t(result->ScaledWidth) * 4,
+            result->Image->HasAlpha ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32,
+            [](void* block) { delete[] static_cast<uint8_t*>(block); }, pixels);
+    }
     for (const std::string& notice : result->Notices)
         m_Notices << QString::fromStdString(notice);
     showImage(std::move(result->Image), result->Path, false, m_LoadPlacement, m_LoadShrink, m_LoadEnlarge);
@@ -118,6 +139,8 @@ void CPreview::showImage(std::unique_ptr<CWinBmp> image, std::string path, bool 
     // The old image (and its undo copy) is freed here, before the scaled copy
     // of the new one is made.
     m_Scaled = QImage();
+    m_FailedName.clear();
+    m_FailureReason.clear();
     m_Document.reset(std::move(image), std::move(path), modified);
     m_HasImage = true;
     m_Slide = false;
@@ -125,11 +148,38 @@ void CPreview::showImage(std::unique_ptr<CWinBmp> image, std::string path, bool 
     fit(placement, shrinkToFit, enlargeToFit, true);
 }
 
+void CPreview::preload(const std::vector<std::string>& paths)
+{
+    // Shown by the fit options of the last load in a window of today's size.
+    const int windowWidth = width(), windowHeight = height();
+    const int placement = m_LoadPlacement;
+    const bool shrink = m_LoadShrink, enlarge = m_LoadEnlarge;
+    m_Loader->Preload(paths, [=](int w, int h, int& displayWidth, int& displayHeight) {
+        CViewGeometry geometry;
+        geometry.SetWindowSize(windowWidth, windowHeight);
+        geometry.SetImage(w, h, placement, shrink, enlarge);
+        displayWidth = geometry.Display().Width();
+        displayHeight = geometry.Display().Height();
+    });
+}
+
+size_t CPreview::preloadedCount() const
+{
+    return m_Loader->PreloadedCount();
+}
+
+uint64_t CPreview::decodeCount() const
+{
+    return m_Loader->DecodeCount();
+}
+
 void CPreview::showSlide(std::unique_ptr<CWinBmp> image, std::string path, int displayWidth, int displayHeight,
                          bool upperLeft, int fullWidth, int fullHeight)
 {
     m_Waiting = 0;
     m_Loader->Cancel();
+    // The show decodes on its own; images held ahead would only take memory.
+    m_Loader->Preload({});
     if (!image || !Drawable(*image)) {
         dropImage();
         update();
@@ -137,6 +187,8 @@ void CPreview::showSlide(std::unique_ptr<CWinBmp> image, std::string path, int d
     }
     m_Notices.clear();
     m_Scaled = QImage();
+    m_FailedName.clear();
+    m_FailureReason.clear();
     m_Document.reset(std::move(image), std::move(path), false);
     m_HasImage = true;
     m_Slide = true;
@@ -166,6 +218,8 @@ void CPreview::dropImage()
     m_Scaled = QImage();
     m_ScaledWidth = m_ScaledHeight = 0;
     m_Document.clear();
+    m_FailedName.clear();
+    m_FailureReason.clear();
     unsetCursor();
     m_HBar->hide();
     m_VBar->hide();
@@ -280,8 +334,17 @@ void CPreview::rescale(bool pixelsChanged)
         return;
     m_ScaledWidth = dw;
     m_ScaledHeight = dh;
+    QImage prepared = std::move(m_Prepared);
+    m_Prepared = QImage();
     if (!m_HasImage || !Drawable(m_Document.image())) {
         m_Scaled = QImage();
+        return;
+    }
+    const QImage::Format preparedFormat =
+        m_Document.image().HasAlpha ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
+    if (pixelsChanged && !prepared.isNull() && prepared.width() == dw && prepared.height() == dh &&
+        prepared.format() == preparedFormat) {
+        m_Scaled = std::move(prepared);
         return;
     }
     const CWinBmp& image = m_Document.image();
@@ -312,8 +375,11 @@ void CPreview::paintEvent(QPaintEvent* event)
         background -= destination;
     for (const QRect& r : background)
         painter.fillRect(r, m_Background.isValid() ? QBrush(m_Background) : palette().window());
-    if (!drawing)
+    if (!drawing) {
+        if (!m_HasImage && !m_FailureReason.isEmpty())
+            drawFailure(painter);
         return;
+    }
     if (m_Document.image().HasAlpha)
         painter.fillRect(destination, Qt::white);
     if (!m_Scaled.isNull() && m_Scaled.width() == m_Geometry.Display().Width() &&
@@ -350,6 +416,34 @@ void CPreview::drawFromImage(QPainter& painter)
     const QRect part(left, bottomUpFirst, right - left, bottomUpLast - bottomUpFirst);
     painter.drawImage(part, rows, part);
     painter.restore();
+}
+
+void CPreview::drawFailure(QPainter& painter)
+{
+    // The name a little larger and bold, the reason below it, both centred
+    // and wrapped to the view.
+    const QRect area = rect().adjusted(16, 16, -16, -16);
+    if (area.width() <= 0 || area.height() <= 0)
+        return;
+    QFont nameFont = font();
+    nameFont.setBold(true);
+    nameFont.setPointSizeF(nameFont.pointSizeF() * 1.2);
+    const int flags = Qt::AlignHCenter | Qt::TextWordWrap;
+    const QRect nameBox = QFontMetrics(nameFont).boundingRect(area, flags | Qt::TextWrapAnywhere, m_FailedName);
+    const QRect reasonBox = fontMetrics().boundingRect(area, flags, m_FailureReason);
+    const int gap = m_FailedName.isEmpty() ? 0 : fontMetrics().height() / 2;
+    int top = area.top() + std::max(0, (area.height() - nameBox.height() - gap - reasonBox.height()) / 2);
+    // On the full-screen black the text is white.
+    const bool dark = m_Background.isValid() && m_Background.lightness() < 128;
+    painter.setPen(dark ? QColor(Qt::white) : palette().color(QPalette::WindowText));
+    if (!m_FailedName.isEmpty()) {
+        painter.setFont(nameFont);
+        painter.drawText(QRect(area.left(), top, area.width(), nameBox.height()), flags | Qt::TextWrapAnywhere,
+                         m_FailedName);
+        top += nameBox.height() + gap;
+    }
+    painter.setFont(font());
+    painter.drawText(QRect(area.left(), top, area.width(), reasonBox.height()), flags, m_FailureReason);
 }
 
 void CPreview::resizeEvent(QResizeEvent* event)

@@ -75,6 +75,16 @@ public:
     int64_t lastLoadMilliseconds() const { return m_LoadMs; }
     // Reservations the decoder had about the last loaded image, for a message.
     const QStringList& lastNotices() const { return m_Notices; }
+    // The files the viewer may show next, decoded ahead so that a step to one
+    // of them shows it at once (at most two; empty frees them).
+    void preload(const std::vector<std::string>& paths);
+    // After a failed load: the file's name and why it cannot be shown, as the
+    // view says them (empty otherwise).
+    const QString& failedName() const { return m_FailedName; }
+    const QString& failureReason() const { return m_FailureReason; }
+    // Images held decoded ahead, and decodes started (for tests and benchmarks).
+    size_t preloadedCount() const;
+    uint64_t decodeCount() const;
     // Items of later work are shown disabled in the context menu.
     void setCommandEnabledQuery(std::function<bool(int)> query) { m_Enabled = std::move(query); }
     // What the right-click menu offers (none: no menu).
@@ -125,6 +135,7 @@ private:
     // then the scaled copy and a repaint.
     void fit(int placement, bool shrinkToFit, bool enlargeToFit, bool pixelsChanged);
     void drawFromImage(class QPainter& painter);
+    void drawFailure(class QPainter& painter);
     void addMenuEntries(QMenu& to, const std::vector<MenuEntry>& entries);
     // Shows the scroll bars the display needs and gives the geometry the
     // area left beside them: placed afresh (replace) or keeping the part
@@ -141,6 +152,7 @@ private:
     int m_SlideWidth = 0, m_SlideHeight = 0;
     CViewGeometry m_Geometry;
     QImage m_Scaled;  // the image at display size when shrunk a lot; null otherwise
+    QImage m_Prepared;  // a shrunk copy made ahead with the image being shown
     int m_ScaledWidth = 0, m_ScaledHeight = 0;  // display size m_Scaled was made for
     int64_t m_LoadMs = 0;
     QStringList m_Notices;
@@ -149,6 +161,7 @@ private:
     std::vector<MenuEntry> m_ContextMenu;
     // The load whose result is awaited (0: none) and its options.
     uint64_t m_Waiting = 0;
+    QString m_FailedName, m_FailureReason;
     int m_LoadPlacement = kPlaceUpperLeft;
     bool m_LoadShrink = true, m_LoadEnlarge = false;
     QScrollBar* m_HBar = nullptr;

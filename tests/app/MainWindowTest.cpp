@@ -149,7 +149,10 @@ private slots:
         QVERIFY(window);
         QVERIFY(!window->preview()->hasImage());
         QCOMPARE(window->paneText(CMainWindow::kStatePane), QStringLiteral("  Unknown format"));
-        QCOMPARE(window->windowTitle(), QStringLiteral("Oculane"));
+        // Not an empty window: the title and the view name the file and the view says why.
+        QVERIFY(window->windowTitle().endsWith(QStringLiteral("broken.png]")));
+        QCOMPARE(window->preview()->failedName(), QStringLiteral("broken.png"));
+        QVERIFY(!window->preview()->failureReason().isEmpty());
     }
 
     void modeSwitchAndStepping()

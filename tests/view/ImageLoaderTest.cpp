@@ -1,12 +1,15 @@
 #include "view/ImageLoader.h"
 
+#include "image/AreaScale.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <fstream>
 #include <thread>
 
 namespace {
@@ -126,4 +129,101 @@ TEST(ImageLoaderTest, AbandonedDecodesStopEarly)
     EXPECT_LT(closed, full / 3) << "full decode " << full << " s";
     RecordProperty("close_ms", int(closed * 1000));
     EXPECT_EQ(delivered, 1);
+}
+
+namespace {
+
+// Polls (without any timing assertion) until done() or a generous limit.
+template <class Done>
+bool WaitFor(Done done)
+{
+    const auto start = Clock::now();
+    while (!done() && Seconds(start) < 30)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return done();
+}
+
+} // namespace
+
+// Files decoded ahead: at most two kept, each decoded once whether it is
+// asked for before or after it is ready, freed when not wanted any more.
+TEST(ImageLoaderTest, DecodesAheadAtMostTwoOnce)
+{
+    TempFolder folder;
+    const std::string big = folder.Write("big.png", LargePng(3000, 2000));
+    std::vector<std::string> small;
+    for (int i = 0; i < 3; ++i)
+        small.push_back(folder.Write("s" + std::to_string(i) + ".png", LargePng(4 + i, 3)));
+
+    std::atomic<int> delivered{0};
+    std::atomic<int> lastWidth{0};
+    CImageLoader loader([&](uint64_t, std::shared_ptr<ImageLoadResult> result) {
+        lastWidth = result && result->Image ? result->Image->Width : -1;
+        ++delivered;
+    });
+
+    // Three asked for, two kept: the first two.
+    loader.Preload(small);
+    ASSERT_TRUE(WaitFor([&] { return loader.PreloadedCount() == 2 && !loader.IsBusy(); }));
+    EXPECT_EQ(loader.DecodeCount(), 2u);
+    EXPECT_FALSE(loader.TakePreloaded(small[2]));
+    auto ready = loader.TakePreloaded(small[1]);
+    ASSERT_TRUE(ready && ready->Image);
+    EXPECT_EQ(ready->Image->Width, 5);
+    EXPECT_EQ(loader.PreloadedCount(), 1u);
+
+    // Another pair: the one kept stays, the one dropped is freed.
+    loader.Preload({small[0], small[2]});
+    ASSERT_TRUE(WaitFor([&] { return loader.PreloadedCount() == 2 && !loader.IsBusy(); }));
+    EXPECT_EQ(loader.DecodeCount(), 3u);
+
+    // A file changed since it was read is not served.
+    {
+        std::ofstream touch(small[0], std::ios::binary | std::ios::app);
+        touch << "x";
+    }
+    EXPECT_FALSE(loader.TakePreloaded(small[0]));
+
+    // Asked for while still decoding ahead: that decode becomes the request.
+    loader.Preload({big});
+    ASSERT_TRUE(WaitFor([&] { return loader.DecodeCount() == 4u; }));
+    loader.Request(big);
+    ASSERT_TRUE(WaitFor([&] { return delivered == 1; }));
+    EXPECT_EQ(lastWidth, 3000);
+    EXPECT_EQ(loader.DecodeCount(), 4u);
+
+    loader.Preload({});
+    EXPECT_EQ(loader.PreloadedCount(), 0u);
+}
+
+// A decode ahead brings a large image to its display size as well, so showing
+// it costs no shrinking; one shown near its own size gets no copy.
+TEST(ImageLoaderTest, DecodesAheadShrinkToTheDisplaySize)
+{
+    TempFolder folder;
+    const std::string path = folder.Write("mid.png", LargePng(1200, 800));
+    CImageLoader loader([](uint64_t, std::shared_ptr<ImageLoadResult>) {});
+    const struct {
+        int Width, Height;
+        bool Copy;
+    } cases[] = {{300, 200, true}, {1000, 666, false}, {1200, 800, false}};
+    for (const auto& c : cases) {
+        loader.Preload({path}, [&](int w, int h, int& dw, int& dh) {
+            EXPECT_EQ(w, 1200);
+            EXPECT_EQ(h, 800);
+            dw = c.Width;
+            dh = c.Height;
+        });
+        ASSERT_TRUE(WaitFor([&] { return loader.PreloadedCount() == 1; }));
+        auto result = loader.TakePreloaded(path);
+        ASSERT_TRUE(result && result->Image);
+        EXPECT_EQ(result->Scaled != nullptr, c.Copy) << c.Width;
+        if (!c.Copy)
+            continue;
+        EXPECT_EQ(result->ScaledWidth, c.Width);
+        EXPECT_EQ(result->ScaledHeight, c.Height);
+        std::vector<uint8_t> expected(size_t(c.Width) * c.Height * 4);
+        AreaDownscale(*result->Image, c.Width, c.Height, expected.data(), int64_t(c.Width) * 4);
+        EXPECT_TRUE(std::equal(expected.begin(), expected.end(), result->Scaled.get()));
+    }
 }
