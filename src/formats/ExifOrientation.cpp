@@ -79,7 +79,7 @@ int OrientationInTiff(const uint8_t* data, size_t size)
         // One short, kept in the first two bytes of the value field.
         if (type != kTypeShort || values != 1 || !tiff.Read16(entry + 8, value))
             return kOrientNormal;
-        return value >= kOrientNormal && value <= kOrientTurnLeft ? value : kOrientNormal;
+        return value >= kOrientNormal && value <= kOrientTurnLeft ? int(value) : int(kOrientNormal);
     }
     return kOrientNormal;
 }
