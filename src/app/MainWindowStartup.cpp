@@ -130,5 +130,5 @@ void CMainWindow::changeEvent(QEvent* event)
 
 bool CMainWindow::isIdle() const
 {
-    return !m_Preview->isLoading() && !m_SlideShow->starting();
+    return !m_Preview->isLoading() && !m_SlideShow->starting() && !m_FileList->thumbnailsBusy();
 }

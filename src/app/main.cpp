@@ -7,6 +7,10 @@
 //   (for the benchmark) runs a slide show without delay over the folder in a
 //   viewer whose image area is 1920 x 1080 until N images were shown, prints
 //   the rate and the user-interface time of each step, and exits.
+// oculane --thumbs-bench FOLDER
+//   (for the benchmark) shows the folder in Large Icons, asks for the
+//   thumbnail of every file at once, prints the time until the last one
+//   arrived and exits.
 // oculane --associate EXT[,EXT...] | --unassociate EXT[,EXT...]
 //   makes the program the desktop's opener of those file types, or gives them
 //   up, and exits without opening a window.
@@ -19,6 +23,7 @@
 #include "app/MessageBox.h"
 #include "app/PrintCommands.h"
 #include "app/SlideShowControl.h"
+#include "app/ThumbsBench.h"
 #include "view/Preview.h"
 #include "save/Writers.h"
 
@@ -52,6 +57,7 @@ struct Arguments {
     std::vector<int> Commands;  // run by id after start-up, as from the menu
     QStringList Associate, Unassociate;  // extensions, without a window
     int SlideBench = 0;  // images to show
+    bool ThumbsBench = false;
 };
 
 int Usage(const char* message)
@@ -177,6 +183,8 @@ int main(int argc, char** argv)
             if (images <= 0 || images > 100000 || *end != 0)
                 return Usage("--slideshow-bench needs a number of images");
             args.SlideBench = static_cast<int>(images);
+        } else if (std::strcmp(arg, "--thumbs-bench") == 0) {
+            args.ThumbsBench = true;
         } else if (std::strcmp(arg, "--size") == 0) {
             if (++i >= argc || !ParseSize(argv[i], args.Size))
                 return Usage("--size needs WxH (200x150 to 10000x10000)");
@@ -229,7 +237,7 @@ int main(int argc, char** argv)
     QTemporaryFile screens(QDir::tempPath() + QStringLiteral("/oculane-screens-XXXXXX.json"));
     const char* platform = std::getenv("QT_QPA_PLATFORM");
     const bool noDisplay = !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY");
-    if ((!args.Screenshot.isEmpty() || args.SlideBench > 0) &&
+    if ((!args.Screenshot.isEmpty() || args.SlideBench > 0 || args.ThumbsBench) &&
         ((!platform && noDisplay) || (platform && std::strcmp(platform, "offscreen") == 0)) && screens.open()) {
         screens.write(QStringLiteral("{\"screens\": [{\"name\": \"screenshot\", \"x\": 0, \"y\": 0, "
                                      "\"width\": %1, \"height\": %2, \"logicalDpi\": 96, "
@@ -246,7 +254,7 @@ int main(int argc, char** argv)
     QApplication::setOrganizationName(QStringLiteral("Varnosk Software"));
     QApplication::setApplicationName(QStringLiteral("Oculane"));
 
-    if (!args.Screenshot.isEmpty() || args.SlideBench > 0) {
+    if (!args.Screenshot.isEmpty() || args.SlideBench > 0 || args.ThumbsBench) {
         // Nobody is there to answer: messages go to stderr, questions get "No".
         MessageBox::SetHook([](QWidget*, const QString& text, int) {
             std::fprintf(stderr, "oculane: %s\n", text.toLocal8Bit().constData());
@@ -257,7 +265,7 @@ int main(int argc, char** argv)
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/viewer.svg")));
     window.setTimingOutput(args.Timing);
     // A screenshot leaves the user's settings, favourites and layout alone.
-    window.setSaveOnClose(args.Screenshot.isEmpty() && args.SlideBench == 0);
+    window.setSaveOnClose(args.Screenshot.isEmpty() && args.SlideBench == 0 && !args.ThumbsBench);
     if (!args.Screenshot.isEmpty())
         window.resize(args.Size);
     QElapsedTimer started;
@@ -267,6 +275,8 @@ int main(int argc, char** argv)
         return 1;
     if (args.SlideBench > 0)
         return RunSlideShowBench(app, window, args.SlideBench);
+    if (args.ThumbsBench)
+        return RunThumbsBench(app, window);
     if (args.Viewer && !window.viewerMode())
         window.runCommand(ID_VIEWER);
     size_t nextCommand = 0;
