@@ -93,7 +93,16 @@ CFileListView::CFileListView(CFolderListing& listing, QWidget* parent)
     connect(m_Icons->verticalScrollBar(), &QScrollBar::valueChanged, this, soon);
     connect(m_Icons->verticalScrollBar(), &QScrollBar::rangeChanged, this, soon);
     connect(m_Model, &QAbstractItemModel::layoutChanged, this, soon);
-    connect(m_Thumbs, &CThumbnailSource::arrived, m_Icons->viewport(), [this] { m_Icons->viewport()->update(); });
+    // Thumbnails come in faster than a screen shows them: one repaint for
+    // all that arrived within a frame or two.
+    auto* repaint = new QTimer(this);
+    repaint->setSingleShot(true);
+    repaint->setInterval(30);
+    connect(repaint, &QTimer::timeout, m_Icons->viewport(), [this] { m_Icons->viewport()->update(); });
+    connect(m_Thumbs, &CThumbnailSource::arrived, repaint, [repaint] {
+        if (!repaint->isActive())
+            repaint->start();
+    });
     m_Icons->viewport()->installEventFilter(this);
 
     auto activated = [this](const QModelIndex& index) { emit rowActivated(index.row()); };
@@ -277,8 +286,12 @@ void CFileListView::updateThumbnailBox()
 
 bool CFileListView::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_Icons->viewport() && (event->type() == QEvent::Resize || event->type() == QEvent::Show))
-        m_ThumbTimer->start();
+    if (watched == m_Icons->viewport()) {
+        if (event->type() == QEvent::Resize || event->type() == QEvent::Show)
+            m_ThumbTimer->start();
+        else if (event->type() == QEvent::Paint && m_ThumbsAwaitLayout)
+            m_ThumbTimer->start();
+    }
     return QStackedWidget::eventFilter(watched, event);
 }
 
@@ -294,6 +307,7 @@ void CFileListView::requestThumbnails()
     } else if (m_Icons->isVisible()) {
         rows = rowsInSight();
     }
+    m_ThumbsAwaitLayout = rows.empty() && m_Model->rowCount() > 0;
     m_Thumbs->want(rows);
 }
 

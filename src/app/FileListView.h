@@ -84,4 +84,5 @@ private:
     QTimer* m_ThumbTimer = nullptr;  // gathers scrolls and layouts into one request
     bool m_SmallIconThumbnails = false;
     bool m_WantAllThumbnails = false;
+    bool m_ThumbsAwaitLayout = false;  // asked before the rows were laid out: ask again once painted
 };

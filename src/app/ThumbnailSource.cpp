@@ -33,12 +33,21 @@ CThumbnailSource::CThumbnailSource(CFolderListing& listing, QObject* parent)
     auto cache = std::make_shared<CThumbnailCache>(ThumbnailCacheRoot());
     m_Pool = std::make_unique<CThumbnailPool>(
         [this](uint64_t visit, const std::string& path, int box, std::shared_ptr<ThumbnailResult> result) {
+            // The pixels are turned into the toolkit's image here, on the
+            // worker: the user-interface thread only files them.
+            Arrival arrival;
+            if (result) {
+                arrival.Abandoned = result->Abandoned;
+                arrival.FromCache = result->FromCache;
+                if (result->Image)
+                    arrival.Image = ToQImage(*result->Image);
+            }
             ++m_InFlight;
             QMetaObject::invokeMethod(
                 this,
-                [this, visit, path, box, result] {
+                [this, visit, path, box, arrival = std::move(arrival)]() mutable {
                     --m_InFlight;
-                    onDelivered(visit, path, box, result);
+                    onDelivered(visit, path, box, std::move(arrival));
                 },
                 Qt::QueuedConnection);
         },
@@ -151,8 +160,7 @@ void CThumbnailSource::setStartObserver(std::function<void(const std::string&)> 
     m_Pool->SetStartObserver(std::move(observer));
 }
 
-void CThumbnailSource::onDelivered(uint64_t visit, const std::string& path, int box,
-                                   std::shared_ptr<ThumbnailResult> result)
+void CThumbnailSource::onDelivered(uint64_t visit, const std::string& path, int box, Arrival arrival)
 {
     if (visit != m_Visit || box != m_Box)
         return;
@@ -161,19 +169,19 @@ void CThumbnailSource::onDelivered(uint64_t visit, const std::string& path, int 
         return;
     std::string key = std::move(asked->second);
     m_Asked.erase(asked);
-    if (result && result->Abandoned)
+    if (arrival.Abandoned)
         return;
     ++m_Arrived;
-    if (result && result->FromCache)
+    if (arrival.FromCache)
         ++m_Cached;
-    if (!result || !result->Image) {
+    if (arrival.Image.isNull()) {
         ++m_FailedCount;
         m_Failed.insert(std::hash<std::string>{}(key));
     } else {
-        const CBmp& image = *result->Image;
-        QPixmap pixmap = QPixmap::fromImage(ToQImage(image));
+        const int64_t bytes = arrival.Image.sizeInBytes();
+        QPixmap pixmap = QPixmap::fromImage(std::move(arrival.Image));
         pixmap.setDevicePixelRatio(m_PixelRatio);
-        insert(std::move(key), QIcon(pixmap), int64_t(image.Width) * image.Height * 4);
+        insert(std::move(key), QIcon(pixmap), bytes);
     }
     emit arrived();
 }

@@ -7,6 +7,7 @@
 #include "browser/FolderListing.h"
 
 #include <QIcon>
+#include <QImage>
 #include <QObject>
 
 #include <atomic>
@@ -20,7 +21,6 @@
 #include <vector>
 
 class CThumbnailPool;
-struct ThumbnailResult;
 
 class CThumbnailSource : public QObject {
     Q_OBJECT
@@ -64,7 +64,12 @@ private:
     static bool mayHaveThumbnail(const FileItem& item);
     std::string keyOf(const FileItem& item) const;
     std::string pathOf(const FileItem& item) const;
-    void onDelivered(uint64_t visit, const std::string& path, int box, std::shared_ptr<ThumbnailResult> result);
+    struct Arrival {
+        QImage Image;  // null when the file did not decode
+        bool FromCache = false;
+        bool Abandoned = false;
+    };
+    void onDelivered(uint64_t visit, const std::string& path, int box, Arrival arrival);
     void insert(std::string key, QIcon icon, int64_t bytes);
 
     CFolderListing& m_Listing;

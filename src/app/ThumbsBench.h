@@ -5,6 +5,7 @@
 class CMainWindow;
 class QApplication;
 
-// Prints "thumbs N files in S s, C from the cache, F failed" and returns 0;
+// Prints "thumbs N files in S s (processor P s), C from the cache, F failed"
+// and returns 0;
 // 1 when the thumbnails stopped coming before every file had its answer.
 int RunThumbsBench(QApplication& app, CMainWindow& window);

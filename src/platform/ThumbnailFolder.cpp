@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdlib>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -41,6 +42,29 @@ bool FileModifiedTime(const std::string& path, int64_t& seconds)
         return false;
     seconds = static_cast<int64_t>(st.st_mtime);
     return true;
+}
+
+bool ReadSmallFile(const std::string& path, size_t maxBytes, std::vector<uint8_t>& data)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && static_cast<uint64_t>(st.st_size) <= maxBytes;
+    if (ok) {
+        data.resize(static_cast<size_t>(st.st_size));
+        size_t done = 0;
+        while (ok && done < data.size()) {
+            const ssize_t got = ::read(fd, data.data() + done, data.size() - done);
+            if (got < 0 && errno == EINTR)
+                continue;
+            ok = got > 0;
+            if (ok)
+                done += static_cast<size_t>(got);
+        }
+    }
+    ::close(fd);
+    return ok;
 }
 
 std::string ResolvedPath(const std::string& path)

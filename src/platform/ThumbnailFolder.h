@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <cstddef>
 #include <string>
+#include <vector>
 
 // $XDG_CACHE_HOME/thumbnails when that is an absolute path, else
 // $HOME/.cache/thumbnails. The folder may not exist yet.
@@ -15,6 +17,10 @@ bool EnsurePrivateFolder(const std::string& path);
 
 // Last write of a file in seconds since 1970 UTC; false when it cannot be read.
 bool FileModifiedTime(const std::string& path, int64_t& seconds);
+
+// Reads a whole file of at most maxBytes into data (a small file is cheaper
+// read than mapped); false when it cannot be read or is larger.
+bool ReadSmallFile(const std::string& path, size_t maxBytes, std::vector<uint8_t>& data);
 
 // The path with its links and "." / ".." resolved; the path itself when it
 // cannot be resolved (it does not exist yet).

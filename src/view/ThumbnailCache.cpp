@@ -8,6 +8,7 @@
 #include "save/PngWriter.h"
 
 #include <exception>
+#include <vector>
 
 namespace {
 
@@ -50,9 +51,14 @@ std::unique_ptr<CWinBmp> CThumbnailCache::Load(const std::string& path, int64_t 
 {
     const std::string uri = FileUri(path);
     try {
+        // Entries are a few kilobytes; anything far larger is not one of ours.
+        const std::string entry = EntryPath(uri, cacheSize);
+        std::vector<uint8_t> bytes;
+        if (!ReadSmallFile(entry, 4 << 20, bytes))
+            return nullptr;
         CPNGDecoder decoder;
         auto image = std::make_unique<CWinBmp>();
-        decoder.DecodeFile(EntryPath(uri, cacheSize), *image, 32);
+        decoder.DecodeMemory(entry, bytes.data(), bytes.size(), *image, 32);
         bool uriMatches = false, timeMatches = false;
         for (const auto& [key, text] : decoder.GetTexts()) {
             if (key == kUriKey)

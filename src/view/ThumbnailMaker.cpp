@@ -1,5 +1,6 @@
 #include "view/ThumbnailMaker.h"
 
+#include "base/FileName.h"
 #include "base/TextException.h"
 #include "formats/AutoDecoder.h"
 #include "image/AreaScale.h"
@@ -46,6 +47,19 @@ std::unique_ptr<CWinBmp> Shrunk(std::unique_ptr<CWinBmp> image, int box)
     return reduced;
 }
 
+// The path with its folder's links resolved. The files of one folder come in
+// a row, so each worker resolves a folder once, not each file's every part.
+std::string ResolvedFilePath(const std::string& path)
+{
+    thread_local std::string folder, resolvedFolder;
+    const std::string parent = FolderPart(path);
+    if (parent != folder) {
+        folder = parent;
+        resolvedFolder = ResolvedPath(parent);
+    }
+    return JoinPath(resolvedFolder, FileNamePart(path));
+}
+
 } // namespace
 
 void FitInBox(int width, int height, int box, int& fitWidth, int& fitHeight)
@@ -67,7 +81,8 @@ std::unique_ptr<ThumbnailResult> MakeThumbnail(const std::string& path, int box,
     try {
         int64_t modified = 0;
         const bool dated = FileModifiedTime(path, modified);
-        const bool cached = cache && dated && !cache->Holds(ResolvedPath(path));
+        // Only an absolute path has the URI other programs name the entry by.
+        const bool cached = cache && dated && !path.empty() && path[0] == '/' && !cache->Holds(ResolvedFilePath(path));
         if (cached) {
             if (auto image = cache->Load(path, modified, cacheSize)) {
                 result->Image = Shrunk(std::move(image), box);
