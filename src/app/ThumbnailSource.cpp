@@ -42,14 +42,17 @@ CThumbnailSource::CThumbnailSource(CFolderListing& listing, QObject* parent)
                 if (result->Image)
                     arrival.Image = ToQImage(*result->Image);
             }
-            ++m_InFlight;
-            QMetaObject::invokeMethod(
-                this,
-                [this, visit, path, box, arrival = std::move(arrival)]() mutable {
-                    --m_InFlight;
-                    onDelivered(visit, path, box, std::move(arrival));
-                },
-                Qt::QueuedConnection);
+            // One wake of the user-interface thread takes every result that
+            // came in meanwhile.
+            bool first;
+            {
+                std::lock_guard lock(m_ArrivalsMutex);
+                first = m_Arrivals.empty();
+                m_Arrivals.push_back(Pending{visit, path, box, std::move(arrival)});
+                ++m_InFlight;
+            }
+            if (first)
+                QMetaObject::invokeMethod(this, &CThumbnailSource::takeArrivals, Qt::QueuedConnection);
         },
         std::move(cache));
 }
@@ -158,6 +161,19 @@ bool CThumbnailSource::isBusy() const
 void CThumbnailSource::setStartObserver(std::function<void(const std::string&)> observer)
 {
     m_Pool->SetStartObserver(std::move(observer));
+}
+
+void CThumbnailSource::takeArrivals()
+{
+    std::vector<Pending> arrivals;
+    {
+        std::lock_guard lock(m_ArrivalsMutex);
+        arrivals.swap(m_Arrivals);
+    }
+    for (Pending& pending : arrivals) {
+        --m_InFlight;
+        onDelivered(pending.Visit, pending.Path, pending.Box, std::move(pending.Result));
+    }
 }
 
 void CThumbnailSource::onDelivered(uint64_t visit, const std::string& path, int box, Arrival arrival)

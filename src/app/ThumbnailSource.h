@@ -15,6 +15,7 @@
 #include <functional>
 #include <list>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -69,6 +70,13 @@ private:
         bool FromCache = false;
         bool Abandoned = false;
     };
+    struct Pending {
+        uint64_t Visit;
+        std::string Path;
+        int Box;
+        Arrival Result;
+    };
+    void takeArrivals();
     void onDelivered(uint64_t visit, const std::string& path, int box, Arrival arrival);
     void insert(std::string key, QIcon icon, int64_t bytes);
 
@@ -76,6 +84,8 @@ private:
     std::unique_ptr<CThumbnailPool> m_Pool;
     // Results handed over by a worker and not yet taken up here.
     std::atomic<int> m_InFlight{0};
+    std::mutex m_ArrivalsMutex;
+    std::vector<Pending> m_Arrivals;  // handed over, waiting for this thread
     int m_Box = 0;
     qreal m_PixelRatio = 1.0;
     uint64_t m_Visit = 1;
