@@ -47,6 +47,9 @@ QVariant CFileListModel::data(const QModelIndex& index, int role) const
     case Qt::ToolTipRole:
         return column == Column::Name ? QString::fromStdString(item.Name) : QVariant();
     case Qt::DecorationRole:
+        if (column == Column::Name && m_Thumbnails)
+            if (QIcon thumbnail = m_Thumbnails(item); !thumbnail.isNull())
+                return thumbnail;
         if (column == Column::Name && m_Icons)
             return m_Icons(item.Icon);
         return {};

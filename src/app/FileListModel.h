@@ -17,6 +17,8 @@ public:
 
     // The icon of an icon index of the type-name provider.
     void setIconSource(std::function<QIcon(int)> icons) { m_Icons = std::move(icons); }
+    // An item's thumbnail, shown instead of its type icon when not null.
+    void setThumbnailSource(std::function<QIcon(const FileItem&)> thumbnails) { m_Thumbnails = std::move(thumbnails); }
     // After ListFolder or a column change: every row and column anew.
     void reset();
     // After a sort: same rows, new order.
@@ -33,4 +35,5 @@ private:
     CFolderListing& m_Listing;
     std::vector<Column> m_Columns;
     std::function<QIcon(int)> m_Icons;
+    std::function<QIcon(const FileItem&)> m_Thumbnails;
 };

@@ -1,10 +1,13 @@
 #include "app/FileListView.h"
 
 #include "app/TypeAheadKeys.h"
+#include "app/ThumbnailSource.h"
 #include "browser/Columns.h"
 
+#include <QEvent>
 #include <QHeaderView>
 #include <QListView>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QTimer>
 #include <QTreeView>
@@ -88,6 +91,29 @@ CFileListView::CFileListView(CFolderListing& listing, QWidget* parent)
         if (!m_SettingWidths)
             m_Widths.setUserWidth(m_Model->columnAt(section), width);
     });
+
+    m_Thumbs = new CThumbnailSource(listing, this);
+    m_Model->setThumbnailSource([this](const FileItem& item) { return m_Thumbs->thumbnail(item); });
+    m_ThumbTimer = new QTimer(this);
+    m_ThumbTimer->setSingleShot(true);
+    m_ThumbTimer->setInterval(0);
+    connect(m_ThumbTimer, &QTimer::timeout, this, &CFileListView::requestThumbnails);
+    auto soon = [this] { m_ThumbTimer->start(); };
+    connect(m_Icons->verticalScrollBar(), &QScrollBar::valueChanged, this, soon);
+    connect(m_Icons->verticalScrollBar(), &QScrollBar::rangeChanged, this, soon);
+    connect(m_Model, &QAbstractItemModel::layoutChanged, this, soon);
+    // Thumbnails come in faster than a screen shows them: one repaint for
+    // all that arrived within a frame or two.
+    auto* repaint = new QTimer(this);
+    repaint->setSingleShot(true);
+    repaint->setInterval(30);
+    connect(repaint, &QTimer::timeout, m_Icons->viewport(), [this] { m_Icons->viewport()->update(); });
+    connect(m_Thumbs, &CThumbnailSource::arrived, repaint, [repaint] {
+        if (!repaint->isActive())
+            repaint->start();
+    });
+    m_Icons->viewport()->installEventFilter(this);
+
     auto activated = [this](const QModelIndex& index) { emit rowActivated(index.row()); };
     connect(m_Details, &QAbstractItemView::activated, this, activated);
     connect(m_Icons, &QAbstractItemView::activated, this, activated);
@@ -104,6 +130,7 @@ void CFileListView::setViewMode(int mode)
     m_Mode = mode;
     if (mode == 3) {
         setCurrentWidget(m_Details);
+        updateThumbnailBox();
         keepPlace(focused);
         return;
     }
@@ -111,11 +138,13 @@ void CFileListView::setViewMode(int mode)
     m_Icons->setViewMode(large ? QListView::IconMode : QListView::ListMode);
     m_Icons->setFlow(mode == 2 ? QListView::TopToBottom : QListView::LeftToRight);
     m_Icons->setWrapping(true);
-    m_Icons->setIconSize(large ? QSize(32, 32) : QSize(16, 16));
-    m_Icons->setGridSize(large ? QSize(96, 64) : (mode == 0 ? QSize(160, 20) : QSize()));
+    // Large icons are thumbnails of the cache's normal size.
+    m_Icons->setIconSize(large ? QSize(128, 128) : QSize(16, 16));
+    m_Icons->setGridSize(large ? QSize(148, 176) : (mode == 0 ? QSize(160, 20) : QSize()));
     m_Icons->setMovement(QListView::Static);
     m_Icons->setWordWrap(large);
     setCurrentWidget(m_Icons);
+    updateThumbnailBox();
     keepPlace(focused);
 }
 
@@ -139,6 +168,8 @@ void CFileListView::setFullRowSelection(bool on)
 
 void CFileListView::rebuild()
 {
+    m_Thumbs->folderChanged();
+    m_ThumbTimer->start();
     m_SettingWidths = true;
     m_Pushing = true;
     m_Model->reset();
@@ -252,4 +283,93 @@ void CFileListView::markSortColumn()
     // points up for ascending, as file managers do.
     m_Details->header()->setSortIndicator(position, m_Listing.SortAscending() ? Qt::DescendingOrder
                                                                               : Qt::AscendingOrder);
+}
+
+void CFileListView::setSmallIconThumbnails(bool on)
+{
+    m_SmallIconThumbnails = on;
+    updateThumbnailBox();
+}
+
+bool CFileListView::thumbnailsBusy() const
+{
+    return m_ThumbTimer->isActive() || m_Thumbs->isBusy();
+}
+
+void CFileListView::wantAllThumbnails()
+{
+    m_WantAllThumbnails = true;
+    m_ThumbTimer->start();
+}
+
+void CFileListView::updateThumbnailBox()
+{
+    int shown = 0;
+    if (m_Mode == 1 || (m_Mode == 0 && m_SmallIconThumbnails))
+        shown = m_Icons->iconSize().width();
+    // Pixels of the screen: a doubled display gets the large thumbnails.
+    m_Thumbs->setBox(static_cast<int>(shown * m_Icons->devicePixelRatioF() + 0.5), m_Icons->devicePixelRatioF());
+    m_Icons->viewport()->update();
+    m_ThumbTimer->start();
+}
+
+bool CFileListView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_Icons->viewport()) {
+        if (event->type() == QEvent::Resize || event->type() == QEvent::Show)
+            m_ThumbTimer->start();
+        else if (event->type() == QEvent::Paint && m_ThumbsAwaitLayout)
+            m_ThumbTimer->start();
+    }
+    return QStackedWidget::eventFilter(watched, event);
+}
+
+void CFileListView::requestThumbnails()
+{
+    if (m_Thumbs->box() <= 0 || currentWidget() != m_Icons)
+        return;
+    std::vector<size_t> rows;
+    if (m_WantAllThumbnails) {
+        rows.resize(m_Listing.RowCount());
+        for (size_t row = 0; row < rows.size(); ++row)
+            rows[row] = row;
+    } else if (m_Icons->isVisible()) {
+        rows = rowsInSight();
+    }
+    m_ThumbsAwaitLayout = rows.empty() && m_Model->rowCount() > 0;
+    m_Thumbs->want(rows);
+}
+
+// Rows run left to right and wrap downwards, so the rows in sight are one
+// range, found by halving; the next screenful follows them, so scrolling on
+// finds its thumbnails made.
+std::vector<size_t> CFileListView::rowsInSight() const
+{
+    const int count = m_Model->rowCount();
+    const int height = m_Icons->viewport()->height();
+    auto below = [this, height](int row, bool wholly) {
+        const QRect rect = m_Icons->visualRect(m_Model->index(row, 0));
+        if (!rect.isValid())
+            return true;  // not laid out yet: past what is shown
+        return wholly ? rect.top() >= height : rect.bottom() >= 0;
+    };
+    auto firstWhere = [count](auto&& test) {
+        int low = 0, high = count;
+        while (low < high) {
+            const int mid = low + (high - low) / 2;
+            if (test(mid))
+                high = mid;
+            else
+                low = mid + 1;
+        }
+        return low;
+    };
+    const int first = firstWhere([&](int row) { return below(row, false); });
+    const int end = std::max(first, firstWhere([&](int row) { return below(row, true); }));
+    const int ahead = std::min(count, end + (end - first));
+    std::vector<size_t> rows;
+    rows.reserve(static_cast<size_t>(ahead - first));
+    for (int row = first; row < ahead; ++row)
+        rows.push_back(static_cast<size_t>(row));
+    return rows;
 }

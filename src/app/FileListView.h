@@ -7,9 +7,13 @@
 
 #include <QStackedWidget>
 
+#include <vector>
+
+class CThumbnailSource;
 class QAbstractItemView;
 class QItemSelectionModel;
 class QListView;
+class QTimer;
 class QTreeView;
 
 class CFileListView : public QStackedWidget {
@@ -43,6 +47,15 @@ public:
     // Focuses (and scrolls to) a row without touching the selection of others.
     void setCurrentRow(long row, bool select);
 
+    // Thumbnails: always in Large Icons; in Small Icons only when turned on
+    // here (16 pixels tell little and would cost a decode of every file in sight).
+    CThumbnailSource& thumbnails() { return *m_Thumbs; }
+    void setSmallIconThumbnails(bool on);
+    // True while thumbnails are about to be asked for, or are being made.
+    bool thumbnailsBusy() const;
+    // Asks for the thumbnail of every row, not only those in sight (benchmark).
+    void wantAllThumbnails();
+
 signals:
     // The user changed the selection (click, keys): the listing holds it already.
     void selectionEdited();
@@ -58,6 +71,10 @@ private:
     void markSortColumn();
     void restoreFocus();
     void keepPlace(bool focus);
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void updateThumbnailBox();
+    void requestThumbnails();
+    std::vector<size_t> rowsInSight() const;
 
     CFolderListing& m_Listing;
     CFileListModel* m_Model;
@@ -69,4 +86,9 @@ private:
     int m_Mode = 3;
     CColumnWidths m_Widths;
     bool m_SettingWidths = false;  // our own width changes are not the user's
+    CThumbnailSource* m_Thumbs = nullptr;
+    QTimer* m_ThumbTimer = nullptr;  // gathers scrolls and layouts into one request
+    bool m_SmallIconThumbnails = false;
+    bool m_WantAllThumbnails = false;
+    bool m_ThumbsAwaitLayout = false;  // asked before the rows were laid out: ask again once painted
 };

@@ -135,5 +135,6 @@ void CMainWindow::changeEvent(QEvent* event)
 
 bool CMainWindow::isIdle() const
 {
-    return !m_Preview->isLoading() && !m_SlideShow->starting() && !m_FirstImagePending;
+    return !m_Preview->isLoading() && !m_SlideShow->starting() && !m_FirstImagePending &&
+           !m_FileList->thumbnailsBusy();
 }

@@ -15,6 +15,10 @@
 // oculane --first-paint-bench FILE
 //   (for the benchmark) opens FILE as from the command line and prints the
 //   time from the start of the program to the first paint of its image.
+// oculane --thumbs-bench FOLDER
+//   (for the benchmark) shows the folder in Large Icons, asks for the
+//   thumbnail of every file at once, prints the time until the last one
+//   arrived and exits.
 // oculane --associate EXT[,EXT...] | --unassociate EXT[,EXT...]
 //   makes the program the desktop's opener of those file types, or gives them
 //   up, and exits without opening a window.
@@ -27,6 +31,7 @@
 #include "app/MessageBox.h"
 #include "app/PrintCommands.h"
 #include "app/SlideShowControl.h"
+#include "app/ThumbsBench.h"
 #include "view/Preview.h"
 #include "save/Writers.h"
 
@@ -64,6 +69,7 @@ struct Arguments {
     int SlideBench = 0;  // images to show
     int StepBench = 0;   // steps to time
     bool FirstPaintBench = false;
+    bool ThumbsBench = false;
 };
 
 int Usage(const char* message)
@@ -270,6 +276,8 @@ int main(int argc, char** argv)
             args.StepBench = static_cast<int>(steps);
         } else if (std::strcmp(arg, "--first-paint-bench") == 0) {
             args.FirstPaintBench = true;
+        } else if (std::strcmp(arg, "--thumbs-bench") == 0) {
+            args.ThumbsBench = true;
         } else if (std::strcmp(arg, "--size") == 0) {
             if (++i >= argc || !ParseSize(argv[i], args.Size))
                 return Usage("--size needs WxH (200x150 to 10000x10000)");
@@ -322,7 +330,7 @@ int main(int argc, char** argv)
     QTemporaryFile screens(QDir::tempPath() + QStringLiteral("/oculane-screens-XXXXXX.json"));
     const char* platform = std::getenv("QT_QPA_PLATFORM");
     const bool noDisplay = !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY");
-    const bool bench = args.SlideBench > 0 || args.StepBench > 0 || args.FirstPaintBench;
+    const bool bench = args.SlideBench > 0 || args.StepBench > 0 || args.FirstPaintBench || args.ThumbsBench;
     if ((!args.Screenshot.isEmpty() || bench) &&
         ((!platform && noDisplay) || (platform && std::strcmp(platform, "offscreen") == 0)) && screens.open()) {
         screens.write(QStringLiteral("{\"screens\": [{\"name\": \"screenshot\", \"x\": 0, \"y\": 0, "
@@ -370,6 +378,8 @@ int main(int argc, char** argv)
         return RunStepBench(window, args.StepBench);
     if (args.FirstPaintBench)
         return app.exec();
+    if (args.ThumbsBench)
+        return RunThumbsBench(app, window);
     if (args.Viewer && !window.viewerMode())
         window.runCommand(ID_VIEWER);
     size_t nextCommand = 0;

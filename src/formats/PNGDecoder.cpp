@@ -216,8 +216,14 @@ void CPNGDecoder::ReadImage(CBmp& bitmap, std::unique_ptr<PaletteEntry[]>& palet
     if (!job.Png || !job.Info)
         RaiseDecoderError(ErrNoMemory, "Out of memory.");
 
+    m_Texts.clear();
     if (!ReadInfoStep(&job))
         RaiseJobError(job);
+    png_textp texts = nullptr;
+    const int textCount = png_get_text(job.Png, job.Info, &texts, nullptr);
+    for (int i = 0; i < textCount && texts; ++i)
+        if (texts[i].compression == PNG_TEXT_COMPRESSION_NONE && texts[i].key && texts[i].text)
+            m_Texts.emplace_back(texts[i].key, std::string(texts[i].text, texts[i].text_length));
 
     // The table of colour types: file depth for SourceBitsPerPixel, and whether
     // the pixels carry alpha (only the types with an alpha channel do).

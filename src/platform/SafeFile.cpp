@@ -81,7 +81,7 @@ uint64_t RandomBits()
 // A short hidden name, so a target at the file system's name limit still
 // leaves room for it. Created 0666 so the kernel applies the umask: reading
 // the umask would mean changing it under other threads.
-int CreateTemporary(const std::string& folder, std::string& tempPath, int& error)
+int CreateTemporary(const std::string& folder, uint32_t mode, std::string& tempPath, int& error)
 {
     static const char kChars[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -91,7 +91,7 @@ int CreateTemporary(const std::string& folder, std::string& tempPath, int& error
             name += kChars[bits % 62];
         name += ".tmp";
         tempPath = folder.back() == '/' ? folder + name : folder + "/" + name;
-        const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (fd >= 0)
             return fd;
         if (errno == EINTR)
@@ -111,9 +111,10 @@ CSafeFileWriter::~CSafeFileWriter()
     Abort();
 }
 
-bool CSafeFileWriter::Open(const std::string& path)
+bool CSafeFileWriter::Open(const std::string& path, const SafeWriteOptions& options)
 {
     Abort();
+    m_Durable = options.Durable;
     m_Failed = true;
     m_Error = 0;
     m_Target.clear();
@@ -129,7 +130,7 @@ bool CSafeFileWriter::Open(const std::string& path)
         m_Error = EISDIR;
         return false;
     }
-    const int fd = CreateTemporary(FolderOf(m_Target), m_TempPath, m_Error);
+    const int fd = CreateTemporary(FolderOf(m_Target), options.NewFileMode, m_TempPath, m_Error);
     if (fd < 0)
         return false;
     m_Fd = fd;
@@ -222,7 +223,7 @@ bool CSafeFileWriter::Commit()
     if (m_Fd < 0)
         return false;
     bool ok = !m_Failed && Flush();
-    if (ok && ::fsync(m_Fd) != 0) {
+    if (ok && m_Durable && ::fsync(m_Fd) != 0) {
         m_Error = errno;
         ok = false;
     }
@@ -235,7 +236,7 @@ bool CSafeFileWriter::Commit()
         m_Error = errno;
         ok = false;
     }
-    if (ok) {
+    if (ok && m_Durable) {
         // Makes the rename itself durable; some file systems cannot open or
         // sync a folder, and the data is already safe, so failure is ignored.
         const int folder = ::open(FolderOf(m_Target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

@@ -9,6 +9,13 @@
 #include <cstdint>
 #include <string>
 
+// For files that are a cache of something else: a private mode for a new
+// file, and no flush to the disk (a lost or torn file is simply made again).
+struct SafeWriteOptions {
+    uint32_t NewFileMode = 0666;  // before the umask
+    bool Durable = true;
+};
+
 class CSafeFileWriter {
 public:
     CSafeFileWriter() = default;
@@ -18,7 +25,7 @@ public:
 
     // Creates the temporary file. False when the folder is missing or not
     // writable, the target is a folder, or its links loop.
-    bool Open(const std::string& path);
+    bool Open(const std::string& path, const SafeWriteOptions& options = {});
     // Appends bytes; false once any write has failed (later writes do nothing).
     bool Write(const void* data, size_t size);
     bool WriteU32LE(uint32_t value);
@@ -38,6 +45,7 @@ private:
     int m_Fd = -1;
     bool m_Failed = false;
     int m_Error = 0;
+    bool m_Durable = true;
     // The file finally named by the path given to Open, after following links.
     std::string m_Target;
     std::string m_TempPath;

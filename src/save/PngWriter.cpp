@@ -6,6 +6,7 @@
 
 #include <csetjmp>
 #include <cstdio>
+#include <vector>
 
 #include <png.h>
 
@@ -51,7 +52,8 @@ void OnFlush(png_structp) {}
 // The steps below return false after a library error. Their locals are
 // plain values: a longjmp out of libpng skips no destructor.
 
-bool HeaderStep(PngJob* job, png_uint_32 width, png_uint_32 height, bool alpha, bool interlaced)
+bool HeaderStep(PngJob* job, png_uint_32 width, png_uint_32 height, bool alpha, bool interlaced, png_textp texts,
+                int textCount)
 {
     if (setjmp(png_jmpbuf(job->Png)))
         return false;
@@ -62,6 +64,8 @@ bool HeaderStep(PngJob* job, png_uint_32 width, png_uint_32 height, bool alpha, 
     png_set_IHDR(png, job->Info, width, height, 8, alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB,
                  interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
+    if (textCount > 0)
+        png_set_text(png, job->Info, texts, textCount);
     png_write_info(png, job->Info);
     // Rows go in as they are in memory: blue, green, red and alpha or an unused byte.
     png_set_bgr(png);
@@ -108,10 +112,19 @@ struct PngStructs {
 
 } // namespace
 
-void WritePNG(const std::string& path, const CBmp& bitmap, bool interlaced)
+void WritePNG(const std::string& path, const CBmp& bitmap, bool interlaced, const PngTextChunks& texts,
+              const SafeWriteOptions& fileOptions)
 {
     CheckImageSize(bitmap, PNG_USER_WIDTH_MAX, PNG_USER_HEIGHT_MAX);
-    CWriterFile file(path, kWriteError);
+    // Built before any library frame: the library only reads them.
+    std::vector<png_text> chunks(texts.size());
+    for (size_t i = 0; i < texts.size(); ++i) {
+        chunks[i].compression = PNG_TEXT_COMPRESSION_NONE;
+        chunks[i].key = const_cast<char*>(texts[i].first.c_str());
+        chunks[i].text = const_cast<char*>(texts[i].second.c_str());
+        chunks[i].text_length = texts[i].second.size();
+    }
+    CWriterFile file(path, kWriteError, fileOptions);
     PngJob job;
     job.File = &file;
     PngStructs structs{job};
@@ -122,7 +135,7 @@ void WritePNG(const std::string& path, const CBmp& bitmap, bool interlaced)
         throw CTextException(ErrNoMemory, "Out of memory");
 
     if (!HeaderStep(&job, static_cast<png_uint_32>(bitmap.Width), static_cast<png_uint_32>(bitmap.Height),
-                    bitmap.HasAlpha, interlaced))
+                    bitmap.HasAlpha, interlaced, chunks.data(), static_cast<int>(chunks.size())))
         Raise(job, ErrInternal, "LibPng problem");
     if (!RowsStep(&job, bitmap.Lines.get(), bitmap.Height))
         Raise(job, ErrWriteFailure,

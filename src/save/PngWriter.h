@@ -2,9 +2,18 @@
 // has alpha.
 #pragma once
 
+#include "platform/SafeFile.h"
+
 #include <string>
+#include <utility>
+#include <vector>
 
 class CBmp;
 
-// interlaced selects Adam7. Failures raise CTextException.
-void WritePNG(const std::string& path, const CBmp& bitmap, bool interlaced);
+// Keyword and Latin-1 text of a tEXt chunk.
+using PngTextChunks = std::vector<std::pair<std::string, std::string>>;
+
+// interlaced selects Adam7; texts go before the image data. Failures raise
+// CTextException.
+void WritePNG(const std::string& path, const CBmp& bitmap, bool interlaced, const PngTextChunks& texts = {},
+              const SafeWriteOptions& file = {});

@@ -32,11 +32,12 @@ void CheckImageSize(const CBmp& bitmap, int64_t maxWidth, int64_t maxHeight)
         throw CTextException(ErrUnsupported, "Image is too large for this file format.");
 }
 
-CWriterFile::CWriterFile(const std::string& path, const char* writeError) : m_WriteError(writeError)
+CWriterFile::CWriterFile(const std::string& path, const char* writeError, const SafeWriteOptions& options)
+    : m_WriteError(writeError)
 {
     if (!MayReplace(path))
         throw CTextException(ErrWriteFailure, "Can't save file.");
-    if (!m_File.Open(path))
+    if (!m_File.Open(path, options))
         throw CTextException(ErrAccessDenied, "Error open file for writing.");
 }
 

@@ -26,7 +26,7 @@ public:
     // would succeed here and silently replace a protected file. A folder
     // where no file can be made is code 5 "Error open file for writing.".
     // writeError is the writer's own text for a failed write (code 12).
-    CWriterFile(const std::string& path, const char* writeError);
+    CWriterFile(const std::string& path, const char* writeError, const SafeWriteOptions& options = {});
 
     // Appends bytes; a failed write raises code 12 with the writer's text.
     void Write(const void* data, size_t size);

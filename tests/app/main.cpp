@@ -28,6 +28,8 @@ int main(int argc, char** argv)
             continue;
         QTemporaryDir config;
         setenv("OCULANE_CONFIG_DIR", config.path().toUtf8().constData(), 1);
+        // Thumbnails of the tests' pictures stay out of the user's cache.
+        setenv("XDG_CACHE_HOME", (config.path() + "/cache").toUtf8().constData(), 1);
         auto test = factory();
         QStringList args{QString::fromLocal8Bit(argv[0])};
         for (int i = only ? 2 : 1; i < argc; ++i)
