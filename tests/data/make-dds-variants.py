@@ -15,32 +15,9 @@ Usage: tests/data/make-dds-variants.py
 """
 import os
 import random
-import shutil
 import struct
-import subprocess
 
-MAGICK = shutil.which("convert-im6.q16") or shutil.which("convert")
-HERE = os.path.dirname(os.path.abspath(__file__))
-OUT = os.path.join(HERE, "variants")
-SEEDS = os.path.join(HERE, "..", "..", "fuzz", "corpus")
-W, H = 29, 17
-CROP = ["rose:", "-crop", "%dx%d+20+14" % (W, H), "+repage"]
-ALPHA = ["(", "-size", "%dx%d" % (H, W), "gradient:white-black", "-rotate", "90", ")", "-alpha", "off",
-         "-compose", "copy_opacity", "-composite"]
-
-
-def magick(*args):
-    return subprocess.run([MAGICK, *args], check=True, capture_output=True).stdout
-
-
-def write(name, data):
-    with open(os.path.join(OUT, name), "wb") as f:
-        f.write(data)
-
-
-def rgba_rows():
-    raw = magick(*CROP, *ALPHA, "-depth", "8", "rgba:-")
-    return [[tuple(raw[4 * (y * W + x):4 * (y * W + x) + 4]) for x in range(W)] for y in range(H)]
+from variant_kit import OUT, W, H, CROP, ALPHA, magick, write, rgba_rows, make_seeds
 
 
 def header(width, height, pf_flags, fourcc=b"\0\0\0\0", bits=0, masks=(0, 0, 0, 0), linear=0):
@@ -202,17 +179,11 @@ def make_dds():
     write("dds-a8l8.dds", header(W, H, 0x20001, bits=16, masks=(0xFF, 0, 0, 0xFF00), linear=W * 2) + la)
 
 
-def make_seeds():
-    # One prefix byte (0: the fuzz target's plain file name), then the file.
-    for name in ("dds-dx10-bc3.dds", "dds-bc5s.dds", "dds-dx10-bc7-every-mode.dds", "dds-dx10-bgra8.dds",
-                 "dds-a8l8.dds"):
-        with open(os.path.join(OUT, name), "rb") as f:
-            data = f.read()
-        with open(os.path.join(SEEDS, "seed-variant-" + os.path.splitext(name)[0]), "wb") as f:
-            f.write(b"\0" + data)
+SEED_FILES = ("dds-dx10-bc3.dds", "dds-bc5s.dds", "dds-dx10-bc7-every-mode.dds", "dds-dx10-bgra8.dds",
+              "dds-a8l8.dds")
 
 
 if __name__ == "__main__":
     os.makedirs(OUT, exist_ok=True)
     make_dds()
-    make_seeds()
+    make_seeds(SEED_FILES)

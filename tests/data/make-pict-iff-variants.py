@@ -18,31 +18,9 @@ the files are also fuzz seeds (fuzz/corpus/seed-variant-*).
 Usage: tests/data/make-pict-iff-variants.py
 """
 import os
-import shutil
 import struct
-import subprocess
 
-MAGICK = shutil.which("convert-im6.q16") or shutil.which("convert")
-HERE = os.path.dirname(os.path.abspath(__file__))
-OUT = os.path.join(HERE, "variants")
-SEEDS = os.path.join(HERE, "..", "..", "fuzz", "corpus")
-W, H = 29, 17
-CROP = ["rose:", "-crop", "%dx%d+20+14" % (W, H), "+repage"]
-
-
-def magick(*args):
-    return subprocess.run([MAGICK, *args], check=True, capture_output=True).stdout
-
-
-def write(name, data):
-    with open(os.path.join(OUT, name), "wb") as f:
-        f.write(data)
-
-
-def rgb_rows(colours=0):
-    reduce = ["-dither", "None", "-colors", str(colours)] if colours else []
-    raw = magick(*CROP, *reduce, "-depth", "8", "rgb:-")
-    return [[tuple(raw[3 * (y * W + x):3 * (y * W + x) + 3]) for x in range(W)] for y in range(H)]
+from variant_kit import OUT, W, H, write, rgb_rows, make_seeds
 
 
 def indexed(rows):
@@ -442,18 +420,12 @@ def sham_image(rows, rows_per_palette):
     return cmap(first) + iff_chunk(b"SHAM", sham), index_rows
 
 
-def make_seeds():
-    # One prefix byte (0: the fuzz target's plain file name), then the file.
-    for name in ("pict-bands-8bit-32bit.pct", "pict-bands-4bit-own-tables.pct", "iff-pbm-8bit-byterun1.iff",
-                 "iff-rgbn.iff", "iff-pchg-small-huffman.iff", "iff-pchg-big.iff", "iff-sham.iff"):
-        with open(os.path.join(OUT, name), "rb") as f:
-            data = f.read()
-        with open(os.path.join(SEEDS, "seed-variant-" + os.path.splitext(name)[0]), "wb") as f:
-            f.write(b"\0" + data)
+SEED_FILES = ("pict-bands-8bit-32bit.pct", "pict-bands-4bit-own-tables.pct", "iff-pbm-8bit-byterun1.iff",
+              "iff-rgbn.iff", "iff-pchg-small-huffman.iff", "iff-pchg-big.iff", "iff-sham.iff")
 
 
 if __name__ == "__main__":
     os.makedirs(OUT, exist_ok=True)
     make_pict()
     make_iff()
-    make_seeds()
+    make_seeds(SEED_FILES)

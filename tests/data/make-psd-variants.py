@@ -18,31 +18,15 @@ The other files are built byte by byte below. A few files are also fuzz seeds.
 Usage: tests/data/make-psd-variants.py
 """
 import os
-import shutil
 import struct
-import subprocess
 
-MAGICK = shutil.which("convert-im6.q16") or shutil.which("convert")
-HERE = os.path.dirname(os.path.abspath(__file__))
-OUT = os.path.join(HERE, "variants")
-SEEDS = os.path.join(HERE, "..", "..", "fuzz", "corpus")
-W, H = 29, 17
-CROP = ["rose:", "-crop", "%dx%d+20+14" % (W, H), "+repage"]
+from variant_kit import OUT, W, H, CROP, magick, write, make_seeds
 
 
 def alpha(threshold):
     ramp = ["-size", "%dx%d" % (H, W), "gradient:white-black", "-rotate", "90"]
     return ["(", *ramp, *(["-threshold", "50%"] if threshold else []), ")", "-alpha", "off", "-compose",
             "copy_opacity", "-composite"]
-
-
-def magick(*args):
-    return subprocess.run([MAGICK, *args], check=True, capture_output=True).stdout
-
-
-def write(name, data):
-    with open(os.path.join(OUT, name), "wb") as f:
-        f.write(data)
 
 
 def packbits(row):
@@ -112,16 +96,10 @@ def make_psd():
     write("psd-multichannel.psd", psd(7, 8, planes, W))
 
 
-def make_seeds():
-    # One prefix byte (0: the fuzz target's plain file name), then the file.
-    for name in ("psd-cmyk-alpha.psd", "psd-cmyk16-rle.psd", "psd-bitmap-rle.psd", "psd-rgb-selection.psd"):
-        with open(os.path.join(OUT, name), "rb") as f:
-            data = f.read()
-        with open(os.path.join(SEEDS, "seed-variant-" + os.path.splitext(name)[0]), "wb") as f:
-            f.write(b"\0" + data)
+SEED_FILES = ("psd-cmyk-alpha.psd", "psd-cmyk16-rle.psd", "psd-bitmap-rle.psd", "psd-rgb-selection.psd")
 
 
 if __name__ == "__main__":
     os.makedirs(OUT, exist_ok=True)
     make_psd()
-    make_seeds()
+    make_seeds(SEED_FILES)

@@ -18,16 +18,10 @@ import struct
 import subprocess
 import tempfile
 
-MAGICK = shutil.which("convert-im6.q16") or shutil.which("convert")
-HERE = os.path.dirname(os.path.abspath(__file__))
-OUT = os.path.join(HERE, "variants")
-SEEDS = os.path.join(HERE, "..", "..", "fuzz", "corpus")
-W, H = 29, 17
-CROP = ["rose:", "-crop", "%dx%d+20+14" % (W, H), "+repage"]
+from variant_kit import MAGICK, OUT, W, H, CROP, ALPHA, make_seeds
+
 # The rose scaled down at 16 bits, so samples use their low bytes too.
 CROP16 = ["rose:", "-resize", "%dx%d!" % (W, H), "-depth", "16"]
-ALPHA = ["(", "-size", "%dx%d" % (H, W), "gradient:white-black", "-rotate", "90", ")", "-alpha", "off",
-         "-compose", "copy_opacity", "-composite"]
 
 
 def run(*args):
@@ -193,10 +187,8 @@ def make_magick():
     magick(*CROP16, "-colorspace", "Lab", "-depth", "16", out("tiff-cielab16.tif"))
 
 
-def make_seeds():
-    for name in ("tiff-bigtiff.tif", "tiff-zip-predictor-grey16-tiles.tif", "tiff-separate-rgb16.tif",
-                 "tiff-orientation-6.tif", "tiff-icclab8.tif"):
-        shutil.copy(out(name), os.path.join(SEEDS, "seed-variant-" + name))
+SEED_FILES = ("tiff-bigtiff.tif", "tiff-zip-predictor-grey16-tiles.tif", "tiff-separate-rgb16.tif",
+                 "tiff-orientation-6.tif", "tiff-icclab8.tif")
 
 
 def main():
@@ -205,7 +197,7 @@ def main():
         make_encoded(work)
     make_magick()
     make_built()
-    make_seeds()
+    make_seeds(SEED_FILES)
 
 
 if __name__ == "__main__":

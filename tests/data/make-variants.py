@@ -16,39 +16,10 @@ A few of the files are also fuzz seeds (fuzz/corpus/seed-variant-*).
 Usage: tests/data/make-variants.py
 """
 import os
-import shutil
 import struct
-import subprocess
 import zlib
 
-MAGICK = shutil.which("convert-im6.q16") or shutil.which("convert")
-HERE = os.path.dirname(os.path.abspath(__file__))
-OUT = os.path.join(HERE, "variants")
-SEEDS = os.path.join(HERE, "..", "..", "fuzz", "corpus")
-W, H = 29, 17
-CROP = ["rose:", "-crop", "%dx%d+20+14" % (W, H), "+repage"]
-# An alpha ramp over the crop, left (opaque) to right (clear).
-ALPHA = ["(", "-size", "%dx%d" % (H, W), "gradient:white-black", "-rotate", "90", ")", "-alpha", "off",
-         "-compose", "copy_opacity", "-composite"]
-
-
-def magick(*args):
-    return subprocess.run([MAGICK, *args], check=True, capture_output=True).stdout
-
-
-def write(name, data):
-    with open(os.path.join(OUT, name), "wb") as f:
-        f.write(data)
-
-
-def rgb_rows():
-    raw = magick(*CROP, "-depth", "8", "rgb:-")
-    return [[tuple(raw[3 * (y * W + x):3 * (y * W + x) + 3]) for x in range(W)] for y in range(H)]
-
-
-def rgba_rows():
-    raw = magick(*CROP, *ALPHA, "-depth", "8", "rgba:-")
-    return [[tuple(raw[4 * (y * W + x):4 * (y * W + x) + 4]) for x in range(W)] for y in range(H)]
+from variant_kit import OUT, W, H, CROP, ALPHA, magick, write, rgb_rows, rgba_rows, make_seeds
 
 
 def pad4(b):
@@ -371,16 +342,10 @@ def make_ico():
     write("ico-png.ico", icon(png(W, H, 8, 6, [b"".join(bytes(p) for p in row) for row in rgba])))
 
 
-def make_seeds():
-    # One prefix byte (0: the fuzz target's plain file name), then the file.
-    for name in ("bmp-os2-12byte-8bit.bmp", "bmp-os2-64byte-rle24.bmp", "bmp-v3-56byte-1555-alpha.bmp", "bmp-rle8-delta.bmp", "bmp-rle8-early-end.bmp",
-                 "bmp-embedded-png.bmp", "gif-transparent-offset.gif", "pnm-plain-comments.ppm",
-                 "pnm-raw-maxval4095.pgm", "png-palette-trns.png", "tga-rle-across-rows-topright.tga",
-                 "tga-grey16-alpha-rle.tga", "ico-v5-565-mask.ico", "cur-32bit-alpha.cur"):
-        with open(os.path.join(OUT, name), "rb") as f:
-            data = f.read()
-        with open(os.path.join(SEEDS, "seed-variant-" + os.path.splitext(name)[0]), "wb") as f:
-            f.write(b"\0" + data)
+SEED_FILES = ("bmp-os2-12byte-8bit.bmp", "bmp-os2-64byte-rle24.bmp", "bmp-v3-56byte-1555-alpha.bmp", "bmp-rle8-delta.bmp", "bmp-rle8-early-end.bmp",
+              "bmp-embedded-png.bmp", "gif-transparent-offset.gif", "pnm-plain-comments.ppm",
+              "pnm-raw-maxval4095.pgm", "png-palette-trns.png", "tga-rle-across-rows-topright.tga",
+              "tga-grey16-alpha-rle.tga", "ico-v5-565-mask.ico", "cur-32bit-alpha.cur")
 
 
 if __name__ == "__main__":
@@ -391,4 +356,4 @@ if __name__ == "__main__":
     make_pnm()
     make_tga_dds()
     make_ico()
-    make_seeds()
+    make_seeds(SEED_FILES)
