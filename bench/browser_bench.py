@@ -33,6 +33,9 @@ REPO_DIR = os.path.dirname(BENCH_DIR)
 sys.path.insert(0, BENCH_DIR)
 sys.dont_write_bytecode = True
 
+import app_bench  # noqa: E402
+from app_bench import log  # noqa: E402
+
 import decode_bench  # noqa: E402  (the cached plasma images)
 
 FILES = 10000
@@ -41,10 +44,6 @@ TIME_BIN = "/usr/bin/time"
 # Show columns Attributes (224) and Type (225), then Refresh (32792) so the
 # measured listing has every column on.
 ALL_COLUMNS = ["--command", "224", "--command", "225", "--command", "32792"]
-
-
-def log(msg=""):
-    print(msg, flush=True)
 
 
 def make_folder(work):
@@ -87,25 +86,7 @@ def wall(cmd):
 
 
 def main(argv):
-    n, app, work = 5, os.environ.get("OCULANE_APP", os.path.join(REPO_DIR, "build", "oculane")), None
-    args = list(argv)
-    while args:
-        a = args.pop(0)
-        if a == "--app" and args:
-            app = args.pop(0)
-        elif a == "--work" and args:
-            work = args.pop(0)
-        elif a.isdigit():
-            n = max(1, int(a))
-        else:
-            sys.stderr.write(__doc__)
-            return 2
-    work = work or os.environ.get("OCULANE_BENCH_WORK", os.path.join(BENCH_DIR, ".work"))
-    os.makedirs(work, exist_ok=True)
-    for tool in (app, TIME_BIN, "/usr/bin/djpeg", "/usr/bin/ls"):
-        if not os.path.exists(tool):
-            sys.stderr.write("browser-bench: missing %s (make build; scripts/install-deps --bench)\n" % tool)
-            return 1
+    n, app, work = app_bench.parse(argv, __doc__, "browser-bench", 5, (TIME_BIN, "/usr/bin/djpeg", "/usr/bin/ls"))
 
     folder = make_folder(work)
     jpeg = decode_bench.src(work, JPEG)

@@ -31,15 +31,14 @@ REPO_DIR = os.path.dirname(BENCH_DIR)
 sys.path.insert(0, BENCH_DIR)
 sys.dont_write_bytecode = True
 
+import app_bench  # noqa: E402
+from app_bench import log  # noqa: E402
+
 import decode_bench  # noqa: E402  (the cached 6000 x 4000 plasma)
 
 IMAGES = 20
 MAGICK = "convert-im6.q16"
 DJPEG = "/usr/bin/djpeg"
-
-
-def log(msg=""):
-    print(msg, flush=True)
 
 
 def make_folder(work):
@@ -87,25 +86,7 @@ def djpeg_all(files):
 
 
 def main(argv):
-    n, app, work = 3, os.environ.get("OCULANE_APP", os.path.join(REPO_DIR, "build", "oculane")), None
-    args = list(argv)
-    while args:
-        a = args.pop(0)
-        if a == "--app" and args:
-            app = args.pop(0)
-        elif a == "--work" and args:
-            work = args.pop(0)
-        elif a.isdigit():
-            n = max(1, int(a))
-        else:
-            sys.stderr.write(__doc__)
-            return 2
-    work = work or os.environ.get("OCULANE_BENCH_WORK", os.path.join(BENCH_DIR, ".work"))
-    os.makedirs(work, exist_ok=True)
-    for tool in (app, DJPEG):
-        if not os.path.exists(tool):
-            sys.stderr.write("slideshow-bench: missing %s (make build; scripts/install-deps --bench)\n" % tool)
-            return 1
+    n, app, work = app_bench.parse(argv, __doc__, "slideshow-bench", 3, (DJPEG,))
 
     folder, files = make_folder(work)
     djpeg_all(files)  # warm the page cache for both

@@ -28,6 +28,11 @@ import time
 
 BENCH_DIR = os.path.dirname(os.path.abspath(__file__))
 REPO_DIR = os.path.dirname(BENCH_DIR)
+sys.path.insert(0, BENCH_DIR)
+sys.dont_write_bytecode = True
+
+import app_bench  # noqa: E402
+from app_bench import log  # noqa: E402
 
 FILES = 1000
 BASES = 10
@@ -35,10 +40,6 @@ WIDTH, HEIGHT = 4000, 3000
 MAGICK = "convert-im6.q16"
 VIPS = "/usr/bin/vips"
 VIPSTHUMBNAIL = "/usr/bin/vipsthumbnail"
-
-
-def log(msg=""):
-    print(msg, flush=True)
 
 
 def make_folder(work):
@@ -98,25 +99,7 @@ def vipsthumbnail(files, out):
 
 
 def main(argv):
-    n, app, work = 3, os.environ.get("OCULANE_APP", os.path.join(REPO_DIR, "build", "oculane")), None
-    args = list(argv)
-    while args:
-        a = args.pop(0)
-        if a == "--app" and args:
-            app = args.pop(0)
-        elif a == "--work" and args:
-            work = args.pop(0)
-        elif a.isdigit():
-            n = max(1, int(a))
-        else:
-            sys.stderr.write(__doc__)
-            return 2
-    work = os.path.abspath(work or os.environ.get("OCULANE_BENCH_WORK", os.path.join(BENCH_DIR, ".work")))
-    os.makedirs(work, exist_ok=True)
-    for tool in (app, VIPS, VIPSTHUMBNAIL):
-        if not os.path.exists(tool):
-            sys.stderr.write("thumbs-bench: missing %s (make build; scripts/install-deps --bench)\n" % tool)
-            return 1
+    n, app, work = app_bench.parse(argv, __doc__, "thumbs-bench", 3, (VIPS, VIPSTHUMBNAIL))
 
     folder = make_folder(work)
     files = sorted(os.path.join(folder, f) for f in os.listdir(folder) if f.endswith(".jpg"))

@@ -33,14 +33,13 @@ REPO_DIR = os.path.dirname(BENCH_DIR)
 sys.path.insert(0, BENCH_DIR)
 sys.dont_write_bytecode = True
 
+import app_bench  # noqa: E402
+from app_bench import log  # noqa: E402
+
 import slideshow_bench  # noqa: E402  (the folder of 20 large JPEGs, djpeg)
 
 STEPS = 10
 CROWD = 100000
-
-
-def log(msg=""):
-    print(msg, flush=True)
 
 
 def run_app(app, config, args, pattern, what):
@@ -92,25 +91,7 @@ def crowd_folders(work, photo):
 
 
 def main(argv):
-    n, app, work = 3, os.environ.get("OCULANE_APP", os.path.join(REPO_DIR, "build", "oculane")), None
-    args = list(argv)
-    while args:
-        a = args.pop(0)
-        if a == "--app" and args:
-            app = args.pop(0)
-        elif a == "--work" and args:
-            work = args.pop(0)
-        elif a.isdigit():
-            n = max(1, int(a))
-        else:
-            sys.stderr.write(__doc__)
-            return 2
-    work = work or os.environ.get("OCULANE_BENCH_WORK", os.path.join(BENCH_DIR, ".work"))
-    os.makedirs(work, exist_ok=True)
-    for tool in (app, slideshow_bench.DJPEG):
-        if not os.path.exists(tool):
-            sys.stderr.write("viewer-load-bench: missing %s (make build; scripts/install-deps --bench)\n" % tool)
-            return 1
+    n, app, work = app_bench.parse(argv, __doc__, "viewer-load-bench", 3, (slideshow_bench.DJPEG,))
 
     folder, files = slideshow_bench.make_folder(work)
     alone, crowd = crowd_folders(work, files[0])
