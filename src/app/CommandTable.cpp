@@ -316,6 +316,27 @@ const std::vector<MenuEntry>& BrowserMenu()
     return menu;
 }
 
+namespace {
+
+void CollectCommands(const std::vector<MenuEntry>& entries, std::vector<int>& ids)
+{
+    for (const MenuEntry& entry : entries) {
+        if (entry.Kind == MenuEntry::Command)
+            ids.push_back(entry.Id);
+        else if (entry.Kind == MenuEntry::Submenu)
+            CollectCommands(entry.Children, ids);
+    }
+}
+
+} // namespace
+
+std::vector<int> MenuCommands(const std::vector<MenuEntry>& menu)
+{
+    std::vector<int> ids;
+    CollectCommands(menu, ids);
+    return ids;
+}
+
 const std::vector<MenuEntry>& ViewerMenu()
 {
     static const std::vector<MenuEntry> menu = {

@@ -198,6 +198,8 @@ const std::vector<CommandInfo>& AllCommands();
 // Top-level menus in menu-bar order, each a Submenu entry.
 const std::vector<MenuEntry>& BrowserMenu();
 const std::vector<MenuEntry>& ViewerMenu();
+// The command ids of a menu tree, depth first, in menu order.
+std::vector<int> MenuCommands(const std::vector<MenuEntry>& menu);
 // The image view's right-click menu (its own shorter texts).
 const std::vector<MenuEntry>& PreviewContextMenu();
 

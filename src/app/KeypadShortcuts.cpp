@@ -8,21 +8,6 @@
 #include <QKeyEvent>
 #include <QWidget>
 
-namespace {
-
-// The command ids of a menu tree, depth first.
-void CollectCommands(const std::vector<MenuEntry>& entries, std::vector<int>& ids)
-{
-    for (const MenuEntry& entry : entries) {
-        if (entry.Kind == MenuEntry::Command)
-            ids.push_back(entry.Id);
-        else if (entry.Kind == MenuEntry::Submenu)
-            CollectCommands(entry.Children, ids);
-    }
-}
-
-} // namespace
-
 CKeypadShortcuts::CKeypadShortcuts(CMainWindow& window) : QObject(&window), m_Window(window)
 {
     qApp->installEventFilter(this);
@@ -38,8 +23,7 @@ int CKeypadShortcuts::commandFor(const QKeyEvent& event) const
     if (!(event.modifiers() & Qt::KeypadModifier))
         return 0;
     const QKeySequence pressed(event.keyCombination());
-    std::vector<int> ids;
-    CollectCommands(m_Window.viewerMode() ? ViewerMenu() : BrowserMenu(), ids);
+    const std::vector<int> ids = MenuCommands(m_Window.viewerMode() ? ViewerMenu() : BrowserMenu());
     for (int id : ids) {
         const QAction* action = m_Window.action(id);
         if (action && action->shortcuts().contains(pressed))

@@ -26,20 +26,6 @@ QString ZoomPercentText(double factor)
     return QString::number(std::lround(percent)) + QLatin1Char('%');
 }
 
-namespace {
-
-void CollectCommands(const std::vector<MenuEntry>& entries, std::vector<int>& ids)
-{
-    for (const MenuEntry& entry : entries) {
-        if (entry.Kind == MenuEntry::Command)
-            ids.push_back(entry.Id);
-        else if (entry.Kind == MenuEntry::Submenu)
-            CollectCommands(entry.Children, ids);
-    }
-}
-
-} // namespace
-
 CViewerComfort::CViewerComfort(CMainWindow& window) : QObject(&window), m_Window(window)
 {
     setObjectName(QStringLiteral("viewerComfort"));
@@ -126,8 +112,7 @@ void CViewerComfort::setFullScreen(bool on)
         m_StatusBarWasOn = !m_Window.statusBar()->isHidden();
         m_SizeBefore = preview->size();
         // The hidden menus would take their accelerators with them.
-        std::vector<int> ids;
-        CollectCommands(ViewerMenu(), ids);
+        const std::vector<int> ids = MenuCommands(ViewerMenu());
         for (int id : ids) {
             QAction* action = m_Window.action(id);
             if (action && !m_Window.actions().contains(action)) {

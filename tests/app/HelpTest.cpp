@@ -47,16 +47,6 @@ QString Plain(const char* label)
     return QString::fromLatin1(label).remove(QLatin1Char('&')).trimmed();
 }
 
-void CollectCommands(const MenuEntry& menu, QSet<int>& ids)
-{
-    for (const MenuEntry& entry : menu.Children) {
-        if (entry.Kind == MenuEntry::Submenu)
-            CollectCommands(entry, ids);
-        else if (entry.Kind == MenuEntry::Command)
-            ids.insert(entry.Id);
-    }
-}
-
 } // namespace
 
 class HelpTest : public QObject {
@@ -84,9 +74,9 @@ private slots:
         QVERIFY(rows.contains(QStringLiteral("Rotate > CW 90 degrees||Rotates the image clockwise, 90 degrees.")));
 
         QSet<int> ids;
-        for (const auto* menus : {&BrowserMenu(), &ViewerMenu()})
-            for (const MenuEntry& menu : *menus)
-                CollectCommands(menu, ids);
+        for (const auto* menu : {&BrowserMenu(), &ViewerMenu()})
+            for (int id : MenuCommands(*menu))
+                ids.insert(id);
         QVERIFY(ids.contains(ID_SLIDE_RUN) && ids.contains(ID_VIEWER) && ids.contains(ID_BROWSER));
         for (int id : ids) {
             const CommandInfo* info = FindCommand(id);
