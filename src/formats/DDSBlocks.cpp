@@ -87,6 +87,29 @@ uint8_t ShowSigned(int num, int den)
     return static_cast<uint8_t>(((num + 127 * den) * 255 + 127 * den) / (254 * den));
 }
 
+namespace {
+
+// Decodes a surface of 4 x 4 blocks of blockBytes each into the bitmap at
+// column left; pixels of edge blocks that fall outside the image are dropped.
+template <class DecodeBlock>
+void DecodeBlocks(const uint8_t* data, int blockBytes, int width, int height, CBmp& bitmap, int left,
+                  const std::atomic<bool>* abort, DecodeBlock decode)
+{
+    uint32_t pixels[16];
+    for (int by = 0; by < height; by += 4) {
+        CheckAbandoned(abort);
+        const int rows = std::min(4, height - by);
+        for (int bx = 0; bx < width; bx += 4, data += blockBytes) {
+            decode(data, pixels);
+            const int columns = std::min(4, width - bx);
+            for (int y = 0; y < rows; ++y)
+                std::copy(pixels + 4 * y, pixels + 4 * y + columns, bitmap.Row32(by + y) + left + bx);
+        }
+    }
+}
+
+} // namespace
+
 void DecodeBcBlock(const uint8_t* block, BcFormat format, uint32_t out[16])
 {
     uint8_t first[16], second[16];
@@ -156,18 +179,8 @@ void DecodeBc4Channel(const uint8_t* block, bool isSigned, uint8_t out[16])
 void DecodeBcSurface(const uint8_t* data, BcFormat format, int width, int height, CBmp& bitmap, int left,
                      const std::atomic<bool>* abort)
 {
-    const int blockBytes = BcBlockBytes(format);
-    uint32_t pixels[16];
-    for (int by = 0; by < height; by += 4) {
-        CheckAbandoned(abort);
-        const int rows = std::min(4, height - by);
-        for (int bx = 0; bx < width; bx += 4, data += blockBytes) {
-            DecodeBcBlock(data, format, pixels);
-            const int columns = std::min(4, width - bx);
-            for (int y = 0; y < rows; ++y)
-                std::copy(pixels + 4 * y, pixels + 4 * y + columns, bitmap.Row32(by + y) + left + bx);
-        }
-    }
+    DecodeBlocks(data, BcBlockBytes(format), width, height, bitmap, left, abort,
+                 [format](const uint8_t* block, uint32_t out[16]) { DecodeBcBlock(block, format, out); });
 }
 
 void DecodeDxtBlock(const uint8_t* block, DxtAlpha alpha, uint32_t out[16])
@@ -190,19 +203,8 @@ void DecodeDxtBlock(const uint8_t* block, DxtAlpha alpha, uint32_t out[16])
 void DecodeDxtSurface(const uint8_t* data, DxtAlpha alpha, int width, int height, CBmp& bitmap, int left,
                       const std::atomic<bool>* abort)
 {
-    const int blockBytes = DxtBlockBytes(alpha);
-    uint32_t pixels[16];
-    for (int by = 0; by < height; by += 4) {
-        CheckAbandoned(abort);
-        const int rows = std::min(4, height - by);
-        for (int bx = 0; bx < width; bx += 4, data += blockBytes) {
-            DecodeDxtBlock(data, alpha, pixels);
-            // Pixels of edge blocks that fall outside the image are dropped.
-            const int columns = std::min(4, width - bx);
-            for (int y = 0; y < rows; ++y)
-                std::copy(pixels + 4 * y, pixels + 4 * y + columns, bitmap.Row32(by + y) + left + bx);
-        }
-    }
+    DecodeBlocks(data, DxtBlockBytes(alpha), width, height, bitmap, left, abort,
+                 [alpha](const uint8_t* block, uint32_t out[16]) { DecodeDxtBlock(block, alpha, out); });
 }
 
 void Unpremultiply(CBmp& bitmap, int left, int width)
