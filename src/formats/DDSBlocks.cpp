@@ -62,23 +62,11 @@ void DecodeExplicitAlpha(const uint8_t* block, uint32_t out[16])
 
 void DecodeInterpolatedAlpha(const uint8_t* block, uint32_t out[16])
 {
-    const uint32_t a0 = block[0];
-    const uint32_t a1 = block[1];
-    uint32_t palette[8] = {a0, a1};
-    if (a0 > a1) {
-        for (uint32_t k = 2; k < 8; ++k)
-            palette[k] = ((8 - k) * a0 + (k - 1) * a1) / 7;
-    } else {
-        for (uint32_t k = 2; k < 6; ++k)
-            palette[k] = ((6 - k) * a0 + (k - 1) * a1) / 5;
-        palette[6] = 0;
-        palette[7] = 255;
-    }
-    uint64_t bits = 0;
-    for (int i = 0; i < 6; ++i)
-        bits |= uint64_t(block[2 + i]) << (8 * i);
+    // DXT5 alpha is an unsigned BC4 channel.
+    uint8_t alpha[16];
+    DecodeBc4Channel(block, false, alpha);
     for (int i = 0; i < 16; ++i)
-        SetAlpha(out[i], palette[(bits >> (3 * i)) & 7]);
+        SetAlpha(out[i], alpha[i]);
 }
 
 // A signed value num / den (-127 to 127) shown from 0 to 255, rounded.
@@ -86,8 +74,6 @@ uint8_t ShowSigned(int num, int den)
 {
     return static_cast<uint8_t>(((num + 127 * den) * 255 + 127 * den) / (254 * den));
 }
-
-namespace {
 
 // Decodes a surface of 4 x 4 blocks of blockBytes each into the bitmap at
 // column left; pixels of edge blocks that fall outside the image are dropped.
@@ -107,8 +93,6 @@ void DecodeBlocks(const uint8_t* data, int blockBytes, int width, int height, CB
         }
     }
 }
-
-} // namespace
 
 void DecodeBcBlock(const uint8_t* block, BcFormat format, uint32_t out[16])
 {
